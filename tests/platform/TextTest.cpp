@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "platform/Messages.h"
+#include "platform/Text.h"
+
+using tvl::FromUtf8;
+using tvl::ToUtf8;
+
+TEST(Text, Utf8RoundTripKeepsSurrogatePairsAndReplacesBadBytes) {
+  std::u16string s = u"a\u00e9\u4e2d\U0001F600";
+  EXPECT_EQ(FromUtf8(ToUtf8(s)), s);
+  EXPECT_EQ(ToUtf8(u"\u00e9"), "\xc3\xa9");
+  EXPECT_EQ(FromUtf8("a\xff" "b"), u"a\uFFFDb");
+  EXPECT_EQ(FromUtf8("\xe4\xb8"), u"\uFFFD\uFFFD");  // truncated sequence
+}
+
+TEST(Text, WindowsCodePagesConvertBothWays) {
+  EXPECT_EQ(tvl::MultiByteToWide(1252, "\x80\xe9"), u"\u20ac\u00e9");
+  EXPECT_EQ(tvl::MultiByteToWide(932, "\x82\xa0"), u"\u3042");  // Shift-JIS hiragana a
+  bool usedDefault = false;
+  EXPECT_EQ(tvl::WideToMultiByte(1252, u"\u20ac", &usedDefault), "\x80");
+  EXPECT_FALSE(usedDefault);
+  EXPECT_EQ(tvl::WideToMultiByte(1252, u"\u3042", &usedDefault), "?");
+  EXPECT_TRUE(usedDefault);
+  EXPECT_TRUE(tvl::IsCodePageKnown(1251));
+  EXPECT_FALSE(tvl::IsCodePageKnown(4711));
+}
+
+TEST(Text, CaseHelpers) {
+  EXPECT_EQ(tvl::ToLowerAscii(u"BuildALL\u00C9"), u"buildall\u00C9");
+  EXPECT_EQ(tvl::CompareNoCase(u"Setup.EXE", u"setup.exe"), 0);
+  EXPECT_NE(tvl::CompareNoCase(u"a.exe", u"b.exe"), 0);
+  EXPECT_EQ(tvl::Trim(u" \t x y \r\n"), u"x y");
+}
+
+TEST(MessageFormat, InsertsTextAndPrintfTypedNumbers) {
+  EXPECT_EQ(FormatMessageText(u"%1 (%2!u!pt)", {Arg(u"Tahoma"), Arg(std::int64_t{8})}), u"Tahoma (8pt)");
+  EXPECT_EQ(FormatMessageText(u"Unknown : 0x%1!04X!", {Arg(std::int64_t{0x409})}), u"Unknown : 0x409");
+  EXPECT_EQ(FormatMessageText(u"100%% of %1%0 ignored", {Arg(u"x")}), u"100% of x");
+  EXPECT_EQ(FormatMessageText(u"missing %3 stays empty", {Arg(u"x")}), u"missing  stays empty");
+  EXPECT_EQ(LoadResString(999999), u"???");
+  EXPECT_EQ(LoadResString(IDS_LOG_ERROR), u"Error");
+}

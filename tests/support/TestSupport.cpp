@@ -1,0 +1,48 @@
+#include "TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+CRecordingSink::CRecordingSink() : m_previous(SetMessageSink(this)) {}
+CRecordingSink::~CRecordingSink() { SetMessageSink(m_previous); }
+
+int CRecordingSink::Show(const std::u16string& text, UINT type, UINT) {
+  messages.push_back({text, type});
+  if (answers.empty()) return IDOK;
+  int a = answers.front();
+  answers.pop_front();
+  return a;
+}
+
+CScratchDir::CScratchDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "tvltest-XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  m_path = tmpl;
+}
+
+CScratchDir::~CScratchDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(m_path, ec);
+}
+
+std::string FixturePath(const std::string& name) { return std::string(TVL_FIXTURES_DIR) + "/" + name; }
+
+std::vector<unsigned char> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + path);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}

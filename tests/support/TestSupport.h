@@ -1,0 +1,44 @@
+#pragma once
+// What many tests need: a message sink that records and answers from a script,
+// scratch folders, and the fixtures.
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Messages.h"
+
+struct RecordedMessage {
+  std::u16string text;
+  UINT type = 0;
+};
+
+// Installs itself for its lifetime; answers the scripted buttons in turn, then IDOK.
+class CRecordingSink : public CMessageSink {
+ public:
+  CRecordingSink();
+  ~CRecordingSink() override;
+  int Show(const std::u16string& text, UINT type, UINT helpId) override;
+
+  std::vector<RecordedMessage> messages;
+  std::deque<int> answers;
+
+ private:
+  CMessageSink* m_previous;
+};
+
+// A fresh empty directory under the temporary directory, removed at destruction.
+class CScratchDir {
+ public:
+  CScratchDir();
+  ~CScratchDir();
+  const std::string& path() const { return m_path; }
+  std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};
+
+std::string FixturePath(const std::string& name);
+std::vector<unsigned char> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+std::string ReadFileText(const std::string& path);
