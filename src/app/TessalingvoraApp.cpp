@@ -1,0 +1,187 @@
+#include "app/TessalingvoraApp.h"
+
+#include <unistd.h>
+
+#include <optional>
+
+#include "app/CmdLineParser.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+
+namespace {
+
+// Routes every message of a batch run into the log.
+class CBatchLogSink : public CMessageSink {
+ public:
+  explicit CBatchLogSink(CTessalingvoraApp& app) : m_app(app) {}
+  int Show(const std::u16string& text, UINT type, UINT) override { return m_app.LogMessage(text, type); }
+
+ private:
+  CTessalingvoraApp& m_app;
+};
+
+// Option names the program knows, its own and the framework's.
+const char16_t* const kKnownOptions[] = {u"build",    u"buildall",   u"output",     u"source",
+                                         u"logfile",  u"dde",        u"automation", u"embedding",
+                                         u"register", u"unregister", u"regserver",  u"unregserver",
+                                         u"p",        u"pt"};
+
+bool IsKnownSlashOption(const std::u16string& arg) {
+  if (arg.size() < 2 || arg[0] != u'/') return false;
+  std::u16string name = arg.substr(1, arg.find(u':') == std::u16string::npos ? std::u16string::npos : arg.find(u':') - 1);
+  name = tvl::ToLowerAscii(name);
+  for (const char16_t* known : kKnownOptions)
+    if (name == known) return true;
+  return false;
+}
+
+}  // namespace
+
+CTessalingvoraApp::CTessalingvoraApp() : m_batchBuild(BatchBuildWithoutDocument) {}
+
+CTessalingvoraApp::~CTessalingvoraApp() { CloseLog(); }
+
+std::u16string CTessalingvoraApp::RawCommandLine(const std::vector<std::u16string>& args) {
+  std::u16string line;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (i) line += u' ';
+    const std::u16string& a = args[i];
+    size_t colon = a.find(u':');
+    if (a.find(u' ') == std::u16string::npos) {
+      line += a;
+    } else if (i > 0 && (a[0] == u'/' || a[0] == u'-') && colon != std::u16string::npos &&
+               colon < a.find(u' ') && (colon + 1 >= a.size() || a[colon + 1] != u'"')) {
+      // "/logfile:my log.txt" as typed to a shell: quote the value, where the parser expects it.
+      line += a.substr(0, colon + 1) + u'"' + a.substr(colon + 1) + u'"';
+    } else {
+      line += u'"' + a + u'"';
+    }
+  }
+  return line;
+}
+
+CCommandLineInfo CTessalingvoraApp::ParseCommandLine(const std::vector<std::u16string>& args) {
+  CCommandLineInfo info;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::u16string& a = args[i];
+    bool isFlag = (!a.empty() && a[0] == u'-') || IsKnownSlashOption(a);
+    if (!isFlag && info.m_strFileName.empty() && !a.empty()) {
+      info.m_strFileName = a;
+      info.m_nShellCommand = CCommandLineInfo::FileOpen;
+    }
+  }
+  return info;
+}
+
+bool CTessalingvoraApp::InitInstance(const std::vector<std::u16string>& args) {
+  m_cmdInfo = ParseCommandLine(args);
+  if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen &&
+      ProcessBatchCommandLine(RawCommandLine(args), m_cmdInfo))
+    return false;
+  return true;
+}
+
+bool CTessalingvoraApp::OpenLog(const std::optional<std::u16string>& requested) {
+  if (requested && !requested->empty()) {
+    m_logPath = *requested;
+    m_logIsTemporary = false;
+    m_logFile = std::fopen(tvl::NativePath(m_logPath).c_str(), "wb");
+    if (m_logFile) return true;
+  }
+  m_logPath = MakeTempFileName(u"log");
+  m_logIsTemporary = true;
+  m_logFile = std::fopen(tvl::NativePath(m_logPath).c_str(), "wb");
+  return m_logFile != nullptr;
+}
+
+void CTessalingvoraApp::CloseLog() {
+  if (m_logFile) {
+    std::fclose(m_logFile);
+    m_logFile = nullptr;
+  }
+  if (m_logIsTemporary && !m_logPath.empty()) ::unlink(tvl::NativePath(m_logPath).c_str());
+  m_logIsTemporary = false;
+}
+
+int CTessalingvoraApp::LogMessage(const std::u16string& text, UINT type) {
+  UINT icon = type & MB_ICONMASK;
+  std::u16string line;
+  if (icon == MB_ICONERROR) {
+    m_bErrorLogged = true;
+    line = FormatMessageText(u"%1: %2\n", {Arg(LoadResString(IDS_LOG_ERROR)), Arg(text)});
+  } else if (icon == MB_ICONWARNING || icon == MB_ICONQUESTION) {
+    line = FormatMessageText(u"%1: %2\n", {Arg(LoadResString(IDS_LOG_WARNING)), Arg(text)});
+  } else {
+    line = FormatMessageText(u"%1\n", {Arg(text)});
+  }
+  if (m_logFile) {
+    std::string bytes = tvl::ToUtf8(line);
+    std::fwrite(bytes.data(), 1, bytes.size(), m_logFile);
+    std::fflush(m_logFile);
+  }
+  return IDOK;
+}
+
+bool CTessalingvoraApp::ProcessBatchCommandLine(const std::u16string& rawCmdLine, const CCommandLineInfo& info) {
+  CCmdLineParser parser(rawCmdLine, false);
+  bool buildAll = parser.HasOption(u"buildall");
+  bool build = parser.HasOption(u"build");
+  if (!buildAll && !build) return false;
+
+  m_bBatchMode = true;
+  OpenLog(parser.GetOptionValue(u"logfile"));
+  CBatchLogSink sink(*this);
+  CMessageSink* previous = SetMessageSink(&sink);
+
+  DoMessageBox(IDS_BANNER, MB_OK);
+
+  if (build && buildAll) {
+    DoMessageBox(u"/build and /buildall are exclusive. /build is ignored.", MB_ICONWARNING);
+    build = false;
+  }
+
+  bool ok = true;
+  std::u16string spec, output, source;
+  if (build) {
+    spec = tvl::Trim(parser.GetOptionValue(u"build").value_or(u""));
+    std::optional<std::u16string> out = parser.GetOptionValue(u"output");
+    std::optional<std::u16string> src = parser.GetOptionValue(u"source");
+    if (spec.empty()) {
+      DoMessageBox(u"/build : modules and languages not specified.", MB_ICONERROR);
+      ok = false;
+    } else if (out && out->empty()) {
+      DoMessageBox(u"/output : Filename not specified.", MB_ICONERROR);
+      ok = false;
+    } else if (src && src->empty()) {
+      DoMessageBox(u"/source : Filename not specified.", MB_ICONERROR);
+      ok = false;
+    } else {
+      output = out.value_or(u"");
+      source = src.value_or(u"");
+    }
+  } else {
+    spec = u"*";
+    if (parser.HasOption(u"output") || parser.HasOption(u"source")) {
+      DoMessageBox(u"/output and /source cannot be combined with /buildall.", MB_ICONERROR);
+      ok = false;
+    }
+  }
+
+  if (ok && m_batchBuild) m_batchBuild(info.m_strFileName, spec, output, source);
+
+  SetMessageSink(previous);
+  CloseLog();
+  return true;
+}
+
+int CTessalingvoraApp::ExitInstance(int interactiveResult) const {
+  if (m_bBatchMode) return m_bErrorLogged ? 1 : 0;
+  return interactiveResult;
+}
+
+bool BatchBuildWithoutDocument(const std::u16string& projectPath, const std::u16string&, const std::u16string&,
+                               const std::u16string&) {
+  DoMessageBox(u"This version cannot read project files yet.", MB_ICONERROR);
+  DoMessageBox(FormatMessageText(u"Failed to load file %1.", {Arg(projectPath)}), MB_ICONERROR);
+  return false;
+}
