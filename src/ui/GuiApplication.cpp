@@ -60,6 +60,13 @@ std::u16string MainWindowTitle(const std::u16string& documentTitle) {
   return documentTitle + u" - " + TemplatePart(0);
 }
 
+std::unique_ptr<QMainWindow> CreateMainWindow() {
+  auto window = std::make_unique<QMainWindow>();
+  window->setWindowTitle(Q(MainWindowTitle(u"Untitled")));
+  window->resize(900, 650);
+  return window;
+}
+
 int RunInteractive(int argc, char** argv, CTessalingvoraApp& app) {
   QApplication qapp(argc, argv);
   CGuiMessageSink sink;
@@ -74,10 +81,8 @@ int RunInteractive(int argc, char** argv, CTessalingvoraApp& app) {
     return app.ExitInstance(1);
   }
 
-  QMainWindow window;
-  window.setWindowTitle(Q(MainWindowTitle(u"Untitled")));
-  window.resize(900, 650);
-  window.show();
+  std::unique_ptr<QMainWindow> window = CreateMainWindow();
+  window->show();
   int rc = qapp.exec();
   SetMessageSink(previous);
   return app.ExitInstance(rc);
