@@ -10,6 +10,8 @@ struct CodePageAndCharset {
   UINT charSet = 1;   // DEFAULT_CHARSET unless the code page maps to a character set
 };
 
+constexpr UINT DEFAULT_CHARSET = 1;
+
 // The ANSI code page and character set of a language.
 CodePageAndCharset LanguageCodePage(LANGID language);
 
@@ -21,3 +23,8 @@ PreviewFont DefaultPreviewFont(LANGID language);
 
 // The system default language: from LC_ALL / LC_MESSAGES / LANG, 0x0409 when unknown.
 LANGID SystemDefaultLanguage();
+
+// The locale the platform answers for when asked about `language`: the neutral LANGID 0
+// and the user/system default aliases (0x0400, 0x0800, 0x0C00, 0x1400) stand for the
+// system default language; every other LANGID stands for itself.
+LANGID ResolveDefaultLanguage(LANGID language);
