@@ -32,6 +32,18 @@ class CException : public std::exception {
 // A command that already told the user what went wrong: stop without another message.
 class CUserException : public CException {};
 
+// The framework's "unsupported operation" (e.g. storing a class that has no schema).
+class CNotSupportedException : public CException {
+ public:
+  std::u16string GetErrorText() const override { return u"An unsupported operation was attempted."; }
+};
+
+// The framework's out-of-memory exception (also: a stored class that cannot be created).
+class CMemoryException : public CException {
+ public:
+  std::u16string GetErrorText() const override { return u"Out of memory."; }
+};
+
 // A message text.
 class CStringException : public CException {
  public:

@@ -3,6 +3,9 @@
 #include <string>
 
 #include "platform/Text.h"
+#include "project/Archive.h"
+
+IMPLEMENT_SERIAL(CResourceIdentifier, CObject, VERSIONABLE_SCHEMA | 1)
 
 const std::u16string& CResName::GetName() const {
   static const std::u16string empty;
@@ -55,5 +58,27 @@ std::u16string CResourceIdentifier::GetText(bool quoted) const {
       return quoted ? u"\"" + m_name + u"\"" : m_name;
     default:
       return u"???";
+  }
+}
+
+void CResourceIdentifier::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar << static_cast<BYTE>(m_kind);
+    if (m_kind == kOrdinal)
+      ar << m_ordinal;
+    else if (m_kind == kName)
+      ar << m_name;
+  } else {
+    // Stored inline by its owner, without a class tag: the pending object schema is the
+    // owner's, so it is not consumed here.
+    BYTE kind;
+    ar >> kind;
+    m_kind = kind;
+    m_ordinal = 0;
+    m_name.clear();
+    if (m_kind == kOrdinal)
+      ar >> m_ordinal;
+    else if (m_kind == kName)
+      ar >> m_name;
   }
 }

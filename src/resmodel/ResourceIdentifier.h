@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "platform/Types.h"
+#include "project/Object.h"
 
 // A resource name value: the platform passes a resource type or name as one pointer-sized
 // value, an ordinal when it is 0xFFFF or less, otherwise a pointer to a zero-terminated
@@ -35,15 +36,17 @@ class CResName {
   std::variant<WORD, std::u16string> m_value;
 };
 
-class CArchive;
+// Names a resource type or a resource. A storable class (schema 1, versionable); its owners
+// store it without a class tag, by calling Serialize: BYTE kind; WORD ordinal for kind 1;
+// the name as a string for kind 2; nothing more for any other kind.
+class CResourceIdentifier : public CObject {
+  DECLARE_SERIAL(CResourceIdentifier)
 
-// Names a resource type or a resource. Stored (schema 1) as BYTE kind; WORD ordinal for
-// kind 1; the name as a string for kind 2; nothing more for any other kind.
-class CResourceIdentifier {
- public:
   enum Kind : int { kNone = 0, kOrdinal = 1, kName = 2 };
 
   CResourceIdentifier() = default;
+  CResourceIdentifier(const CResourceIdentifier&) = default;
+  CResourceIdentifier& operator=(const CResourceIdentifier&) = default;
   explicit CResourceIdentifier(const CResName& value) { SetName(value); }
 
   // From a resource name value: a name gives kind 2 (the text copied), an ordinal kind 1,
@@ -67,6 +70,8 @@ class CResourceIdentifier {
 
   // Kind 1 "%d"; kind 2 the name, or "\"name\"" when quoted; kind 0 "???".
   std::u16string GetText(bool quoted = false) const;
+
+  void Serialize(CArchive& ar) override;
 
   int m_kind = kNone;
   WORD m_ordinal = 0;
