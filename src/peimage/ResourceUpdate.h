@@ -1,0 +1,136 @@
+#pragma once
+// Our own resource update service: rewrites the resource section of a PE file (PE32 or PE32+)
+// so that it holds exactly a pending set of (type, name, language, bytes) entries.
+//
+// Usage mirrors the platform's service: Begin opens an update (reading the file), Add puts
+// entries into the pending set, Commit writes the file, Discard drops the update. Failures
+// return false and leave errno set (ENOEXEC for a file that is not a usable PE image, EBADF
+// for a call outside an update, EINVAL for bad arguments, EFBIG when the result would not
+// fit the format, otherwise the error of the failing file operation), so a CWin32Exception
+// created right after carries a meaningful text. The file is never modified before Commit,
+// and Commit writes a temporary file in the same folder and renames it over the original,
+// so a discarded or failed update leaves the file byte for byte as it was.
+//
+// Layout of the written section: directory tables (root, then every type's table, then every
+// name's table), then the data entries, then the name strings (a WORD length and UTF-16
+// code units, no terminator), then the data, each block aligned to 8. At every level named
+// entries come first, then numbered ones by ascending id. Names are sorted case-insensitively:
+// by their code units mapped to upper case (the loader looks names up in upper case), ties
+// (names that differ only in case) by the raw code units so the order is total.
+//
+// Where the new section goes:
+//  - The section holding the resource directory is reused in place when it holds resources
+//    only. Its file data is replaced; whatever follows it in the file (other sections' data,
+//    the COFF symbol table, an overlay) moves with the size change and every file offset that
+//    points there is adjusted (section headers, debug directory entries, symbol table).
+//  - If it must grow past the next section's address, or may shrink, the sections after it
+//    in memory are moved when nothing can refer to their addresses except data directories
+//    we fix: the base relocation section and discardable, non-code sections such as debug
+//    data (the debug directory's entries are fixed too). Otherwise the old section keeps its
+//    address range, padded so no hole appears in memory.
+//  - When it cannot grow in place, or the file has no resource section yet, a new ".rsrc"
+//    section is appended after the last one; an old section that held only resources is
+//    zeroed and renamed ".oldrsrc" so stale resources do not linger. Room for the extra
+//    section header is taken from the header slack, growing the headers if needed.
+//  - An Authenticode certificate is removed (the signature cannot hold any more): its bytes
+//    are dropped and its data directory cleared.
+//  - SizeOfImage, SizeOfInitializedData (by the change in raw size) and the resource data
+//    directory follow; the checksum is recomputed when the file had a non-zero one.
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Types.h"
+
+namespace tvl {
+
+// A resource type or name: an ordinal or a name string.
+struct ResId {
+  std::u16string name;
+  WORD ordinal = 0;
+  bool isName = false;
+
+  static ResId Id(WORD ordinal) {
+    ResId r;
+    r.ordinal = ordinal;
+    return r;
+  }
+  static ResId Name(std::u16string name) {
+    ResId r;
+    r.name = std::move(name);
+    r.isName = true;
+    return r;
+  }
+  bool operator==(const ResId& o) const {
+    return isName == o.isName && (isName ? name == o.name : ordinal == o.ordinal);
+  }
+};
+
+// Orders two names as the directory stores them (see above): <0, 0, >0.
+int CompareResourceNames(std::u16string_view a, std::u16string_view b);
+
+// Directory order: names first (CompareResourceNames), then ordinals ascending.
+struct ResIdLess {
+  bool operator()(const ResId& a, const ResId& b) const;
+};
+
+using ResLanguageMap = std::map<WORD, std::vector<BYTE>>;
+using ResNameMap = std::map<ResId, ResLanguageMap, ResIdLess>;
+using ResTypeMap = std::map<ResId, ResNameMap, ResIdLess>;
+
+// One entry of a resource set, in directory order.
+struct ResEntryView {
+  const ResId* type;
+  const ResId* name;
+  WORD language;
+  const std::vector<BYTE>* data;
+};
+std::vector<ResEntryView> ListEntries(const ResTypeMap& set);
+
+// The bytes of a resource section holding `set`, laid out for the section address `baseRva`.
+// Returns false (errno EFBIG or EINVAL) when the set cannot be represented.
+bool BuildResourceSection(const ResTypeMap& set, DWORD baseRva, std::vector<BYTE>& out);
+
+// Reads the resource directory of a PE image in memory into `set` (existing entries are
+// replaced). Returns false with errno ENOEXEC when the image or its directory is malformed.
+bool ReadResourceSet(const BYTE* file, size_t size, ResTypeMap& set);
+
+// The PE checksum of an image whose checksum field lies at `checksumOffset`: 16-bit one's
+// complement style sum of the file without that field, folded, plus the file length.
+DWORD ComputePeChecksum(const BYTE* data, size_t size, size_t checksumOffset);
+
+class CResourceUpdate {
+ public:
+  CResourceUpdate() = default;
+  CResourceUpdate(const CResourceUpdate&) = delete;
+  CResourceUpdate& operator=(const CResourceUpdate&) = delete;
+  ~CResourceUpdate() { Discard(); }
+
+  // Opens an update of the file at `path` (UTF-8). With deleteExisting false the file's own
+  // entries start in the pending set. Fails when an update is already open.
+  bool Begin(const std::string& path, bool deleteExisting);
+  bool Begin(const std::u16string& path, bool deleteExisting);
+
+  // Puts an entry into the pending set, replacing one with the same type, name and language.
+  // A null pointer with size 0 removes that entry instead, as the platform's service does.
+  bool Add(const ResId& type, const ResId& name, WORD language, const void* data, size_t size);
+
+  // Writes the file and ends the update (also when it fails).
+  bool Commit();
+  // Ends the update without touching the file.
+  void Discard();
+
+  bool IsOpen() const { return m_open; }
+  const ResTypeMap& Pending() const { return m_pending; }
+  size_t PendingCount() const;
+
+ private:
+  bool m_open = false;
+  std::string m_path;
+  std::vector<BYTE> m_file;
+  ResTypeMap m_pending;
+};
+
+}  // namespace tvl
