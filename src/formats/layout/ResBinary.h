@@ -1,0 +1,48 @@
+#pragma once
+// Resources kept as raw bytes and translated as a whole: every type without a handler of
+// its own, and bitmaps (with a header check and the .bmp file form).
+#include "resmodel/Resource.h"
+
+class CResBinary : public CResource {
+  DECLARE_SERIAL(CResBinary)
+ public:
+  CResBinary();
+  void Serialize(CArchive& ar) override;
+  void Dump(std::ostream& out) const override;
+  void Parse(CResStream& stream) override;
+  void Merge(const CResource& other, bool copyProperties, bool importMode) override;
+  void WriteData(CResourceData& data) override;
+  bool GetData(std::vector<BYTE>& bytes, LANGID language) const override;
+  bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) override;
+  std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language) override;
+  void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) override;
+  void SetTranslationStatus(LANGID language, int status) override;
+  bool HasTranslation(LANGID language) const override;
+  int ComputeStatus(LANGID language) const override;
+
+  // The bytes of a language's node (whatever its status), else the source bytes.
+  const std::vector<BYTE>& GetBytes(LANGID language) const;
+
+  CLocalizedBlob m_data;
+
+ protected:
+  // The file form of the bytes for export, and back; the raw bytes here.
+  virtual bool ToFile(const std::vector<BYTE>& value, std::vector<BYTE>& file) const;
+  virtual bool FromFile(const std::vector<BYTE>& file, std::vector<BYTE>& value) const;
+};
+
+class CResBitmap : public CResBinary {
+  DECLARE_SERIAL(CResBitmap)
+ public:
+  CResBitmap() = default;
+  void Parse(CResStream& stream) override;
+
+  // A .bmp file from RT_BITMAP bytes; false when they are too short for their header.
+  static bool BitmapToFile(const std::vector<BYTE>& bytes, std::vector<BYTE>& file);
+  // RT_BITMAP bytes from a .bmp file; false when the file is refused.
+  static bool FileToBitmap(const std::vector<BYTE>& file, std::vector<BYTE>& bytes);
+
+ protected:
+  bool ToFile(const std::vector<BYTE>& value, std::vector<BYTE>& file) const override;
+  bool FromFile(const std::vector<BYTE>& file, std::vector<BYTE>& value) const override;
+};

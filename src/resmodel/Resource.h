@@ -1,0 +1,59 @@
+#pragma once
+// The bases of the resource model: elements that carry translation values, and one
+// resource of a module with its status chain.
+#include <iosfwd>
+#include <memory>
+#include <vector>
+
+#include "project/Object.h"
+#include "resmodel/LocalizedParam.h"
+#include "resmodel/ResourceIdentifier.h"
+
+class CCompileContext;
+class CResourceData;
+class CResStream;
+class CResourceType;
+
+class CResourceElement : public CObject {
+  DECLARE_DYNAMIC(CResourceElement)
+ public:
+  // A plain-text description for diagnostics.
+  virtual void Dump(std::ostream& out) const = 0;
+};
+
+class CResource : public CResourceElement {
+  DECLARE_SERIAL(CResource)
+ public:
+  CResource();
+  ~CResource() override;
+
+  void Serialize(CArchive& ar) override;
+
+  // The contract of every resource format, in slot order.
+  void Dump(std::ostream& out) const override;
+  virtual void Parse(CResStream& stream);
+  virtual void Write(CCompileContext& context);
+  virtual void Merge(const CResource& other, bool copyProperties, bool importMode);
+  virtual void WriteData(CResourceData& data);
+  virtual bool GetData(std::vector<BYTE>& bytes, LANGID language) const;
+  virtual bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced);
+  virtual std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language);
+  virtual void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status);
+  virtual bool IsTranslatable() const { return m_doNotTranslate == 0; }
+  virtual void SetTranslationStatus(LANGID language, int status);
+  virtual bool HasTranslation(LANGID language) const;
+  virtual void UpdateStatus(LANGID language);
+  virtual int ComputeStatus(LANGID language) const;
+
+  int GetStatus(LANGID language) const { return m_statusChain.GetValueStatus(language); }
+  void SetTranslatable(bool translatable) { m_doNotTranslate = translatable ? 0 : 1; }
+  void ResetLanguageStatus(LANGID language) { m_statusChain.SetStatus(language, 0); }
+  void MergeResourceLevel(const CResource& other, bool copyProperties, bool importMode);
+  // The language the resource was recorded under.
+  LANGID GetSourceLanguage() const { return m_statusChain.m_language; }
+
+  CResourceIdentifier m_identifier;
+  CLocalizedParam m_statusChain;
+  CResourceType* m_owner = nullptr;  // not owned; restored after loading
+  BYTE m_doNotTranslate = 0;
+};
