@@ -307,7 +307,7 @@ void CArchive::WriteObject(const CObject* object) {
 
 const CRuntimeClass* CArchive::ReadClassTag(const CRuntimeClass* requested, UINT* schema, DWORD* objectTag) {
   if (m_storing) ThrowException(CArchiveException::writeOnly);
-  if (requested != nullptr && !requested->IsStorable()) throw CNotSupportedException();
+  // requested only constrains the class read; it may be a base without schema (CObject).
 
   WORD w;
   DWORD tag;
@@ -381,8 +381,7 @@ DWORD CArchive::ReadObjectIndex(const CRuntimeClass* requested) {
     if (tag >= m_loadArray.size()) ThrowException(CArchiveException::badIndex);
     const LoadEntry& e = m_loadArray[tag];
     if (e.kind == LoadEntry::kClass) ThrowException(CArchiveException::badIndex);
-    if (e.kind == LoadEntry::kObject && requested != nullptr &&
-        !static_cast<CObject*>(e.pointer)->IsKindOf(requested))
+    if (e.kind == LoadEntry::kObject && requested != nullptr && !e.cls->IsDerivedFrom(requested))
       ThrowException(CArchiveException::badClass);
     return tag;
   }
@@ -401,6 +400,7 @@ DWORD CArchive::ReadObjectIndex(const CRuntimeClass* requested) {
   // In the table before its content is read, so that the content may refer back to it.
   LoadEntry& entry = m_loadArray[index];
   entry.pointer = object;
+  entry.cls = cls;
   entry.kind = LoadEntry::kObject;
   entry.inProgress = true;
 

@@ -19,6 +19,9 @@
 // reference read only through ReadObjectRef) are deleted with the archive. Close on a loading
 // archive therefore refuses ("bad format") a file that left an object without owner: a
 // pointer from ReadObjectRef is then known to point at an object that some field owns.
+// The archive cannot see an owner drop what it took, so the rule for Serialize code is:
+// keep every object you read until the archive is closed (a later shared reference may
+// still name it).
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -191,6 +194,7 @@ class CArchive {
  private:
   struct LoadEntry {
     void* pointer = nullptr;  // CRuntimeClass* or CObject*
+    const CRuntimeClass* cls = nullptr;  // of an object: checked without touching the object
     enum Kind : BYTE { kNull, kClass, kObject } kind = kNull;
     bool claimed = false;     // an object some owner has taken
     bool inProgress = false;  // an object whose Serialize is running
