@@ -700,10 +700,15 @@ std::optional<std::u16string> LocaleDisplayName(LANGID langId) {
   if (langId == 0x007F) return u"Invariant Language (Invariant Country)";
   // ICU spells out the collation keyword; the platform says "Traditional Sort".
   std::string tag = l->tag;
-  bool traditionalSort = false;
+  const char16_t* extra = nullptr;
   if (size_t k = tag.find("-u-co-trad"); k != std::string::npos) {
     tag.erase(k);
-    traditionalSort = true;
+    extra = u", Traditional Sort";
+  }
+  // ICU takes the former Serbia and Montenegro for Serbia; keep the two apart.
+  if (tag.size() > 3 && tag.compare(tag.size() - 3, 3, "-CS") == 0) {
+    tag.erase(tag.size() - 3);
+    extra = u", Serbia and Montenegro (Former)";
   }
   char id[ULOC_FULLNAME_CAPACITY];
   UErrorCode err = U_ZERO_ERROR;
@@ -715,7 +720,7 @@ std::optional<std::u16string> LocaleDisplayName(LANGID langId) {
   int32_t n = uloc_getDisplayName(id, "en", name, 256, &err);
   if (U_FAILURE(err) || n <= 0) return std::nullopt;
   std::u16string result(reinterpret_cast<const char16_t*>(name), static_cast<size_t>(std::min(n, int32_t{255})));
-  if (traditionalSort && !result.empty() && result.back() == u')') result.insert(result.size() - 1, u", Traditional Sort");
+  if (extra && !result.empty() && result.back() == u')') result.insert(result.size() - 1, extra);
   return result;
 }
 

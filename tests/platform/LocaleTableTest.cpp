@@ -151,6 +151,8 @@ TEST(LocaleTable, DisplayNamesInEnglish) {
   EXPECT_EQ(tvl::LocaleDisplayName(0x0009), u"English");
   EXPECT_EQ(tvl::LocaleDisplayName(0x040A), u"Spanish (Spain, Traditional Sort)");
   EXPECT_EQ(tvl::LocaleDisplayName(0x0C0A), u"Spanish (Spain)");
+  EXPECT_EQ(tvl::LocaleDisplayName(0x081A), u"Serbian (Latin, Serbia and Montenegro (Former))");
+  EXPECT_EQ(tvl::LocaleDisplayName(0x241A), u"Serbian (Latin, Serbia)");
   EXPECT_FALSE(tvl::LocaleDisplayName(0x1234).has_value());
 }
 
