@@ -1,0 +1,256 @@
+#include "peimage/PeImage.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "languages/LanguageFacts.h"
+#include "peimage/PeFormat.h"
+
+namespace {
+
+// A real section table has at most 96 entries; the format's field allows 65535, which a
+// file can only claim if it really holds them, so this bound only stops nonsense early.
+constexpr size_t kMaxSections = 65535;
+
+int CompareNames(const CResName& a, const CResName& b) {
+  // Named entries sort before ordinals, as the directory lists them.
+  if (a.IsName() != b.IsName()) return a.IsName() ? -1 : 1;
+  if (a.IsOrdinal()) return a.GetOrdinal() < b.GetOrdinal() ? -1 : (a.GetOrdinal() > b.GetOrdinal() ? 1 : 0);
+  return a.GetName().compare(b.GetName());
+}
+
+}  // namespace
+
+bool CPeImage::KeyLess::operator()(const Key& a, const Key& b) const {
+  if (int c = CompareNames(a.type, b.type)) return c < 0;
+  if (int c = CompareNames(a.name, b.name)) return c < 0;
+  return a.language < b.language;
+}
+
+bool CPeImage::LoadFile(const std::string& nativePath) {
+  std::ifstream in(nativePath, std::ios::binary);
+  if (!in) {
+    m_loaded = false;
+    return false;
+  }
+  std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    m_loaded = false;
+    return false;
+  }
+  return LoadBytes(std::move(bytes));
+}
+
+bool CPeImage::LoadBytes(std::vector<BYTE> bytes) {
+  m_bytes = std::move(bytes);
+  m_sections.clear();
+  m_resources.clear();
+  m_index.clear();
+  m_visited.clear();
+  m_hasResources = false;
+  m_resourceRva = m_resourceSize = 0;
+  m_resDirOffset = m_resRegionSize = 0;
+  m_loaded = Parse();
+  if (m_loaded) WalkResources();
+  m_visited.clear();
+  return m_loaded;
+}
+
+size_t CPeImage::GetOptionalHeaderOffset() const { return m_ntOffset + pe::kOptionalHeaderOffset; }
+
+bool CPeImage::Parse() {
+  const size_t fileSize = m_bytes.size();
+  const BYTE* b = m_bytes.data();
+  if (fileSize < 0x40 || pe::Get16(b) != pe::kDosSignature) return false;
+  m_ntOffset = pe::Get32(b + pe::kDosLfanew);
+  if (m_ntOffset > fileSize || fileSize - m_ntOffset < pe::kOptionalHeaderOffset) return false;
+  if (pe::Get32(b + m_ntOffset) != pe::kNtSignature) return false;
+
+  const BYTE* fh = b + m_ntOffset + pe::kFileHeaderOffset;
+  const size_t sectionCount = pe::Get16(fh + pe::kFhNumberOfSections);
+  const size_t optSize = pe::Get16(fh + pe::kFhSizeOfOptionalHeader);
+  m_dll = (pe::Get16(fh + pe::kFhCharacteristics) & pe::kFileDll) != 0;
+
+  const size_t optOffset = GetOptionalHeaderOffset();
+  if (optSize < 2 || fileSize - optOffset < optSize) return false;
+  const BYTE* oh = b + optOffset;
+  const WORD magic = pe::Get16(oh + pe::kOhMagic);
+  size_t countField, dirOffset;
+  if (magic == pe::kMagicPe32) {
+    countField = pe::kOhNumberOfRvaAndSizes32;
+    dirOffset = pe::kOhDataDirectory32;
+  } else if (magic == pe::kMagicPe32Plus) {
+    countField = pe::kOhNumberOfRvaAndSizes64;
+    dirOffset = pe::kOhDataDirectory64;
+  } else {
+    return false;
+  }
+  m_pe32Plus = magic == pe::kMagicPe32Plus;
+  if (optSize < pe::kOhSizeOfHeaders + 4) return false;
+  m_sizeOfHeaders = pe::Get32(oh + pe::kOhSizeOfHeaders);
+
+  // The resource directory is entry 2; a header too short to hold it means no resources.
+  const size_t resEntry = dirOffset + pe::kDirResource * pe::kDataDirectoryEntrySize;
+  if (optSize >= countField + 4 && pe::Get32(oh + countField) > pe::kDirResource &&
+      optSize >= resEntry + pe::kDataDirectoryEntrySize) {
+    m_resourceRva = pe::Get32(oh + resEntry);
+    m_resourceSize = pe::Get32(oh + resEntry + 4);
+  }
+
+  const size_t tableOffset = optOffset + optSize;
+  if (sectionCount > kMaxSections || tableOffset > fileSize ||
+      (fileSize - tableOffset) / pe::kSectionHeaderSize < sectionCount)
+    return false;
+  m_endOfSections = 0;
+  for (size_t i = 0; i < sectionCount; ++i) {
+    const BYTE* sh = b + tableOffset + i * pe::kSectionHeaderSize;
+    CPeSection s;
+    size_t len = 0;
+    while (len < 8 && sh[pe::kShName + len]) ++len;
+    s.name.assign(reinterpret_cast<const char*>(sh + pe::kShName), len);
+    s.virtualSize = pe::Get32(sh + pe::kShVirtualSize);
+    s.virtualAddress = pe::Get32(sh + pe::kShVirtualAddress);
+    s.sizeOfRawData = pe::Get32(sh + pe::kShSizeOfRawData);
+    s.pointerToRawData = pe::Get32(sh + pe::kShPointerToRawData);
+    s.characteristics = pe::Get32(sh + pe::kShCharacteristics);
+    if (s.sizeOfRawData && s.pointerToRawData < fileSize) {
+      size_t end = static_cast<size_t>(s.pointerToRawData) + s.sizeOfRawData;
+      if (end > fileSize) end = fileSize;
+      if (end > m_endOfSections) m_endOfSections = end;
+    }
+    m_sections.push_back(std::move(s));
+  }
+  if (m_endOfSections == 0) m_endOfSections = std::min<size_t>(fileSize, tableOffset + sectionCount * pe::kSectionHeaderSize);
+  return true;
+}
+
+std::optional<size_t> CPeImage::RvaToOffset(DWORD rva, DWORD size) const {
+  const ULONGLONG end = static_cast<ULONGLONG>(rva) + size;
+  for (const CPeSection& s : m_sections) {
+    // What the loader makes visible of the raw data: at most the virtual size, when given.
+    ULONGLONG extent = s.sizeOfRawData;
+    if (s.virtualSize != 0 && s.virtualSize < extent) extent = s.virtualSize;
+    if (rva < s.virtualAddress || end > static_cast<ULONGLONG>(s.virtualAddress) + extent) continue;
+    const ULONGLONG offset = static_cast<ULONGLONG>(s.pointerToRawData) + (rva - s.virtualAddress);
+    if (offset + size > m_bytes.size()) return std::nullopt;  // truncated file
+    return static_cast<size_t>(offset);
+  }
+  // The headers are mapped at RVA 0.
+  if (end <= m_sizeOfHeaders && end <= m_bytes.size()) return static_cast<size_t>(rva);
+  return std::nullopt;
+}
+
+bool CPeImage::ReadDirectory(size_t offset, std::vector<DirEntry>& entries) {
+  entries.clear();
+  if (offset >= m_resRegionSize || m_resRegionSize - offset < pe::kResDirHeaderSize) return false;
+  if (!m_visited.insert(offset).second) return false;
+  const BYTE* dir = m_bytes.data() + m_resDirOffset + offset;
+  const size_t count = static_cast<size_t>(pe::Get16(dir + pe::kResDirNamedCount)) + pe::Get16(dir + pe::kResDirIdCount);
+  if ((m_resRegionSize - offset - pe::kResDirHeaderSize) / pe::kResDirEntrySize < count) return false;
+  entries.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    const BYTE* e = dir + pe::kResDirHeaderSize + i * pe::kResDirEntrySize;
+    entries.push_back({pe::Get32(e), pe::Get32(e + 4)});
+  }
+  return true;
+}
+
+bool CPeImage::ReadEntryName(DWORD nameField, CResName& out) const {
+  if (!(nameField & pe::kResNameIsString)) {
+    if (nameField > 0xFFFF) return false;
+    out = CResName(static_cast<WORD>(nameField));
+    return true;
+  }
+  const size_t offset = nameField & ~pe::kResNameIsString;
+  if (offset >= m_resRegionSize || m_resRegionSize - offset < 2) return false;
+  const BYTE* p = m_bytes.data() + m_resDirOffset + offset;
+  const size_t length = pe::Get16(p);
+  if ((m_resRegionSize - offset - 2) / 2 < length) return false;
+  std::u16string name(length, u'\0');
+  for (size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(pe::Get16(p + 2 + 2 * i));
+  out = CResName(std::move(name));
+  return true;
+}
+
+void CPeImage::WalkResources() {
+  if (m_resourceRva == 0) return;
+  // The root must be readable; everything below it is bounded by the raw data of the
+  // section that holds it (the directory size field is not needed and not trusted).
+  const size_t fileSize = m_bytes.size();
+  bool found = false;
+  for (const CPeSection& s : m_sections) {
+    ULONGLONG extent = s.sizeOfRawData;
+    if (s.virtualSize != 0 && s.virtualSize < extent) extent = s.virtualSize;
+    if (m_resourceRva < s.virtualAddress || m_resourceRva - s.virtualAddress >= extent) continue;
+    const ULONGLONG offset = static_cast<ULONGLONG>(s.pointerToRawData) + (m_resourceRva - s.virtualAddress);
+    ULONGLONG regionEnd = static_cast<ULONGLONG>(s.pointerToRawData) + extent;
+    if (regionEnd > fileSize) regionEnd = fileSize;
+    if (offset >= regionEnd) return;  // truncated file
+    m_resDirOffset = static_cast<size_t>(offset);
+    m_resRegionSize = static_cast<size_t>(regionEnd - offset);
+    found = true;
+    break;
+  }
+  if (!found) {
+    const size_t headersEnd = std::min<size_t>(m_sizeOfHeaders, fileSize);
+    if (m_resourceRva >= headersEnd) return;
+    m_resDirOffset = m_resourceRva;
+    m_resRegionSize = headersEnd - m_resourceRva;
+  }
+
+  std::vector<DirEntry> types, names, languages;
+  if (!ReadDirectory(0, types)) return;
+  m_hasResources = true;
+  for (const DirEntry& t : types) {
+    CResName type;
+    if (!(t.offset & pe::kResDataIsDirectory) || !ReadEntryName(t.name, type)) continue;
+    if (!ReadDirectory(t.offset & ~pe::kResDataIsDirectory, names)) continue;
+    for (const DirEntry& n : names) {
+      CResName name;
+      if (!(n.offset & pe::kResDataIsDirectory) || !ReadEntryName(n.name, name)) continue;
+      if (!ReadDirectory(n.offset & ~pe::kResDataIsDirectory, languages)) continue;
+      for (const DirEntry& l : languages) {
+        // Languages are ordinals and lead to data entries.
+        if ((l.name & pe::kResNameIsString) || l.name > 0xFFFF || (l.offset & pe::kResDataIsDirectory)) continue;
+        const size_t at = l.offset;
+        if (at >= m_resRegionSize || m_resRegionSize - at < pe::kResDataEntrySize) continue;
+        const BYTE* de = m_bytes.data() + m_resDirOffset + at;
+        CPeResource r;
+        r.type = type;
+        r.name = name;
+        r.language = static_cast<LANGID>(l.name);
+        r.dataRva = pe::Get32(de);
+        r.size = pe::Get32(de + 4);
+        r.codePage = pe::Get32(de + 8);
+        if (std::optional<size_t> off = RvaToOffset(r.dataRva, r.size)) r.data = m_bytes.data() + *off;
+        m_index.emplace(Key{r.type, r.name, r.language}, m_resources.size());
+        m_resources.push_back(std::move(r));
+      }
+    }
+  }
+}
+
+const CPeResource* CPeImage::FindResourceEx(const CResName& type, const CResName& name, LANGID language) const {
+  auto it = m_index.find(Key{type, name, language});
+  return it == m_index.end() ? nullptr : &m_resources[it->second];
+}
+
+const CPeResource* CPeImage::FindResource(const CResName& type, const CResName& name) const {
+  const CPeResource* first = nullptr;
+  const CPeResource* system = nullptr;
+  const LANGID systemLanguage = SystemDefaultLanguage();
+  for (auto it = m_index.lower_bound(Key{type, name, 0});
+       it != m_index.end() && it->first.type == type && it->first.name == name; ++it) {
+    const CPeResource* r = &m_resources[it->second];
+    if (r->language == 0) return r;
+    if (r->language == systemLanguage) system = r;
+    if (!first || r < first) first = r;
+  }
+  return system ? system : first;
+}
+
+std::span<const BYTE> CPeImage::GetData(const CPeResource& resource) const {
+  if (!resource.data) return {};
+  return {resource.data, resource.size};
+}
