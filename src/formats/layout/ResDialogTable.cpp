@@ -1,0 +1,3 @@
+#include "formats/layout/ResDialogTable.h"
+
+IMPLEMENT_SERIAL(CResDialogTable, CResourceType, VERSIONABLE_SCHEMA | 1)

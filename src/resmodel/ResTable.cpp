@@ -1,0 +1,103 @@
+#include "resmodel/ResTable.h"
+
+#include <algorithm>
+
+#include "formats/layout/ResBinary.h"
+#include "project/Archive.h"
+
+IMPLEMENT_SERIAL(CResTable, CObject, VERSIONABLE_SCHEMA | 2)
+
+namespace {
+
+// The fixed values of a handler. Formats without a resource class of their own yet keep
+// their resources as raw bytes.
+void Setup(CResourceType& h, WORD type, const CRuntimeClass* resourceClass, const char16_t* name, int folder,
+           int folderSelected, int item, int itemSelected, const char16_t* extension, const char16_t* filter) {
+  h.m_identifier.SetOrdinal(type);
+  h.m_resourceClass = resourceClass;
+  h.m_displayName = name;
+  h.m_folderImages[0] = folder;
+  h.m_folderImages[1] = folderSelected;
+  h.m_itemImages[0] = item;
+  h.m_itemImages[1] = itemSelected;
+  h.m_fileExtension = extension;
+  h.m_fileFilter = filter;
+  h.m_createdOnDemand = 0;
+}
+
+}  // namespace
+
+CResTable::CResTable() {
+  const CRuntimeClass* binary = RUNTIME_CLASS(CResBinary);
+  Setup(m_menus, 4, binary, u"Menus", 0, 2, 12, 12, u"", u"");
+  Setup(m_dialogs, 5, binary, u"Dialogs", 0, 2, 14, 14, u"", u"");
+  Setup(m_accelerators, 9, binary, u"Accelerators", 0, 2, 18, 18, u"", u"");
+  Setup(m_stringTable, 6, binary, u"String Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
+  Setup(m_messageTable, 11, binary, u"Message Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
+  Setup(m_icons, 14, binary, u"Icons", 0, 2, 10, 10, u"ico", u"Icon Files (*.ico)");
+  Setup(m_cursors, 12, binary, u"Cursors", 0, 2, 6, 6, u"cur", u"Cursor Files (*.cur)");
+  Setup(m_bitmaps, 2, RUNTIME_CLASS(CResBitmap), u"Bitmaps", 0, 2, 8, 8, u"bmp", u"Bitmap Files (*.bmp)");
+  Setup(m_toolbars, 241, binary, u"Toolbars", 0, 2, 22, 22, u"bmp", u"Toolbar Bitmap Files (*.bmp)");
+  Setup(m_version, 16, binary, u"Version", 0, 2, 20, 20, u"", u"");
+  Setup(m_manifests, 24, binary, u"XP Manifests", 0, 2, 20, 20, u"xml", u"Manifest Files (*.xml)");
+  // List order: the order in which the table writes, merges and lists its types.
+  for (CResourceType* h : {static_cast<CResourceType*>(&m_dialogs), &m_menus, static_cast<CResourceType*>(&m_stringTable),
+                           static_cast<CResourceType*>(&m_messageTable), static_cast<CResourceType*>(&m_toolbars),
+                           &m_accelerators, static_cast<CResourceType*>(&m_icons),
+                           static_cast<CResourceType*>(&m_cursors), &m_bitmaps, &m_version, &m_manifests}) {
+    h->m_owner = this;
+    m_types.push_back(h);
+  }
+  m_promptAndTips.m_table = this;
+}
+
+CResTable::~CResTable() = default;
+
+void CResTable::Serialize(CArchive& ar) {
+  UINT schema = ar.IsStoring() ? 2 : ar.GetObjectSchema();
+  // Older files hold the handlers without class tags.
+  bool tagged = ar.IsStoring() || schema == 0xFFFFFFFF || schema >= 2;
+  SerializeBase(ar);
+  struct Fixed {
+    CResourceType* handler;
+    const CRuntimeClass* tag;
+  } stored[] = {
+      {&m_accelerators, RUNTIME_CLASS(CResourceType)},  {&m_dialogs, RUNTIME_CLASS(CResDialogTable)},
+      {&m_menus, RUNTIME_CLASS(CResourceType)},         {&m_stringTable, RUNTIME_CLASS(CResStringTable)},
+      {&m_messageTable, RUNTIME_CLASS(CResStringTable)}, {&m_icons, RUNTIME_CLASS(CResIconTable)},
+      {&m_cursors, RUNTIME_CLASS(CResIconTable)},       {&m_bitmaps, RUNTIME_CLASS(CResourceType)},
+      {&m_toolbars, RUNTIME_CLASS(CResToolbarTable)},   {&m_version, RUNTIME_CLASS(CResourceType)},
+      {&m_manifests, RUNTIME_CLASS(CResourceType)},
+  };
+  for (const Fixed& f : stored) {
+    if (tagged) ar.SerializeClass(f.tag);
+    f.handler->Serialize(ar);
+  }
+  m_promptAndTips.Serialize(ar);
+}
+
+bool CResTable::Load(const std::u16string& path, LANGID overrideLanguage) {
+  if (!CResTableBase::Load(path, overrideLanguage)) return false;
+  // Toolbars take their bitmaps and prompts are built once those formats are read.
+  return true;
+}
+
+void CResTable::Merge(const CResTableBase& other, bool copyProperties, bool importMode) {
+  CResTableBase::Merge(other, copyProperties, importMode);
+}
+
+void CResTable::Write(CCompileContext& context) {
+  for (CResourceType* t : m_types) t->Write(context);
+}
+
+bool CResTable::HasMfcClues() const { return m_toolbars.GetCount() > 0; }
+
+int CResTable::GetStatus(LANGID language) const {
+  int status = kStatusNothingToTranslate;
+  for (const CResourceType* t : m_types) status = std::min(status, t->GetStatus(language));
+  return status;
+}
+
+void CResTable::UpdateStatus(LANGID language) {
+  for (CResourceType* t : m_types) t->UpdateStatus(language);
+}
