@@ -25,6 +25,7 @@ constexpr DWORD kScnMemExecute = 0x20000000;
 constexpr size_t kDirBoundImport = 11;
 constexpr size_t kDebugEntrySize = 28;
 constexpr ULONGLONG kMaxSection = 0x7FFFFFFF;  // directory offsets have 31 bits
+constexpr ULONGLONG kMinSection = 32;
 constexpr int kHeaderEdit = 1;
 constexpr int kSectionEdit = 2;
 
@@ -223,7 +224,9 @@ bool Measure(const ResTypeMap& set, Layout& l) {
   l.dataEntries = dirs;
   l.strings = dirs + kResDataEntrySize * l.leaves;
   l.data = (l.strings + strings + 7) / 8 * 8;
-  l.total = l.data + data;
+  // Some PE tools call a section corrupt when it ends right after an empty root directory;
+  // a few zero bytes after it cost nothing.
+  l.total = std::max<ULONGLONG>(l.data + data, kMinSection);
   return l.total <= kMaxSection;
 }
 
@@ -806,6 +809,8 @@ bool CResourceUpdate::Commit() {
   std::vector<BYTE> section;
   std::vector<BYTE> zeros(std::max<size_t>(2 * FA, 4096), 0);
   Section target;  // the resource section as written
+  std::vector<BYTE> headerGrowth;  // bytes inserted after the headers when they must grow
+  size_t headerLimit = 0;          // where the original header bytes end
   size_t newHeaderSize = img.sizeOfHeaders;
   size_t sectionBegin = 0, sectionEnd = 0;  // the edit that carries the section
   size_t prePad = 0;
@@ -850,11 +855,12 @@ bool CResourceUpdate::Commit() {
       newHeaderSize = std::max<size_t>(img.sizeOfHeaders, static_cast<size_t>(Image::AlignUp64(newTableEnd, FA)));
       if (newHeaderSize > firstVa) return Fail(EFBIG);
       if (newHeaderSize > limit) {
-        size_t grow = static_cast<size_t>(Image::AlignUp64(newHeaderSize - limit, FA));
-        edits.Add({limit, limit, {{nullptr, grow}}, kHeaderEdit});
+        headerGrowth.assign(static_cast<size_t>(Image::AlignUp64(newHeaderSize - limit, FA)), 0);
+        edits.Add({limit, limit, {{headerGrowth.data(), headerGrowth.size()}}, kHeaderEdit});
       }
     }
     target.headerOffset = tableEnd;
+    headerLimit = limit;
     target.va = static_cast<DWORD>(newVa);
     target.characteristics = kScnInitializedData | kScnMemRead;
     sectionBegin = sectionEnd = static_cast<size_t>(rawEnd);
@@ -904,6 +910,7 @@ bool CResourceUpdate::Commit() {
       for (size_t i = 0; i < dsize / kDebugEntrySize; ++i) {
         BYTE* e = f + *at + i * kDebugEntrySize;
         DWORD addr = Get32(e + 20), ptr = Get32(e + 24);
+        bool inOldResources = addr && ours && img.Contains(img.sections[rs], addr);
         if (addr && moveFollowers) {
           for (size_t fi : followers)
             if (img.Contains(img.sections[fi], addr)) {
@@ -911,7 +918,7 @@ bool CResourceUpdate::Commit() {
               break;
             }
         }
-        if (addr && rs >= 0 && img.Contains(img.sections[rs], addr) && ours) addr = 0;
+        if (inOldResources) addr = 0;  // its bytes are gone
         bool ok = true;
         if (ptr) ptr = mapOffset(ptr, ok);
         if (!ok) ptr = 0;
@@ -977,13 +984,20 @@ bool CResourceUpdate::Commit() {
     ULONGLONG start = edits.Start(edits.Find(kSectionEdit)) + prePad;
     if (start + newRaw > 0xFFFFFFFFull) return Fail(EFBIG);
     target.rawPtr = static_cast<DWORD>(start);
-    std::memset(f + target.headerOffset, 0, kSectionHeaderSize);
-    std::memcpy(f + target.headerOffset + kShName, ".rsrc\0\0\0", 8);
-    img.sections.push_back(target);
-    Put16(f + img.fileHeader + kFhNumberOfSections, static_cast<WORD>(img.sections.size()));
+    // The new header may reach into the bytes inserted to grow the headers.
+    BYTE header[kSectionHeaderSize] = {'.', 'r', 's', 'r', 'c'};
+    Section local = target;
+    local.headerOffset = 0;
+    WriteSectionHeader(header, local);
+    size_t inPlaceBytes = std::min(kSectionHeaderSize, headerLimit - target.headerOffset);
+    std::memcpy(f + target.headerOffset, header, inPlaceBytes);
+    if (inPlaceBytes < kSectionHeaderSize)
+      std::memcpy(headerGrowth.data(), header + inPlaceBytes, kSectionHeaderSize - inPlaceBytes);
+    Put16(f + img.fileHeader + kFhNumberOfSections, static_cast<WORD>(img.sections.size() + 1));
     Put32(f + img.optHeader + kOhSizeOfHeaders, static_cast<DWORD>(newHeaderSize));
   }
   for (const Section& s : img.sections) WriteSectionHeader(f, s);
+  if (!inPlace) img.sections.push_back(target);
   img.SetDir(f, kDirResource, target.va, static_cast<DWORD>(content));
 
   // Sizes in the optional header.
