@@ -5,6 +5,8 @@
 //   tvl-dump --load FILE     only what the table's Load hands on (types 1, 3, 240, 255,
 //                            empty and unreadable entries left out)
 //   tvl-dump --survey FILE   the language survey
+//   tvl-dump --rewrite IN OUT  copy IN to OUT and write every resource of IN into OUT
+//                            through the resource writer's two update passes
 //
 // Entry lines read "type name language size crc32": type and name as a decimal ordinal
 // or a quoted name, the language as 4 hex digits, the size in decimal, the CRC-32 of the
@@ -18,8 +20,10 @@
 #include "peimage/Crc32.h"
 #include "peimage/LanguageSurvey.h"
 #include "peimage/PeImage.h"
+#include "peimage/Rewrite.h"
 #include "peimage/ResStream.h"
 #include "platform/Text.h"
+#include "project/Exceptions.h"
 #include "resmodel/ResTableBase.h"
 
 namespace {
@@ -100,6 +104,19 @@ int Survey(const char* path) {
   return 0;
 }
 
+int Rewrite(const char* in, const char* out) {
+  try {
+    tvl::RewriteResult r = tvl::RewriteAllResources(in, out);
+    std::printf("%zu resources written", r.written);
+    if (r.skipped) std::printf(", %zu unreadable left out", r.skipped);
+    std::printf("\n");
+    return r.skipped ? 1 : 0;
+  } catch (const CException& e) {
+    std::fprintf(stderr, "tvl-dump: %s\n", e.what());
+    return 1;
+  }
+}
+
 struct Subcommand {
   const char* option;
   int argCount;  // arguments after the option
@@ -111,6 +128,7 @@ const Subcommand kSubcommands[] = {
     {"--walk", 1, [](char** a) { return Walk(a[0]); }, "--walk FILE      every resource directory entry"},
     {"--load", 1, [](char** a) { return Load(a[0]); }, "--load FILE      the resources the table reads"},
     {"--survey", 1, [](char** a) { return Survey(a[0]); }, "--survey FILE    the language survey"},
+    {"--rewrite", 2, [](char** a) { return Rewrite(a[0], a[1]); }, "--rewrite IN OUT every resource of IN written into a copy"},
 };
 
 int Usage() {
