@@ -6,6 +6,9 @@
 #include "platform/LocaleTable.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
+#include "project/Archive.h"
+
+IMPLEMENT_SERIAL(CLanguage, CObject, VERSIONABLE_SCHEMA | 1)
 
 void CLanguage::SetLanguage(LANGID language) {
   m_language = language;
@@ -24,10 +27,41 @@ PreviewFont CLanguage::GetPreviewFont() const {
 
 std::u16string CLanguage::GetName() const { return GetLanguageName(m_language); }
 
+void CLanguage::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar << m_language << m_fontName << m_fontSize;
+    return;
+  }
+  // Schema 1 is the only layout there has been; a record read inside an array comes
+  // without a schema.
+  ar.GetObjectSchema();
+  LANGID language = 0;
+  std::u16string fontName;
+  DWORD fontSize = 0;
+  ar >> language >> fontName >> fontSize;
+  m_fontName = std::move(fontName);
+  m_fontSize = fontSize;
+  SetLanguage(language);
+}
+
 int CLanguageArray::Find(LANGID language) const {
   for (size_t i = 0; i < m_items.size(); ++i)
     if (m_items[i].GetLanguage() == language) return static_cast<int>(i);
   return -1;
+}
+
+void CLanguageArray::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar.WriteCount(m_items.size());
+    for (auto& l : m_items) l.Serialize(ar);
+    return;
+  }
+  size_t count = ar.ReadCount();
+  // A record is at least a WORD, an empty 8-bit string and a DWORD.
+  ar.CheckAvailable(count, 2 + 1 + 4);
+  std::vector<CLanguage> items(count);
+  for (auto& l : items) l.Serialize(ar);
+  m_items = std::move(items);
 }
 
 std::u16string FormatSourceLanguage(const std::u16string& name) {

@@ -5,11 +5,17 @@
 
 #include "languages/LanguageFacts.h"
 #include "platform/Types.h"
+#include "project/Object.h"
 
-class CLanguage {
+class CArchive;
+
+class CLanguage : public CObject {
+  DECLARE_SERIAL(CLanguage)
  public:
   CLanguage() = default;
   explicit CLanguage(LANGID language) { SetLanguage(language); }
+  CLanguage(const CLanguage&) = default;
+  CLanguage& operator=(const CLanguage&) = default;
 
   // Sets the language and recomputes the character set.
   void SetLanguage(LANGID language);
@@ -25,7 +31,12 @@ class CLanguage {
   // The language's name from the catalogues.
   std::u16string GetName() const;
 
-  bool operator==(const CLanguage&) const = default;
+  // WORD language, the font name, DWORD font size; the character set follows the language.
+  void Serialize(CArchive& ar) override;
+
+  bool operator==(const CLanguage& other) const {
+    return m_language == other.m_language && m_fontName == other.m_fontName && m_fontSize == other.m_fontSize;
+  }
 
  private:
   LANGID m_language = 0;
@@ -51,6 +62,9 @@ class CLanguageArray {
 
   // Index of the first record with that language, or -1.
   int Find(LANGID language) const;
+
+  // The count, then each record's fields without a class reference.
+  void Serialize(CArchive& ar);
 
   auto begin() { return m_items.begin(); }
   auto end() { return m_items.end(); }
