@@ -24,6 +24,7 @@
 // still name it).
 #include <cstddef>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -100,6 +101,13 @@ class CArchive {
   const std::vector<BYTE>& GetStoredBytes() const { return m_out; }
   // Loading: bytes not read yet; storing: 0.
   size_t GetRemaining() const { return m_storing ? 0 : m_size - m_pos; }
+  // Loading: copies up to n of the next bytes without consuming them; returns how many.
+  size_t Peek(void* data, size_t n) const {
+    if (m_storing) return 0;
+    n = std::min(n, m_size - m_pos);
+    if (n) std::memcpy(data, m_data + m_pos, n);
+    return n;
+  }
   size_t GetPosition() const { return m_storing ? m_flushed + m_out.size() : m_pos; }
 
   // --- plain values -------------------------------------------------------------------

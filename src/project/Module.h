@@ -1,0 +1,59 @@
+#pragma once
+// One source executable of the project with its resources, translations and build options.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "project/Collections.h"
+#include "project/Object.h"
+#include "resmodel/ResTable.h"
+
+class CTvlDoc;
+
+class CModule : public CObject {
+  DECLARE_SERIAL(CModule)
+ public:
+  CModule();
+  CModule(const std::u16string& path, LANGID sourceLanguage, int usesMfc);
+  ~CModule() override;
+
+  void Serialize(CArchive& ar) override;
+
+  void SetSourcePath(const std::u16string& path);
+  void SetDocument(CTvlDoc* document);
+  void MakeSourcePathRelative();
+  std::u16string GetFullSourcePath() const;
+  // Resolves a path typed by the user or stored in the project; throws CStringException or
+  // CWin32Exception with the user's message.
+  std::u16string MakeFullPath(const std::u16string& path) const;
+  // Reads the resources of the source file (optionally a new one) and its time.
+  bool LoadFromFile(const std::u16string& path = {});
+  std::u16string GetTargetFileName(LANGID language) const;
+  std::u16string DefaultTargetFileName(LANGID language) const;
+  void Merge(const CModule& other, bool copyProperties, bool importMode);
+  void SetUsesMfc(int usesMfc);
+  // Gives a target language to every resource (each gets a status for it).
+  void AddLanguage(LANGID language);
+
+  const std::u16string& GetName() const { return m_name; }
+  const std::u16string& GetSourcePath() const { return m_sourcePath; }
+  CTvlDoc* GetDocument() const { return m_document; }
+
+  int m_usesMfc = 2;
+  int m_reserved = 1;
+  CResTable m_resTable;
+  LANGID m_sourceLanguage = 0;
+  bool m_satelliteDll = false;
+  bool m_noDuplicateNeutral = true;
+  std::uint64_t m_sourceTime = 0;  // FILETIME
+  CMapWordToString m_outputNames;
+  std::vector<WORD> m_batchSelection;
+
+ private:
+  CTvlDoc* m_document = nullptr;  // not owned
+  std::u16string m_sourcePath;
+  std::u16string m_name;
+};
+
+// The three-letter abbreviation of a language ("ENU", "DEU"); empty when unknown.
+std::u16string LanguageAbbreviation(LANGID language);

@@ -1,0 +1,98 @@
+#pragma once
+// The project document: modules, source and target languages, identity, and the project
+// file with its header and the older formats still read.
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "languages/Language.h"
+#include "project/Module.h"
+#include "project/ViewHints.h"
+
+class CArchive;
+class CException;
+
+struct CGuid {
+  DWORD m_data1 = 0;
+  WORD m_data2 = 0;
+  WORD m_data3 = 0;
+  std::array<BYTE, 8> m_data4{};
+  static CGuid NewRandom();
+  bool IsZero() const { return *this == CGuid(); }
+  bool operator==(const CGuid&) const = default;
+};
+
+// The running program's version as the project header writes it ("1.0 Build 10").
+std::u16string VersionString(WORD major, WORD minor, WORD third, WORD fourth);
+std::u16string ProgramVersionString();
+
+class CTvlDoc {
+ public:
+  static constexpr int kCurrentFormat = 3;
+
+  CTvlDoc();
+  ~CTvlDoc();
+  CTvlDoc(const CTvlDoc&) = delete;
+  CTvlDoc& operator=(const CTvlDoc&) = delete;
+
+  // The file body and its header.
+  void Serialize(CArchive& ar);
+  void SerializeHeader(CArchive& ar);
+
+  // Framework document operations.
+  void DeleteContents();
+  bool OnNewDocument();
+  // Empties the document and reads the file; on failure the document is new and empty and
+  // the failure has been reported.
+  bool OnOpenDocument(const std::u16string& path);
+  // Writes the whole file to a temporary file beside it and replaces the file only then.
+  bool OnSaveDocument(const std::u16string& path);
+  // Save with the update question for files of older formats.
+  bool DoSave(const std::u16string& path);
+  void ReportSaveLoadException(const std::u16string& path, const CException* e, bool saving);
+  void SetPathName(const std::u16string& path);
+  const std::u16string& GetPathName() const { return m_pathName; }
+  // The file name part of the path, or "Untitled".
+  std::u16string GetTitle() const;
+  void SetModifiedFlag(bool modified = true);
+  bool IsModified() const { return m_modified; }
+
+  // Program operations.
+  bool CheckReadyToBuild();
+  CLanguage& AddLanguage(LANGID language);
+  CModule* FindModule(const std::u16string& path) const;
+  int FindModuleByName(const std::u16string& name) const;
+  // Applies the languages dialog's working list (the Languages command after OK).
+  void ApplyLanguages(const CLanguageArray& working);
+  // "Please insert a module..." when there is no source language; true when the dialog may run.
+  bool CanDefineLanguages() const;
+  // The document side of inserting a module: the wizard's module, source language and languages.
+  void InsertModule(std::unique_ptr<CModule> module, LANGID sourceLanguage, const CLanguageArray& languages);
+
+  // Views.
+  void AddView(CDocumentView* view);
+  void RemoveView(CDocumentView* view);
+  void UpdateAllViews(int hint, const void* object = nullptr);
+  int SendToViews(int hint, const void* object = nullptr);
+  void OnIdle() { UpdateAllViews(HintIdle); }
+
+  // The save-as step of CheckReadyToBuild belongs to the interface; without one it fails.
+  std::function<bool(CTvlDoc&)> m_saveAs;
+
+  std::vector<std::unique_ptr<CModule>> m_modules;
+  CLanguage m_sourceLanguage;
+  CLanguageArray m_languages;
+  CLanguageArray m_exportLanguages;
+  bool m_languagesOnly = false;
+  CGuid m_projectId;
+  CGuid m_originId;
+  int m_format = kCurrentFormat;
+  std::u16string m_version;
+
+ private:
+  std::u16string m_pathName;
+  bool m_modified = false;
+  std::vector<CDocumentView*> m_views;
+};
