@@ -1,6 +1,7 @@
 #include "project/TvlDoc.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -201,6 +202,17 @@ bool CTvlDoc::OnSaveDocument(const std::u16string& path) {
     ReportSaveLoadException(path, &e, true);
     return false;
   }
+  // mkstemp makes the file private; keep the mode the project file had, else the usual one.
+  struct stat st{};
+  mode_t mode;
+  if (::stat(target.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
   ::close(fd);
   try {
     CArchive ar(CArchive::store, tvl::FromUtf8(tmp));

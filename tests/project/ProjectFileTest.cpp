@@ -120,6 +120,8 @@ TEST(ProjectFile, FixtureProjectSavesLoadsAndSavesToIdenticalBytes) {
 
   ASSERT_TRUE(loaded.OnSaveDocument(U8(dir.file("proj/again.tvl"))));
   EXPECT_EQ(ReadFileBytes(dir.file("proj/again.tvl")), first);
+  EXPECT_EQ(std::filesystem::status(dir.file("proj/again.tvl")).permissions() & std::filesystem::perms::others_read,
+            std::filesystem::status(dir.file("proj/p.tvl")).permissions() & std::filesystem::perms::others_read);
   // Nothing but the target remains in the folder: the temporary file was renamed.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("proj")), {}), 2);
 }
