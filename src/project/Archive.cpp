@@ -267,9 +267,7 @@ DWORD CArchive::NextIndex() {
 void CArchive::WriteClass(const CRuntimeClass* cls) {
   if (cls == nullptr || !cls->IsStorable()) throw CNotSupportedException();
   if (!m_storing) ThrowException(CArchiveException::readOnly);
-  auto it = m_storeMap.find(cls);
-  if (it != m_storeMap.end()) {
-    DWORD index = it->second;
+  if (DWORD index = m_storeMap.Find(cls); index != 0) {
     if (index < kBigObjectTag) {
       *this << static_cast<WORD>(kClassTag | index);
     } else {
@@ -281,7 +279,7 @@ void CArchive::WriteClass(const CRuntimeClass* cls) {
   if (name.size() >= kMaxClassNameLength) throw CNotSupportedException();
   *this << kNewClassTag << cls->GetSchemaNumber() << static_cast<WORD>(name.size());
   Put(name.data(), name.size());
-  m_storeMap[cls] = NextIndex();
+  m_storeMap.Insert(cls, NextIndex());
 }
 
 void CArchive::WriteObject(const CObject* object) {
@@ -290,9 +288,7 @@ void CArchive::WriteObject(const CObject* object) {
     *this << kNullTag;
     return;
   }
-  auto it = m_storeMap.find(object);
-  if (it != m_storeMap.end()) {
-    DWORD index = it->second;
+  if (DWORD index = m_storeMap.Find(object); index != 0) {
     if (index < kBigObjectTag) {
       *this << static_cast<WORD>(index);
     } else {
@@ -301,7 +297,7 @@ void CArchive::WriteObject(const CObject* object) {
     return;
   }
   WriteClass(object->GetRuntimeClass());
-  m_storeMap[object] = NextIndex();
+  m_storeMap.Insert(object, NextIndex());
   const_cast<CObject*>(object)->Serialize(*this);
 }
 

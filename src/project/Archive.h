@@ -23,6 +23,7 @@
 // keep every object you read until the archive is closed (a later shared reference may
 // still name it).
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -59,6 +60,52 @@ class CArchiveException : public CException {
   int m_cause;
   std::u16string m_strFileName;
 };
+
+namespace tvl_detail {
+// Object or class identity -> archive index, for storing. Open addressing over a flat array:
+// a project stores hundreds of thousands of objects, and a node-based map spends most of the
+// store in cache misses.
+class PointerIndexMap {
+ public:
+  // 0 when absent (index 0 is never given to an object or class).
+  DWORD Find(const void* key) const {
+    if (m_slots.empty()) return 0;
+    for (size_t i = Slot(key);; i = (i + 1) & m_mask) {
+      if (m_slots[i].key == key) return m_slots[i].index;
+      if (m_slots[i].key == nullptr) return 0;
+    }
+  }
+  void Insert(const void* key, DWORD index) {
+    if ((m_count + 1) * 2 > m_slots.size()) Grow();
+    size_t i = Slot(key);
+    while (m_slots[i].key != nullptr && m_slots[i].key != key) i = (i + 1) & m_mask;
+    if (m_slots[i].key == nullptr) ++m_count;
+    m_slots[i] = {key, index};
+  }
+
+ private:
+  struct Entry {
+    const void* key = nullptr;
+    DWORD index = 0;
+  };
+  size_t Slot(const void* key) const {
+    // Fibonacci hashing of the address; the low bits of heap pointers carry little.
+    return static_cast<size_t>((reinterpret_cast<std::uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> 20) & m_mask;
+  }
+  void Grow() {
+    std::vector<Entry> old = std::move(m_slots);
+    m_slots.assign(old.empty() ? 1024 : old.size() * 2, Entry{});
+    m_mask = m_slots.size() - 1;
+    m_count = 0;
+    for (const Entry& e : old)
+      if (e.key != nullptr) Insert(e.key, e.index);
+  }
+
+  std::vector<Entry> m_slots;
+  size_t m_mask = 0;
+  size_t m_count = 0;
+};
+}  // namespace tvl_detail
 
 class CArchive {
  public:
@@ -253,7 +300,7 @@ class CArchive {
   // storing
   std::vector<BYTE> m_out;
   size_t m_flushed = 0;
-  std::unordered_map<const void*, DWORD> m_storeMap;  // class or object -> index
+  tvl_detail::PointerIndexMap m_storeMap;  // class or object -> index
 
   // loading
   std::vector<BYTE> m_fileBytes;  // the whole file, when loading a file
