@@ -1,6 +1,8 @@
 #include "peimage/ResourceUpdate.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/uio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unicode/uchar.h>
@@ -10,7 +12,11 @@
 #include <climits>
 #include <cstdlib>
 #include <optional>
+#include <memory>
+#include <new>
+#include <numeric>
 #include <set>
+#include <unordered_map>
 
 #include "peimage/PeFormat.h"
 #include "platform/Files.h"
@@ -94,7 +100,8 @@ struct Image {
 
 bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
 
-bool ParseImage(const BYTE* f, size_t size, Image& img) {
+// Reads the headers from the first `size` bytes of a file of `fileSize` bytes.
+bool ParseImage(const BYTE* f, size_t size, ULONGLONG fileSize, Image& img) {
   if (size < 0x40 || Get16(f) != kDosSignature) return false;
   size_t nt = Get32(f + kDosLfanew);
   if (nt > size || size - nt < kOptionalHeaderOffset || Get32(f + nt) != kNtSignature) return false;
@@ -133,10 +140,11 @@ bool ParseImage(const BYTE* f, size_t size, Image& img) {
     s.ptrRelocs = Get32(h + kShPointerToRelocations);
     s.ptrLines = Get32(h + 28);
     s.characteristics = Get32(h + kShCharacteristics);
-    if (s.HasRaw() && s.RawEnd() > size) return false;
+    if (s.HasRaw() && s.RawEnd() > fileSize) return false;
   }
   return true;
 }
+bool ParseImage(const BYTE* f, size_t size, Image& img) { return ParseImage(f, size, size, img); }
 
 void WriteSectionHeader(BYTE* f, const Section& s) {
   BYTE* h = f + s.headerOffset;
@@ -185,121 +193,229 @@ class ChecksumAccumulator {
   ULONGLONG m_length = 0;
 };
 
-// ---------------------------------------------------------------------------------------
-// Section layout
+}  // namespace
 
-struct Layout {
-  size_t types = 0, names = 0, leaves = 0;
-  ULONGLONG dataEntries = 0, strings = 0, data = 0, total = 0;
+// ---------------------------------------------------------------------------------------
+// The pending set: entries appended as they come, their bytes copied into large blocks, names
+// interned. Replacing and removing are settled when the set is put in directory order, so
+// an Add costs a copy and nothing more.
+
+class PendingSet {
+ public:
+  static constexpr DWORD kNameBit = 0x80000000;
+
+  struct Item {
+    ULONGLONG key;  // type key << 32 | name key, filled in by Normalize
+    DWORD type, name;  // an ordinal, or kNameBit | index of the interned name
+    DWORD seq;
+    DWORD size;
+    WORD language;
+    bool remove;
+    const BYTE* data;
+  };
+
+  bool Add(const ResId& type, const ResId& name, WORD language, const BYTE* data, size_t size, bool remove,
+           bool borrow = false) {
+    if (m_items.size() >= 0xFFFFFFFEu) return false;
+    Item item{0, Code(type), Code(name), static_cast<DWORD>(m_items.size()), static_cast<DWORD>(size), language, remove,
+              nullptr};
+    item.data = size == 0 ? nullptr : borrow ? data : Copy(data, size);
+    m_items.push_back(item);
+    m_normalized = false;
+    return true;
+  }
+
+  // Puts the entries in directory order and settles replacements and removals: of several
+  // entries with the same type, name and language the last added wins.
+  void Normalize() {
+    if (m_normalized) return;
+    std::vector<DWORD> order(m_names.size());
+    for (DWORD i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](DWORD a, DWORD b) { return CompareResourceNames(m_names[a], m_names[b]) < 0; });
+    std::vector<DWORD> rank(m_names.size());
+    for (DWORD i = 0; i < order.size(); ++i) rank[order[i]] = i;
+    // Names (by rank) before ordinals at every level.
+    auto key = [&](DWORD code) -> ULONGLONG { return (code & kNameBit) ? rank[code & ~kNameBit] : (kNameBit | code); };
+    for (Item& it : m_items) it.key = key(it.type) << 32 | key(it.name);
+    auto before = [](const Item& a, const Item& b) {
+      if (a.key != b.key) return a.key < b.key;
+      if (a.language != b.language) return a.language < b.language;
+      return a.seq < b.seq;
+    };
+    // Entries taken from another file's walk come in directory order already.
+    if (!std::is_sorted(m_items.begin(), m_items.end(), before)) std::sort(m_items.begin(), m_items.end(), before);
+    size_t out = 0;
+    for (size_t i = 0; i < m_items.size(); ++i) {
+      bool last = i + 1 == m_items.size() || m_items[i + 1].key != m_items[i].key ||
+                  m_items[i + 1].language != m_items[i].language;
+      if (last && !m_items[i].remove) m_items[out++] = m_items[i];
+    }
+    m_items.resize(out);
+    for (size_t i = 0; i < m_items.size(); ++i) m_items[i].seq = static_cast<DWORD>(i);
+    m_normalized = true;
+  }
+
+  const std::vector<Item>& Items() const { return m_items; }
+  bool IsName(DWORD code) const { return (code & kNameBit) != 0; }
+  const std::u16string& Name(DWORD code) const { return m_names[code & ~kNameBit]; }
+
+ private:
+  DWORD Code(const ResId& id) {
+    if (!id.isName) return id.ordinal;
+    auto [it, added] = m_nameIndex.try_emplace(id.name, static_cast<DWORD>(m_names.size()));
+    if (added) m_names.push_back(id.name);
+    return kNameBit | it->second;
+  }
+
+  struct FreeBlock {
+    size_t size;
+    void operator()(BYTE* p) const { ::munmap(p, size); }
+  };
+  using Block = std::unique_ptr<BYTE[], FreeBlock>;
+
+  // Blocks mapped with their pages populated at once: copying tens of megabytes into fresh
+  // memory is otherwise dominated by one page fault per page.
+  static Block NewBlock(size_t n) {
+    void* p = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    return Block(static_cast<BYTE*>(p), FreeBlock{n});
+  }
+
+  const BYTE* Copy(const BYTE* p, size_t n) {
+    constexpr size_t kBlock = 4 << 20;
+    if (n > kBlock / 4) {
+      m_blocks.push_back(NewBlock(n));
+      std::memcpy(m_blocks.back().get(), p, n);
+      return m_blocks.back().get();
+    }
+    if (n > m_left) {
+      m_blocks.push_back(NewBlock(kBlock));
+      m_next = m_blocks.back().get();
+      m_left = kBlock;
+    }
+    BYTE* at = m_next;
+    std::memcpy(at, p, n);
+    m_next += n;
+    m_left -= n;
+    return at;
+  }
+
+  std::vector<Item> m_items;
+  std::vector<std::u16string> m_names;
+  std::unordered_map<std::u16string, DWORD> m_nameIndex;
+  std::vector<Block> m_blocks;
+  BYTE* m_next = nullptr;
+  size_t m_left = 0;
+  bool m_normalized = true;
 };
 
-bool CountLevel(size_t named, size_t ids) { return named <= 0xFFFF && ids <= 0xFFFF; }
+namespace {
 
-bool Measure(const ResTypeMap& set, Layout& l) {
-  ULONGLONG dirs = kResDirHeaderSize + kResDirEntrySize * set.size();
-  ULONGLONG strings = 0, data = 0;
+// ---------------------------------------------------------------------------------------
+// Section layout over a normalized set: directory tables (root, every type's, every name's),
+// data entries, name strings, then the data, each blob padded to 8.
+
+struct Layout {
+  struct Group {
+    size_t first, count;  // items, or (for types) names
+    size_t named;         // named entries among them
+  };
+  std::vector<Group> types;  // groups of names
+  std::vector<Group> names;  // groups of items (languages)
   size_t namedTypes = 0;
-  for (const auto& [type, names] : set) {
-    if (type.isName) {
-      ++namedTypes;
-      strings += 2 + 2 * type.name.size();
-    }
-    dirs += kResDirHeaderSize + kResDirEntrySize * names.size();
-    size_t namedNames = 0;
-    for (const auto& [name, langs] : names) {
-      if (name.isName) {
-        ++namedNames;
-        strings += 2 + 2 * name.name.size();
+  ULONGLONG dataEntries = 0, strings = 0, data = 0, blobs = 0, total = 0;
+};
+
+bool Measure(const PendingSet& set, Layout& l) {
+  const auto& items = set.Items();
+  ULONGLONG strings = 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const auto& it = items[i];
+    bool newType = i == 0 || items[i - 1].type != it.type;
+    bool newName = newType || items[i - 1].name != it.name;
+    if (newType) {
+      l.types.push_back({l.names.size(), 0, 0});
+      if (set.IsName(it.type)) {
+        ++l.namedTypes;
+        strings += 2 + 2 * set.Name(it.type).size();
       }
-      if (langs.size() > 0xFFFF) return false;
-      dirs += kResDirHeaderSize + kResDirEntrySize * langs.size();
-      l.leaves += langs.size();
-      for (const auto& [lang, bytes] : langs) data += Align8(bytes.size());
     }
-    if (!CountLevel(namedNames, names.size() - namedNames)) return false;
-    l.names += names.size();
+    if (newName) {
+      l.names.push_back({i, 0, 0});
+      Layout::Group& t = l.types.back();
+      ++t.count;
+      if (set.IsName(it.name)) {
+        ++t.named;
+        strings += 2 + 2 * set.Name(it.name).size();
+      }
+    }
+    ++l.names.back().count;
+    l.blobs += Align8(it.size);
   }
-  if (!CountLevel(namedTypes, set.size() - namedTypes)) return false;
-  l.types = set.size();
+  auto fits = [](size_t named, size_t all) { return named <= 0xFFFF && all - named <= 0xFFFF; };
+  if (!fits(l.namedTypes, l.types.size())) return false;
+  for (const auto& t : l.types)
+    if (!fits(t.named, t.count)) return false;
+  for (const auto& n : l.names)
+    if (n.count > 0xFFFF) return false;
+  ULONGLONG dirs = kResDirHeaderSize + (kResDirEntrySize + kResDirHeaderSize) * l.types.size() +
+                   (kResDirEntrySize + kResDirHeaderSize) * l.names.size() + kResDirEntrySize * items.size();
   l.dataEntries = dirs;
-  l.strings = dirs + kResDataEntrySize * l.leaves;
-  l.data = (l.strings + strings + 7) / 8 * 8;
+  l.strings = dirs + kResDataEntrySize * items.size();
+  l.data = Align8(l.strings + strings);
   // Some PE tools call a section corrupt when it ends right after an empty root directory;
   // a few zero bytes after it cost nothing.
-  l.total = std::max<ULONGLONG>(l.data + data, kMinSection);
+  l.total = std::max<ULONGLONG>(l.data + l.blobs, kMinSection);
   return l.total <= kMaxSection;
 }
 
-class SectionWriter {
- public:
-  SectionWriter(BYTE* out, const Layout& l, DWORD base) : m_out(out), m_base(base) {
-    m_typeDir = kResDirHeaderSize + kResDirEntrySize * l.types;
-    m_nameDir = m_typeDir;  // advanced past the type tables in Write
-    m_dataEntry = l.dataEntries;
-    m_string = l.strings;
-    m_data = l.data;
-  }
-
-  void Write(const ResTypeMap& set) {
-    for (const auto& [type, names] : set) m_nameDir += kResDirHeaderSize + kResDirEntrySize * names.size();
-    size_t root = 0;
-    Header(root, set);
-    size_t slot = root + kResDirHeaderSize;
-    for (const auto& [type, names] : set) {
-      size_t typeDir = m_typeDir;
-      m_typeDir += kResDirHeaderSize + kResDirEntrySize * names.size();
-      Entry(slot, type, kResDataIsDirectory | static_cast<DWORD>(typeDir));
-      slot += kResDirEntrySize;
-      Header(typeDir, names);
-      size_t nameSlot = typeDir + kResDirHeaderSize;
-      for (const auto& [name, langs] : names) {
-        size_t nameDir = m_nameDir;
-        m_nameDir += kResDirHeaderSize + kResDirEntrySize * langs.size();
-        Entry(nameSlot, name, kResDataIsDirectory | static_cast<DWORD>(nameDir));
-        nameSlot += kResDirEntrySize;
-        Put16(m_out + nameDir + kResDirNamedCount, 0);
-        Put16(m_out + nameDir + kResDirIdCount, static_cast<WORD>(langs.size()));
-        size_t langSlot = nameDir + kResDirHeaderSize;
-        for (const auto& [lang, bytes] : langs) {
-          Put32(m_out + langSlot, lang);
-          Put32(m_out + langSlot + 4, static_cast<DWORD>(m_dataEntry));
-          langSlot += kResDirEntrySize;
-          Put32(m_out + m_dataEntry, m_base + static_cast<DWORD>(m_data));
-          Put32(m_out + m_dataEntry + 4, static_cast<DWORD>(bytes.size()));
-          m_dataEntry += kResDataEntrySize;
-          if (!bytes.empty()) std::memcpy(m_out + m_data, bytes.data(), bytes.size());
-          m_data += Align8(bytes.size());
-        }
+// Writes the first `Layout::data` bytes of the section: everything but the blobs.
+void WriteIndex(const PendingSet& set, const Layout& l, DWORD base, BYTE* out) {
+  const auto& items = set.Items();
+  ULONGLONG typeDir = kResDirHeaderSize + kResDirEntrySize * l.types.size();
+  ULONGLONG nameDir = typeDir + kResDirHeaderSize * l.types.size() + kResDirEntrySize * l.names.size();
+  ULONGLONG entry = l.dataEntries, string = l.strings, data = l.data;
+  auto id = [&](size_t at, DWORD code, ULONGLONG target) {
+    if (set.IsName(code)) {
+      const std::u16string& name = set.Name(code);
+      Put32(out + at, kResNameIsString | static_cast<DWORD>(string));
+      Put16(out + string, static_cast<WORD>(name.size()));
+      for (size_t i = 0; i < name.size(); ++i) Put16(out + string + 2 + 2 * i, name[i]);
+      string += 2 + 2 * name.size();
+    } else {
+      Put32(out + at, code);
+    }
+    Put32(out + at + 4, static_cast<DWORD>(target));
+  };
+  Put16(out + kResDirNamedCount, static_cast<WORD>(l.namedTypes));
+  Put16(out + kResDirIdCount, static_cast<WORD>(l.types.size() - l.namedTypes));
+  for (size_t t = 0; t < l.types.size(); ++t) {
+    const Layout::Group& type = l.types[t];
+    const ULONGLONG thisType = typeDir;
+    typeDir += kResDirHeaderSize + kResDirEntrySize * type.count;
+    id(kResDirHeaderSize + kResDirEntrySize * t, items[l.names[type.first].first].type, kResDataIsDirectory | thisType);
+    Put16(out + thisType + kResDirNamedCount, static_cast<WORD>(type.named));
+    Put16(out + thisType + kResDirIdCount, static_cast<WORD>(type.count - type.named));
+    for (size_t n = 0; n < type.count; ++n) {
+      const Layout::Group& name = l.names[type.first + n];
+      const ULONGLONG thisName = nameDir;
+      nameDir += kResDirHeaderSize + kResDirEntrySize * name.count;
+      id(thisType + kResDirHeaderSize + kResDirEntrySize * n, items[name.first].name, kResDataIsDirectory | thisName);
+      Put16(out + thisName + kResDirIdCount, static_cast<WORD>(name.count));
+      for (size_t k = 0; k < name.count; ++k) {
+        const auto& it = items[name.first + k];
+        size_t slot = static_cast<size_t>(thisName + kResDirHeaderSize + kResDirEntrySize * k);
+        Put32(out + slot, it.language);
+        Put32(out + slot + 4, static_cast<DWORD>(entry));
+        Put32(out + entry, base + static_cast<DWORD>(data));
+        Put32(out + entry + 4, it.size);
+        entry += kResDataEntrySize;
+        data += Align8(it.size);
       }
     }
   }
-
- private:
-  template <class Map>
-  void Header(size_t at, const Map& m) {
-    size_t named = 0;
-    for (const auto& kv : m) named += kv.first.isName ? 1 : 0;
-    Put16(m_out + at + kResDirNamedCount, static_cast<WORD>(named));
-    Put16(m_out + at + kResDirIdCount, static_cast<WORD>(m.size() - named));
-  }
-
-  void Entry(size_t at, const ResId& id, DWORD target) {
-    if (id.isName) {
-      Put32(m_out + at, kResNameIsString | static_cast<DWORD>(m_string));
-      Put16(m_out + m_string, static_cast<WORD>(id.name.size()));
-      for (size_t i = 0; i < id.name.size(); ++i) Put16(m_out + m_string + 2 + 2 * i, id.name[i]);
-      m_string += 2 + 2 * id.name.size();
-    } else {
-      Put32(m_out + at, id.ordinal);
-    }
-    Put32(m_out + at + 4, target);
-  }
-
-  BYTE* m_out;
-  DWORD m_base;
-  size_t m_typeDir, m_nameDir;
-  ULONGLONG m_dataEntry, m_string, m_data;
-};
+}
 
 // ---------------------------------------------------------------------------------------
 // Reading an existing directory
@@ -403,17 +519,24 @@ int SectionAt(const Image& img, ULONGLONG rva) {
 }
 
 // ---------------------------------------------------------------------------------------
-// File edits: ranges of the original file replaced by new bytes, in ascending order.
+// Output: the original file with ranges replaced. Only the headers are held in memory; the
+// rest of the original is read from the file while the new one is written.
 
 struct Piece {
-  const BYTE* data;  // nullptr: zeros
+  enum Kind { kMemory, kZeros, kFile, kBlobs } kind;
+  const BYTE* data;  // kMemory
+  size_t offset;     // kFile: offset in the original
   size_t size;
+  const PendingSet* blobs = nullptr;  // kBlobs: every entry's bytes, each padded to 8
 };
+Piece Memory(const BYTE* p, size_t n) { return {Piece::kMemory, p, 0, n}; }
+Piece Zeros(size_t n) { return {Piece::kZeros, nullptr, 0, n}; }
 
 struct Edit {
   size_t begin, end;  // replaced range of the original file (begin == end: insertion)
   std::vector<Piece> pieces;
   int tag = 0;
+  bool overwrite = false;  // same size: offsets inside keep their place
   size_t Size() const {
     size_t n = 0;
     for (const Piece& p : pieces) n += p.size;
@@ -426,7 +549,7 @@ class EditList {
   void Add(Edit e) { m_edits.push_back(std::move(e)); }
   bool Finish() {
     std::stable_sort(m_edits.begin(), m_edits.end(),
-              [](const Edit& a, const Edit& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
+                     [](const Edit& a, const Edit& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
     for (size_t i = 1; i < m_edits.size(); ++i)
       if (m_edits[i].begin < m_edits[i - 1].end) return false;
     return true;
@@ -438,7 +561,8 @@ class EditList {
       if (old >= e.end) {
         delta += static_cast<long long>(e.Size()) - static_cast<long long>(e.end - e.begin);
       } else if (old >= e.begin) {
-        return std::nullopt;
+        if (!e.overwrite) return std::nullopt;
+        break;
       } else {
         break;
       }
@@ -446,30 +570,33 @@ class EditList {
     return static_cast<ULONGLONG>(static_cast<long long>(old) + delta);
   }
   // New position of the first byte an edit writes.
-  ULONGLONG Start(const Edit* which) const {
+  ULONGLONG Start(int tag) const {
     long long delta = 0;
     for (const Edit& e : m_edits) {
-      if (&e == which) break;
+      if (e.tag == tag) return static_cast<ULONGLONG>(static_cast<long long>(e.begin) + delta);
       delta += static_cast<long long>(e.Size()) - static_cast<long long>(e.end - e.begin);
     }
-    return static_cast<ULONGLONG>(static_cast<long long>(which->begin) + delta);
+    return 0;
   }
-  const Edit* Find(int tag) const {
-    for (const Edit& e : m_edits)
-      if (e.tag == tag) return &e;
-    return nullptr;
-  }
-  // The output as pieces over the original bytes.
-  std::vector<Piece> Output(const BYTE* f, size_t size) const {
+  // The whole output: edits, and between them the original from `head` or from the file.
+  std::vector<Piece> Output(const std::vector<BYTE>& head, size_t fileSize) const {
     std::vector<Piece> out;
+    auto original = [&](size_t from, size_t to) {
+      if (from < head.size()) {
+        size_t mid = std::min(to, head.size());
+        out.push_back(Memory(head.data() + from, mid - from));
+        from = mid;
+      }
+      if (from < to) out.push_back({Piece::kFile, nullptr, from, to - from});
+    };
     size_t pos = 0;
     for (const Edit& e : m_edits) {
-      if (e.begin > pos) out.push_back({f + pos, e.begin - pos});
+      if (e.begin > pos) original(pos, e.begin);
       for (const Piece& p : e.pieces)
         if (p.size) out.push_back(p);
-      pos = e.end;
+      pos = std::max(pos, e.end);
     }
-    if (pos < size) out.push_back({f + pos, size - pos});
+    if (pos < fileSize) original(pos, fileSize);
     return out;
   }
 
@@ -488,64 +615,179 @@ bool Fail(int code) {
   return false;
 }
 
+bool PreadAll(int fd, BYTE* p, size_t n, size_t offset) {
+  while (n > 0) {
+    ssize_t got = ::pread(fd, p, n, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return Fail(EIO);  // the file shrank under us
+    p += got;
+    n -= static_cast<size_t>(got);
+    offset += static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const BYTE* p, size_t n) {
+  while (n > 0) {
+    ssize_t put = ::write(fd, p, n);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return false;
+    if (put == 0) return Fail(EIO);
+    p += put;
+    n -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+// Streams pieces into a file, summing them for the checksum if asked. Memory is handed to the
+// kernel in gathered writes, without another copy; the original's bytes are copied by the
+// kernel when there is nothing to sum.
+class OutputWriter {
+ public:
+  OutputWriter(int out, int source, ChecksumAccumulator* checksum)
+      : m_out(out), m_source(source), m_checksum(checksum) {}
+
+  bool Put(const Piece& p) {
+    switch (p.kind) {
+      case Piece::kMemory:
+        return PutMemory(p.data, p.size);
+      case Piece::kZeros:
+        return PutZeros(p.size);
+      case Piece::kFile:
+        return PutFile(p.offset, p.size);
+      case Piece::kBlobs:
+        for (const auto& it : p.blobs->Items()) {
+          if (!PutMemory(it.data, it.size)) return false;
+          if (size_t pad = static_cast<size_t>(Align8(it.size) - it.size); pad && !PutZeros(pad)) return false;
+        }
+        return true;
+    }
+    return false;
+  }
+
+  bool Flush() {
+    size_t i = 0;
+    while (i < m_count) {
+      ssize_t put = ::writev(m_out, m_iov + i, static_cast<int>(m_count - i));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) return false;
+      if (put == 0) return Fail(EIO);
+      size_t left = static_cast<size_t>(put);
+      while (i < m_count && left >= m_iov[i].iov_len) left -= m_iov[i++].iov_len;
+      if (left) {
+        m_iov[i].iov_base = static_cast<BYTE*>(m_iov[i].iov_base) + left;
+        m_iov[i].iov_len -= left;
+      }
+    }
+    m_count = 0;
+    return true;
+  }
+
+ private:
+  static constexpr size_t kMaxIov = 1024;
+  static constexpr size_t kZeroBlock = 1 << 16;
+  static inline const BYTE s_zeros[kZeroBlock] = {};
+
+  bool Gather(const BYTE* p, size_t n) {
+    if (m_count == kMaxIov && !Flush()) return false;
+    m_iov[m_count++] = {const_cast<BYTE*>(p), n};
+    return true;
+  }
+  bool PutMemory(const BYTE* p, size_t n) {
+    if (n == 0) return true;
+    if (m_checksum) m_checksum->Add(p, n);
+    return Gather(p, n);
+  }
+  bool PutZeros(size_t n) {
+    if (m_checksum) m_checksum->AddZeros(n);
+    for (size_t chunk; n > 0; n -= chunk) {
+      chunk = std::min(n, kZeroBlock);
+      if (!Gather(s_zeros, chunk)) return false;
+    }
+    return true;
+  }
+  bool PutFile(size_t offset, size_t n) {
+    if (!Flush()) return false;
+    if (!m_checksum) {
+      off_t in = static_cast<off_t>(offset);
+      while (n > 0) {
+        ssize_t done = ::copy_file_range(m_source, &in, m_out, nullptr, n, 0);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) break;  // not supported here: copy by hand below
+        n -= static_cast<size_t>(done);
+      }
+      offset = static_cast<size_t>(in);
+    }
+    if (n > 0 && m_buffer.empty()) m_buffer.resize(1 << 20);
+    for (size_t chunk; n > 0; n -= chunk, offset += chunk) {
+      chunk = std::min(n, m_buffer.size());
+      if (!PreadAll(m_source, m_buffer.data(), chunk, offset)) return false;
+      if (m_checksum) m_checksum->Add(m_buffer.data(), chunk);
+      if (!WriteAll(m_out, m_buffer.data(), chunk)) return false;
+    }
+    return true;
+  }
+
+  int m_out, m_source;
+  ChecksumAccumulator* m_checksum;
+  iovec m_iov[kMaxIov];
+  size_t m_count = 0;
+  std::vector<BYTE> m_buffer;
+};
+
 // Writes the pieces to a new file beside `path` and renames it over `path`.
-bool WriteReplacing(const std::string& path, const std::vector<Piece>& pieces, const std::vector<BYTE>& zeros) {
+bool WriteReplacing(const std::string& path, int source, const std::vector<Piece>& pieces, bool checksum,
+                    size_t checksumAt) {
   struct stat st{};
-  if (::stat(path.c_str(), &st) != 0) return false;
+  if (::fstat(source, &st) != 0) return false;
   size_t slash = path.rfind('/');
   std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string tmpl = dir + "/." + base + ".tvlXXXXXX";
   int fd = ::mkstemp(tmpl.data());
   if (fd < 0) return false;
-  auto abandon = [&]() {
+  auto abandon = [&](bool open) {
     int saved = errno;
-    ::close(fd);
+    if (open) ::close(fd);
     ::unlink(tmpl.c_str());
     errno = saved;
     return false;
   };
-  for (const Piece& piece : pieces) {
-    size_t left = piece.size;
-    while (left > 0) {
-      const BYTE* src = piece.data ? piece.data + (piece.size - left) : zeros.data();
-      size_t chunk = piece.data ? left : std::min(left, zeros.size());
-      ssize_t n = ::write(fd, src, chunk);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return abandon();
-      }
-      if (n == 0) {
-        errno = EIO;
-        return abandon();
-      }
-      left -= static_cast<size_t>(n);
-    }
+  ChecksumAccumulator sum;
+  OutputWriter out(fd, source, checksum ? &sum : nullptr);
+  for (const Piece& piece : pieces)
+    if (!out.Put(piece)) return abandon(true);
+  if (!out.Flush()) return abandon(true);
+  if (checksum) {
+    BYTE value[4];
+    Put32(value, sum.Finish());
+    if (::pwrite(fd, value, 4, static_cast<off_t>(checksumAt)) != 4) return abandon(true);
   }
-  if (::fchmod(fd, st.st_mode & 07777) != 0) return abandon();
-  if (::close(fd) != 0) {
-    int saved = errno;
-    ::unlink(tmpl.c_str());
-    errno = saved;
-    return false;
-  }
-  if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-    int saved = errno;
-    ::unlink(tmpl.c_str());
-    errno = saved;
-    return false;
-  }
+  if (::fchmod(fd, st.st_mode & 07777) != 0) return abandon(true);
+  if (::close(fd) != 0) return abandon(false);
+  if (::rename(tmpl.c_str(), path.c_str()) != 0) return abandon(false);
   return true;
+}
+
+// Original bytes: from the headers in memory, else from the file.
+bool ReadOriginal(int fd, const std::vector<BYTE>& head, size_t offset, size_t n, std::vector<BYTE>& out) {
+  out.resize(n);
+  if (offset + n <= head.size()) {
+    std::memcpy(out.data(), head.data() + offset, n);
+    return true;
+  }
+  return PreadAll(fd, out.data(), n, offset);
 }
 
 // Whether a section after the resource section may get a new address: only the base
 // relocations, the debug directory and data nothing addresses (discardable, no code).
-bool IsMovable(const BYTE* f, const Image& img, const Section& s) {
+bool IsMovable(const BYTE* head, int fd, const std::vector<BYTE>& headBytes, const Image& img, const Section& s) {
   if (s.characteristics & (kScnCntCode | kScnMemExecute)) return false;
   bool holdsRelocs = false;
   for (size_t d = 0; d < img.numDirs; ++d) {
     if (d == kDirResource || d == kDirSecurity) continue;
-    DWORD rva = img.DirRva(f, d), len = img.DirSize(f, d);
+    DWORD rva = img.DirRva(head, d), len = img.DirSize(head, d);
     if (rva == 0) continue;
     ULONGLONG end = static_cast<ULONGLONG>(rva) + std::max<DWORD>(len, 1);
     bool overlaps = rva < s.va + img.Span(s) && end > s.va;
@@ -557,13 +799,14 @@ bool IsMovable(const BYTE* f, const Image& img, const Section& s) {
   }
   if (!holdsRelocs && !(s.characteristics & kScnMemDiscardable)) return false;
   // No relocation may patch bytes inside it: those would be addresses we cannot follow.
-  DWORD relRva = img.DirRva(f, kDirBaseReloc), relSize = img.DirSize(f, kDirBaseReloc);
+  DWORD relRva = img.DirRva(head, kDirBaseReloc), relSize = img.DirSize(head, kDirBaseReloc);
   if (relRva && relSize) {
     auto at = img.RvaToOffset(relRva, relSize);
-    if (!at) return false;
+    std::vector<BYTE> rel;
+    if (!at || !ReadOriginal(fd, headBytes, *at, relSize, rel)) return false;
     size_t pos = 0;
     while (relSize - pos >= 8) {
-      DWORD page = Get32(f + *at + pos), block = Get32(f + *at + pos + 4);
+      DWORD page = Get32(&rel[pos]), block = Get32(&rel[pos + 4]);
       if (block < 8 || block > relSize - pos) break;
       if (block > 8 && page < s.va + img.Span(s) && static_cast<ULONGLONG>(page) + 0x1000 > s.va) return false;
       pos += block;
@@ -601,11 +844,25 @@ std::vector<ResEntryView> ListEntries(const ResTypeMap& set) {
   return out;
 }
 
+namespace {
+void Fill(PendingSet& pending, const ResTypeMap& set) {
+  for (const auto& e : ListEntries(set)) pending.Add(*e.type, *e.name, e.language, e.data->data(), e.data->size(), false);
+  pending.Normalize();
+}
+}  // namespace
+
 bool BuildResourceSection(const ResTypeMap& set, DWORD baseRva, std::vector<BYTE>& out) {
+  PendingSet pending;
+  Fill(pending, set);
   Layout l;
-  if (!Measure(set, l) || baseRva + l.total > 0xFFFFFFFFull) return Fail(EFBIG);
+  if (!Measure(pending, l) || baseRva + l.total > 0xFFFFFFFFull) return Fail(EFBIG);
   out.assign(static_cast<size_t>(l.total), 0);
-  SectionWriter(out.data(), l, baseRva).Write(set);
+  WriteIndex(pending, l, baseRva, out.data());
+  size_t at = static_cast<size_t>(l.data);
+  for (const auto& it : pending.Items()) {
+    if (it.size) std::memcpy(out.data() + at, it.data, it.size);
+    at += static_cast<size_t>(Align8(it.size));
+  }
   return true;
 }
 
@@ -655,83 +912,97 @@ bool CResourceUpdate::Begin(const std::string& path, bool deleteExisting) {
   }
   int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
+  auto fail = [fd](int code) {
+    ::close(fd);
+    return Fail(code);
+  };
   struct stat st{};
-  if (::fstat(fd, &st) != 0) {
-    int saved = errno;
-    ::close(fd);
-    return Fail(saved);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return Fail(S_ISDIR(st.st_mode) ? EISDIR : ENOEXEC);
-  }
-  if (::access(real.c_str(), W_OK) != 0) {
-    int saved = errno;
-    ::close(fd);
-    return Fail(saved);
-  }
-  if (static_cast<ULONGLONG>(st.st_size) > 0xFFFFFFFFull) {
-    ::close(fd);
-    return Fail(EFBIG);
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(st.st_size));
-  size_t got = 0;
-  while (got < bytes.size()) {
-    ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int saved = n < 0 ? errno : EIO;
-      ::close(fd);
-      return Fail(saved);
-    }
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
+  if (::fstat(fd, &st) != 0) return fail(errno);
+  if (!S_ISREG(st.st_mode)) return fail(S_ISDIR(st.st_mode) ? EISDIR : ENOEXEC);
+  if (::access(real.c_str(), W_OK) != 0) return fail(errno);
+  if (static_cast<ULONGLONG>(st.st_size) > 0xFFFFFFFFull) return fail(EFBIG);
+  const size_t fileSize = static_cast<size_t>(st.st_size);
 
+  // Only the headers, up to the first section's data, are read now; Commit reads the rest
+  // while it writes.
+  std::vector<BYTE> head;
+  auto need = [&](ULONGLONG n) {
+    n = std::min<ULONGLONG>(n, fileSize);
+    if (head.size() >= n) return true;
+    size_t old = head.size();
+    head.resize(static_cast<size_t>(n));
+    return PreadAll(fd, head.data() + old, head.size() - old, old);
+  };
+  if (!need(0x1000)) return fail(errno);
+  if (head.size() < 0x40 || Get16(head.data()) != kDosSignature) return fail(ENOEXEC);
+  ULONGLONG nt = Get32(&head[kDosLfanew]);
+  if (!need(nt + kOptionalHeaderOffset)) return fail(errno);
+  if (nt + kOptionalHeaderOffset > head.size()) return fail(ENOEXEC);
+  ULONGLONG tableEnd = nt + kOptionalHeaderOffset + Get16(&head[nt + kFileHeaderOffset + kFhSizeOfOptionalHeader]) +
+                       kSectionHeaderSize * Get16(&head[nt + kFileHeaderOffset + kFhNumberOfSections]);
+  if (tableEnd > fileSize) return fail(ENOEXEC);
+  if (!need(tableEnd)) return fail(errno);
   Image img;
-  if (!ParseImage(bytes.data(), bytes.size(), img) || img.numDirs <= kDirResource) return Fail(ENOEXEC);
-  ResTypeMap pending;
-  if (!deleteExisting && !ReadResourceSet(bytes.data(), bytes.size(), pending)) return false;
+  if (!ParseImage(head.data(), head.size(), fileSize, img) || img.numDirs <= kDirResource) return fail(ENOEXEC);
+  ULONGLONG firstRaw = fileSize;
+  for (const Section& s : img.sections)
+    if (s.HasRaw()) firstRaw = std::min<ULONGLONG>(firstRaw, s.rawPtr);
+  if (!need(std::max(tableEnd, firstRaw))) return fail(errno);
+  head.resize(static_cast<size_t>(std::min<ULONGLONG>(std::max(tableEnd, firstRaw), fileSize)));
+
+  auto pending = std::make_unique<PendingSet>();
+  if (!deleteExisting) {
+    std::vector<BYTE> whole;
+    ResTypeMap existing;
+    if (!ReadOriginal(fd, head, 0, fileSize, whole)) return fail(errno);
+    if (!ReadResourceSet(whole.data(), whole.size(), existing)) return fail(errno);
+    Fill(*pending, existing);
+  }
+  m_fd = fd;
+  m_fileSize = fileSize;
   m_path = std::move(real);
-  m_file = std::move(bytes);
+  m_head = std::move(head);
   m_pending = std::move(pending);
   m_open = true;
   return true;
 }
 
 bool CResourceUpdate::Add(const ResId& type, const ResId& name, WORD language, const void* data, size_t size) {
+  return AddEntry(type, name, language, data, size, false);
+}
+
+bool CResourceUpdate::AddBorrowed(const ResId& type, const ResId& name, WORD language, const void* data, size_t size) {
+  return AddEntry(type, name, language, data, size, true);
+}
+
+bool CResourceUpdate::AddEntry(const ResId& type, const ResId& name, WORD language, const void* data, size_t size,
+                               bool borrow) {
   if (!m_open) return Fail(EBADF);
   if ((type.isName && type.name.size() > 0xFFFF) || (name.isName && name.name.size() > 0xFFFF))
     return Fail(EINVAL);
   if (data == nullptr && size != 0) return Fail(EINVAL);
   if (size > kMaxSection) return Fail(EFBIG);
-  if (data == nullptr) {
-    auto t = m_pending.find(type);
-    if (t == m_pending.end()) return true;
-    auto n = t->second.find(name);
-    if (n == t->second.end()) return true;
-    n->second.erase(language);
-    if (n->second.empty()) t->second.erase(n);
-    if (t->second.empty()) m_pending.erase(t);
-    return true;
-  }
-  const BYTE* p = static_cast<const BYTE*>(data);
-  m_pending[type][name][language].assign(p, p + size);
+  if (!m_pending->Add(type, name, language, static_cast<const BYTE*>(data), size, data == nullptr, borrow))
+    return Fail(EFBIG);
   return true;
 }
 
 void CResourceUpdate::Discard() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
   m_open = false;
   m_path.clear();
-  std::vector<BYTE>().swap(m_file);
-  m_pending.clear();
+  std::vector<BYTE>().swap(m_head);
+  m_pending.reset();
 }
 
-size_t CResourceUpdate::PendingCount() const {
-  size_t n = 0;
-  for (const auto& [type, names] : m_pending)
-    for (const auto& [name, langs] : names) n += langs.size();
-  return n;
+CResourceUpdate::CResourceUpdate() = default;
+CResourceUpdate::~CResourceUpdate() { Discard(); }
+
+size_t CResourceUpdate::PendingCount() {
+  if (!m_pending) return 0;
+  m_pending->Normalize();
+  return m_pending->Items().size();
 }
 
 bool CResourceUpdate::Commit() {
@@ -746,14 +1017,16 @@ bool CResourceUpdate::Commit() {
     }
   } closer{this};
 
-  BYTE* f = m_file.data();
-  const size_t fileSize = m_file.size();
+  BYTE* f = m_head.data();  // headers up to the first section's data; patched in place
+  const size_t headSize = m_head.size();
+  const size_t fileSize = m_fileSize;
   Image img;
-  if (!ParseImage(f, fileSize, img) || img.numDirs <= kDirResource) return Fail(ENOEXEC);
+  if (!ParseImage(f, headSize, fileSize, img) || img.numDirs <= kDirResource) return Fail(ENOEXEC);
   const DWORD FA = img.fileAlignment, SA = img.sectionAlignment;
 
+  m_pending->Normalize();
   Layout layout;
-  if (!Measure(m_pending, layout)) return Fail(EFBIG);
+  if (!Measure(*m_pending, layout)) return Fail(EFBIG);
   const ULONGLONG content = layout.total;
   const ULONGLONG newRaw = Image::AlignUp64(content, FA);
   const ULONGLONG newSpan = Image::AlignUp64(content, SA);
@@ -764,7 +1037,7 @@ bool CResourceUpdate::Commit() {
   bool ours = false;
   if (rs >= 0) {
     const Section& s = img.sections[rs];
-    ours = resRva == s.va && s.HasRaw();
+    ours = resRva == s.va && s.HasRaw() && s.rawPtr >= headSize;
     for (size_t d = 0; ours && d < img.numDirs; ++d) {
       if (d == kDirResource || d == kDirSecurity) continue;
       DWORD rva = img.DirRva(f, d);
@@ -792,7 +1065,7 @@ bool CResourceUpdate::Commit() {
       bool movable = true;
       for (size_t i : followers) {
         next = std::min<ULONGLONG>(next, img.sections[i].va);
-        if (!IsMovable(f, img, img.sections[i]) || img.sections[i].va % SA != 0) movable = false;
+        if (img.sections[i].va % SA != 0 || !IsMovable(f, m_fd, m_head, img, img.sections[i])) movable = false;
       }
       ULONGLONG gap = next - s.va;
       if (movable && newSpan != gap) {
@@ -806,13 +1079,13 @@ bool CResourceUpdate::Commit() {
   }
 
   EditList edits;
-  std::vector<BYTE> section;
-  std::vector<BYTE> zeros(std::max<size_t>(2 * FA, 4096), 0);
-  Section target;  // the resource section as written
+  std::vector<std::vector<BYTE>> owned;  // bytes that edits point into
+  owned.reserve(8);
+  Section target;                  // the resource section as written
   std::vector<BYTE> headerGrowth;  // bytes inserted after the headers when they must grow
   size_t headerLimit = 0;          // where the original header bytes end
   size_t newHeaderSize = img.sizeOfHeaders;
-  size_t sectionBegin = 0, sectionEnd = 0;  // the edit that carries the section
+  size_t sectionBegin = 0, sectionEnd = 0;  // the range the section's edit replaces
   size_t prePad = 0;
 
   if (inPlace) {
@@ -839,7 +1112,7 @@ bool CResourceUpdate::Commit() {
     // Room for one more section header: the header slack, else grown headers.
     size_t tableEnd = img.sectionTable + kSectionHeaderSize * img.sections.size();
     size_t newTableEnd = tableEnd + kSectionHeaderSize;
-    size_t limit = static_cast<size_t>(std::min<ULONGLONG>(firstRaw, fileSize));
+    size_t limit = static_cast<size_t>(std::min<ULONGLONG>({firstRaw, fileSize, headSize}));
     if (tableEnd > limit) return Fail(ENOEXEC);
     if (img.HasDir(kDirBoundImport)) {
       // Bound imports often sit right after the section table; they are only a load-time
@@ -856,7 +1129,7 @@ bool CResourceUpdate::Commit() {
       if (newHeaderSize > firstVa) return Fail(EFBIG);
       if (newHeaderSize > limit) {
         headerGrowth.assign(static_cast<size_t>(Image::AlignUp64(newHeaderSize - limit, FA)), 0);
-        edits.Add({limit, limit, {{headerGrowth.data(), headerGrowth.size()}}, kHeaderEdit});
+        edits.Add({limit, limit, {Memory(headerGrowth.data(), headerGrowth.size())}, kHeaderEdit});
       }
     }
     target.headerOffset = tableEnd;
@@ -868,7 +1141,9 @@ bool CResourceUpdate::Commit() {
     if (ours) {
       // The old section stays for its address range, but holds nothing any more.
       Section& old = img.sections[rs];
-      std::memset(f + old.rawPtr, 0, old.rawSize);
+      Edit zero{old.rawPtr, static_cast<size_t>(old.RawEnd()), {Zeros(old.rawSize)}};
+      zero.overwrite = true;
+      edits.Add(std::move(zero));
       std::memcpy(f + old.headerOffset + kShName, ".oldrsrc", 8);
     }
   }
@@ -884,14 +1159,34 @@ bool CResourceUpdate::Commit() {
     img.SetDir(f, kDirSecurity, 0, 0);
   }
 
-  if (!BuildResourceSection(m_pending, target.va, section)) return false;
+  // The section: its index, then every blob padded to 8, then zeros to the file alignment.
+  std::vector<BYTE> index(static_cast<size_t>(layout.data), 0);
   {
+    if (target.va + content > 0xFFFFFFFFull) return Fail(EFBIG);
+    WriteIndex(*m_pending, layout, target.va, index.data());
     Edit e{sectionBegin, sectionEnd, {}, kSectionEdit};
-    if (prePad) e.pieces.push_back({nullptr, prePad});
-    e.pieces.push_back({section.data(), section.size()});
-    e.pieces.push_back({nullptr, static_cast<size_t>(newRaw - content)});
+    if (prePad) e.pieces.push_back(Zeros(prePad));
+    e.pieces.push_back(Memory(index.data(), index.size()));
+    e.pieces.push_back({Piece::kBlobs, nullptr, 0, static_cast<size_t>(layout.blobs), m_pending.get()});
+    e.pieces.push_back(Zeros(static_cast<size_t>(newRaw - layout.data - layout.blobs)));
     edits.Add(std::move(e));
   }
+
+  // Debug directory entries carry both an address and a file offset; they are read now.
+  struct DebugPatch {
+    size_t offset;
+    std::vector<BYTE> bytes;
+  };
+  std::optional<DebugPatch> debug;
+  if (img.HasDir(kDirDebug)) {
+    DWORD drva = img.DirRva(f, kDirDebug), dsize = img.DirSize(f, kDirDebug);
+    auto at = drva ? img.RvaToOffset(drva, dsize) : std::nullopt;
+    DebugPatch patch{at.value_or(0), {}};
+    if (at && dsize / kDebugEntrySize > 0 &&
+        ReadOriginal(m_fd, m_head, *at, dsize / kDebugEntrySize * kDebugEntrySize, patch.bytes))
+      debug = std::move(patch);
+  }
+
   if (!edits.Finish()) return Fail(ENOEXEC);
   auto mapOffset = [&](DWORD old, bool& ok) -> DWORD {
     auto m = edits.Map(old);
@@ -902,29 +1197,24 @@ bool CResourceUpdate::Commit() {
     return static_cast<DWORD>(*m);
   };
 
-  // Debug directory entries carry both an address and a file offset.
-  if (img.HasDir(kDirDebug)) {
-    DWORD drva = img.DirRva(f, kDirDebug), dsize = img.DirSize(f, kDirDebug);
-    auto at = drva ? img.RvaToOffset(drva, dsize) : std::nullopt;
-    if (at) {
-      for (size_t i = 0; i < dsize / kDebugEntrySize; ++i) {
-        BYTE* e = f + *at + i * kDebugEntrySize;
-        DWORD addr = Get32(e + 20), ptr = Get32(e + 24);
-        bool inOldResources = addr && ours && img.Contains(img.sections[rs], addr);
-        if (addr && moveFollowers) {
-          for (size_t fi : followers)
-            if (img.Contains(img.sections[fi], addr)) {
-              addr = static_cast<DWORD>(addr + vdelta);
-              break;
-            }
-        }
-        if (inOldResources) addr = 0;  // its bytes are gone
-        bool ok = true;
-        if (ptr) ptr = mapOffset(ptr, ok);
-        if (!ok) ptr = 0;
-        Put32(e + 20, addr);
-        Put32(e + 24, ptr);
+  if (debug) {
+    for (size_t i = 0; i < debug->bytes.size() / kDebugEntrySize; ++i) {
+      BYTE* e = debug->bytes.data() + i * kDebugEntrySize;
+      DWORD addr = Get32(e + 20), ptr = Get32(e + 24);
+      bool inOldResources = addr && ours && img.Contains(img.sections[rs], addr);
+      if (addr && moveFollowers) {
+        for (size_t fi : followers)
+          if (img.Contains(img.sections[fi], addr)) {
+            addr = static_cast<DWORD>(addr + vdelta);
+            break;
+          }
       }
+      if (inOldResources) addr = 0;  // its bytes are gone
+      bool ok = true;
+      if (ptr) ptr = mapOffset(ptr, ok);
+      if (!ok) ptr = 0;
+      Put32(e + 20, addr);
+      Put32(e + 24, ptr);
     }
   }
 
@@ -978,10 +1268,10 @@ bool CResourceUpdate::Commit() {
   target.virtualSize = newVirtualSize;
   target.rawSize = static_cast<DWORD>(newRaw);
   if (inPlace) {
-    target.rawPtr = static_cast<DWORD>(edits.Start(edits.Find(kSectionEdit)));
+    target.rawPtr = static_cast<DWORD>(edits.Start(kSectionEdit));
     img.sections[rs] = target;
   } else {
-    ULONGLONG start = edits.Start(edits.Find(kSectionEdit)) + prePad;
+    ULONGLONG start = edits.Start(kSectionEdit) + prePad;
     if (start + newRaw > 0xFFFFFFFFull) return Fail(EFBIG);
     target.rawPtr = static_cast<DWORD>(start);
     // The new header may reach into the bytes inserted to grow the headers.
@@ -1011,25 +1301,27 @@ bool CResourceUpdate::Commit() {
   if (imageEnd > 0xFFFFFFFFull) return Fail(EFBIG);
   Put32(f + img.optHeader + kOhSizeOfImage, static_cast<DWORD>(imageEnd));
 
-  std::vector<Piece> pieces = edits.Output(f, fileSize);
+  // The debug directory's new bytes: in the headers, or as an edit of their own.
+  std::vector<Piece> pieces;
+  if (debug) {
+    if (debug->offset + debug->bytes.size() <= headSize) {
+      std::memcpy(f + debug->offset, debug->bytes.data(), debug->bytes.size());
+    } else {
+      Edit e{debug->offset, debug->offset + debug->bytes.size(), {Memory(debug->bytes.data(), debug->bytes.size())}};
+      e.overwrite = true;
+      edits.Add(std::move(e));
+      if (!edits.Finish()) return Fail(ENOEXEC);  // it overlaps a replaced range
+    }
+  }
+  pieces = edits.Output(m_head, fileSize);
   ULONGLONG outSize = 0;
   for (const Piece& p : pieces) outSize += p.size;
   if (outSize > 0xFFFFFFFFull) return Fail(EFBIG);
 
   size_t checksumAt = img.optHeader + kOhCheckSum;
-  if (Get32(f + checksumAt) != 0) {
-    Put32(f + checksumAt, 0);
-    ChecksumAccumulator acc;
-    for (const Piece& p : pieces) {
-      if (p.data)
-        acc.Add(p.data, p.size);
-      else
-        acc.AddZeros(p.size);
-    }
-    Put32(f + checksumAt, acc.Finish());
-  }
-
-  return WriteReplacing(m_path, pieces, zeros);
+  bool checksum = Get32(f + checksumAt) != 0;
+  Put32(f + checksumAt, 0);  // summed as zero, written once known
+  return WriteReplacing(m_path, m_fd, pieces, checksum, checksumAt);
 }
 
 }  // namespace tvl

@@ -38,6 +38,7 @@
 //    directory follow; the checksum is recomputed when the file had a non-zero one.
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,21 +102,27 @@ bool ReadResourceSet(const BYTE* file, size_t size, ResTypeMap& set);
 // complement style sum of the file without that field, folded, plus the file length.
 DWORD ComputePeChecksum(const BYTE* data, size_t size, size_t checksumOffset);
 
+class PendingSet;
+
 class CResourceUpdate {
  public:
-  CResourceUpdate() = default;
+  CResourceUpdate();
   CResourceUpdate(const CResourceUpdate&) = delete;
   CResourceUpdate& operator=(const CResourceUpdate&) = delete;
-  ~CResourceUpdate() { Discard(); }
+  ~CResourceUpdate();
 
-  // Opens an update of the file at `path` (UTF-8). With deleteExisting false the file's own
-  // entries start in the pending set. Fails when an update is already open.
+  // Opens an update of the file at `path` (UTF-8), which stays open until the update ends.
+  // With deleteExisting false the file's own entries start in the pending set. Fails when
+  // an update is already open.
   bool Begin(const std::string& path, bool deleteExisting);
   bool Begin(const std::u16string& path, bool deleteExisting);
 
   // Puts an entry into the pending set, replacing one with the same type, name and language.
   // A null pointer with size 0 removes that entry instead, as the platform's service does.
   bool Add(const ResId& type, const ResId& name, WORD language, const void* data, size_t size);
+  // The same without copying: the bytes must stay valid and unchanged until the update ends.
+  // For callers that hold all the data anyway (the resource writer).
+  bool AddBorrowed(const ResId& type, const ResId& name, WORD language, const void* data, size_t size);
 
   // Writes the file and ends the update (also when it fails).
   bool Commit();
@@ -123,14 +130,18 @@ class CResourceUpdate {
   void Discard();
 
   bool IsOpen() const { return m_open; }
-  const ResTypeMap& Pending() const { return m_pending; }
-  size_t PendingCount() const;
+  // Entries the file would hold if committed now.
+  size_t PendingCount();
 
  private:
+  bool AddEntry(const ResId& type, const ResId& name, WORD language, const void* data, size_t size, bool borrow);
+
   bool m_open = false;
+  int m_fd = -1;  // the file, read while Commit writes its replacement
+  size_t m_fileSize = 0;
   std::string m_path;
-  std::vector<BYTE> m_file;
-  ResTypeMap m_pending;
+  std::vector<BYTE> m_head;  // the headers, up to the first section's data
+  std::unique_ptr<PendingSet> m_pending;
 };
 
 }  // namespace tvl

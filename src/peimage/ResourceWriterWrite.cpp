@@ -35,21 +35,23 @@ void CResourceWriter::Write(const std::u16string& path) {
   tvl::CResourceUpdate update;
   if (!update.Begin(path, true)) ThrowPass(u"Failed to start first pass update of target file %1", path);
   {
+    // The entries' own bytes are held until the end, so the service need not copy them.
     std::vector<BYTE> placeholder(total, 0);
-    if (!update.Add(tvl::ResId::Id(kMessageTable), tvl::ResId::Id(1), kEnglishUs,
-                    total ? placeholder.data() : &kNoBytes, total)) {
+    if (!update.AddBorrowed(tvl::ResId::Id(kMessageTable), tvl::ResId::Id(1), kEnglishUs,
+                            total ? placeholder.data() : &kNoBytes, total)) {
       int code = errno;
       update.Discard();
       errno = code;
       ThrowPass(u"Failed to update resources of target file %1 (first pass)", path);
     }
+    if (!update.Commit()) ThrowPass(u"Failed to finalize first pass update of target file %1", path);
   }
-  if (!update.Commit()) ThrowPass(u"Failed to finalize first pass update of target file %1", path);
 
   if (!update.Begin(path, true)) ThrowPass(u"Failed to start second pass update of target file %1", path);
   for (const auto& entry : m_entries) {
     const BYTE* data = entry->m_data.empty() ? &kNoBytes : entry->m_data.data();
-    if (!update.Add(ToResId(entry->m_type), ToResId(entry->m_name), entry->m_language, data, entry->m_data.size())) {
+    if (!update.AddBorrowed(ToResId(entry->m_type), ToResId(entry->m_name), entry->m_language, data,
+                            entry->m_data.size())) {
       int code = errno;
       update.Discard();
       errno = code;
