@@ -49,7 +49,7 @@ TEST(ReaderLoad, All32HandsOnTwentySevenResourcesAndNoImages) {
   EXPECT_EQ(table.records.size(), 27u);
   for (const Recorded& r : table.records) EXPECT_FALSE(IsSkippedType(r.type)) << Describe(r.type);
   EXPECT_TRUE(std::any_of(table.records.begin(), table.records.end(),
-                          [](const Recorded& r) { return r.type == CResName(WORD{14}); }));
+                          [](const Recorded& r) { return IsId(r.type, 14); }));
 }
 
 TEST(ReaderLoad, OverrideLanguageRecordsEveryResourceUnderItAndKeepsTheFileLanguage) {
@@ -80,7 +80,7 @@ TEST(ReaderLoad, OverrideLanguageRecordsEveryResourceUnderItAndKeepsTheFileLangu
   // Both languages of dialog 100 are handed on, German first as the directory lists it.
   std::vector<LANGID> dialogLanguages;
   for (const Recorded& r : table.records)
-    if (r.type == CResName(WORD{5})) dialogLanguages.push_back(r.fileLanguage);
+    if (IsId(r.type, 5)) dialogLanguages.push_back(r.fileLanguage);
   EXPECT_EQ(dialogLanguages, (std::vector<LANGID>{0x0407, 0x0409}));
 }
 
@@ -110,7 +110,7 @@ TEST(ReaderLoad, HandlerCanFetchFurtherResourcesFromTheModule) {
   int groupsChecked = 0;
   table.onResource = [&](CResStream& s) {
     ASSERT_NE(s.m_module, nullptr);
-    if (!(s.m_type == CResName(WORD{14}))) return;
+    if (!(IsId(s.m_type, 14))) return;
     s.Read(4);
     const WORD count = s.ReadWord();
     for (WORD i = 0; i < count; ++i) {

@@ -25,6 +25,9 @@ inline const std::vector<std::string> kDecompilableFixtures = {
     "all32.exe",     "all64.exe",      "twolang.dll", "neutral64.dll", "neutralver32.dll",
     "icononly32.dll", "empty64.dll",   "reloc64.dll", "reloc32.dll",   "overlay32.exe"};
 
+// An ordinal test without building a temporary name value.
+inline bool IsId(const CResName& n, WORD ordinal) { return n.IsOrdinal() && n.GetOrdinal() == ordinal; }
+
 struct Entry {
   CResName type;
   CResName name;
@@ -106,7 +109,7 @@ inline bool ParseResFile(const std::vector<BYTE>& f, std::vector<Entry>& out) {
     if (p + 16 > hend) return false;
     e.language = pe::Get16(&f[p + 6]);
     e.bytes.assign(f.begin() + hend, f.begin() + hend + dataSize);
-    const bool empty = first && dataSize == 0 && e.type == CResName(WORD{0}) && e.name == CResName(WORD{0});
+    const bool empty = first && dataSize == 0 && IsId(e.type, 0) && IsId(e.name, 0);
     if (!empty) out.push_back(std::move(e));
     first = false;
     at = (hend + dataSize + 3) & ~size_t{3};
@@ -146,7 +149,7 @@ inline bool ApplyScriptLanguages(const std::string& script, std::vector<Entry>& 
     if (k == entries.size()) continue;
     const Entry& e = entries[k];
     std::string token;
-    if (e.type == CResName(WORD{6}))
+    if (IsId(e.type, 6))
       token = "STRINGTABLE";
     else
       token = Describe(e.name) + " ";
