@@ -7,6 +7,7 @@
 #include "app/CmdLineParser.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "project/TvlDoc.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ bool IsKnownSlashOption(const std::u16string& arg) {
 
 }  // namespace
 
-CTessalingvoraApp::CTessalingvoraApp() : m_batchBuild(BatchBuildWithoutDocument) {}
+CTessalingvoraApp::CTessalingvoraApp() : m_batchBuild(BatchBuildProject) {}
 
 CTessalingvoraApp::~CTessalingvoraApp() { CloseLog(); }
 
@@ -179,9 +180,11 @@ int CTessalingvoraApp::ExitInstance(int interactiveResult) const {
   return interactiveResult;
 }
 
-bool BatchBuildWithoutDocument(const std::u16string& projectPath, const std::u16string&, const std::u16string&,
-                               const std::u16string&) {
-  DoMessageBox(u"This version cannot read project files yet.", MB_ICONERROR);
-  DoMessageBox(FormatMessageText(u"Failed to load file %1.", {Arg(projectPath)}), MB_ICONERROR);
-  return false;
+bool BatchBuildProject(const std::u16string& projectPath, const std::u16string& spec, const std::u16string& output,
+                       const std::u16string& source) {
+  // A private document without views, emptied and destroyed afterwards.
+  CTvlDoc document;
+  bool ok = document.RunBatchBuild(projectPath, spec, output, source);
+  document.DeleteContents();
+  return ok;
 }

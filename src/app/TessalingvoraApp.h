@@ -59,6 +59,6 @@ class CTessalingvoraApp {
   bool m_logIsTemporary = false;
 };
 
-// Until project files can be read, a batch build reports honestly that it loaded nothing.
-bool BatchBuildWithoutDocument(const std::u16string& projectPath, const std::u16string& spec,
+// The batch build on a private project document.
+bool BatchBuildProject(const std::u16string& projectPath, const std::u16string& spec,
                                const std::u16string& output, const std::u16string& source);

@@ -17,15 +17,25 @@ class CStderrSink : public CMessageSink {
 CStderrSink g_stderrSink;
 CMessageSink* g_sink = &g_stderrSink;
 
-std::u16string FormatNumber(std::int64_t n, char type) {
-  char buf[32];
-  switch (type) {
-    case 'u': std::snprintf(buf, sizeof buf, "%u", static_cast<unsigned>(n)); break;
-    case 'x': std::snprintf(buf, sizeof buf, "%x", static_cast<unsigned>(n)); break;
-    case 'X': std::snprintf(buf, sizeof buf, "%X", static_cast<unsigned>(n)); break;
-    case 'd':
-    case 'i': std::snprintf(buf, sizeof buf, "%d", static_cast<int>(n)); break;
-    default: std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(n)); break;
+// A number with the printf specification of an insert ("u", "04X", "d"...).
+std::u16string FormatNumber(std::int64_t n, const std::string& spec) {
+  std::string flags;
+  char type = 'd';
+  for (char c : spec) {
+    if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == ' ' || c == '#')
+      flags += c;
+    else if (c == 'u' || c == 'd' || c == 'i' || c == 'x' || c == 'X' || c == 'o')
+      type = c;
+  }
+  if (flags.size() > 8) flags.resize(8);
+  std::string format = "%" + flags;
+  char buf[64];
+  if (type == 'd' || type == 'i') {
+    format += 'd';
+    std::snprintf(buf, sizeof buf, format.c_str(), static_cast<int>(n));
+  } else {
+    format += type;
+    std::snprintf(buf, sizeof buf, format.c_str(), static_cast<unsigned>(n));
   }
   return tvl::FromUtf8(buf);
 }
@@ -68,12 +78,11 @@ std::u16string FormatMessageText(std::u16string_view format, const std::vector<M
     size_t j = i + 1;
     int index = 0;
     while (j < format.size() && j < i + 3 && format[j] >= u'0' && format[j] <= u'9') index = index * 10 + (format[j++] - u'0');
-    char type = 0;
+    std::string spec;
     if (j < format.size() && format[j] == u'!') {
       size_t close = format.find(u'!', j + 1);
       if (close != std::u16string_view::npos) {
-        std::u16string_view spec = format.substr(j + 1, close - j - 1);
-        if (!spec.empty()) type = static_cast<char>(spec.back());
+        for (char16_t c : format.substr(j + 1, close - j - 1)) spec += static_cast<char>(c < 0x80 ? c : '?');
         j = close + 1;
       }
     }
@@ -82,7 +91,7 @@ std::u16string FormatMessageText(std::u16string_view format, const std::vector<M
       if (const auto* s = std::get_if<std::u16string>(&a)) {
         out += *s;
       } else {
-        out += FormatNumber(std::get<std::int64_t>(a), type);
+        out += FormatNumber(std::get<std::int64_t>(a), spec);
       }
     }
     i = j;

@@ -31,6 +31,13 @@ class CModule : public CObject {
   std::u16string GetTargetFileName(LANGID language) const;
   std::u16string DefaultTargetFileName(LANGID language) const;
   void Merge(const CModule& other, bool copyProperties, bool importMode);
+
+  // Building target files: one language into one full target path; several languages into
+  // their target names; the build proper. Each reports its failures and returns false.
+  bool Build(LANGID language, const std::u16string& targetPath, const std::u16string& sourcePath);
+  bool BuildLanguages(const std::vector<LANGID>& languages, const std::u16string& sourcePath = {});
+  bool BuildTargets(const std::vector<LANGID>& languages, const std::vector<std::u16string>& targets,
+                    const std::u16string& sourcePath);
   void SetUsesMfc(int usesMfc);
   // Gives a target language to every resource (each gets a status for it).
   void AddLanguage(LANGID language);
@@ -54,6 +61,9 @@ class CModule : public CObject {
   std::u16string m_sourcePath;
   std::u16string m_name;
 };
+
+// The full paths of the targets built since the list was last emptied.
+std::vector<std::u16string>& BuildSuccessList();
 
 // The three-letter abbreviation of a language ("ENU", "DEU"); empty when unknown.
 std::u16string LanguageAbbreviation(LANGID language);

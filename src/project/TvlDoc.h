@@ -71,6 +71,11 @@ class CTvlDoc {
   // The document side of inserting a module: the wizard's module, source language and languages.
   void InsertModule(std::unique_ptr<CModule> module, LANGID sourceLanguage, const CLanguageArray& languages);
 
+  // The command-line batch build: opens the project and builds the module/language pairs
+  // the specification selects. True when everything selected was built.
+  bool RunBatchBuild(const std::u16string& projectPath, const std::u16string& spec, const std::u16string& output,
+                     const std::u16string& source);
+
   // Views.
   void AddView(CDocumentView* view);
   void RemoveView(CDocumentView* view);

@@ -35,7 +35,7 @@ TEST(Text, CaseHelpers) {
 
 TEST(MessageFormat, InsertsTextAndPrintfTypedNumbers) {
   EXPECT_EQ(FormatMessageText(u"%1 (%2!u!pt)", {Arg(u"Tahoma"), Arg(std::int64_t{8})}), u"Tahoma (8pt)");
-  EXPECT_EQ(FormatMessageText(u"Unknown : 0x%1!04X!", {Arg(std::int64_t{0x409})}), u"Unknown : 0x409");
+  EXPECT_EQ(FormatMessageText(u"Unknown : 0x%1!04X!", {Arg(std::int64_t{0x409})}), u"Unknown : 0x0409");
   EXPECT_EQ(FormatMessageText(u"100%% of %1%0 ignored", {Arg(u"x")}), u"100% of x");
   EXPECT_EQ(FormatMessageText(u"missing %3 stays empty", {Arg(u"x")}), u"missing  stays empty");
   EXPECT_EQ(LoadResString(999999), u"???");

@@ -1,0 +1,128 @@
+// The batch build of a project from the command line.
+#include <algorithm>
+
+#include "languages/Language.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "project/Exceptions.h"
+#include "project/TvlDoc.h"
+
+namespace {
+
+// Splits the build specification into module and language patterns; false when refused
+// (the refusal has been shown).
+bool ParseSpecification(std::u16string text, std::u16string& modules, std::u16string& languages) {
+  if (!text.empty() && text[0] == u'"') {
+    text.erase(0, 1);
+    if (!text.empty() && text.back() == u'"')
+      text.pop_back();
+    else
+      DoMessageBox(u"Closing quote not found in /build argument.", MB_ICONWARNING);
+  }
+  size_t colon = text.find(u':');
+  if (colon == std::u16string::npos) {
+    modules = text;
+    languages = u"*";
+    return true;
+  }
+  modules = text.substr(0, colon);
+  languages = text.substr(colon + 1);
+  if (modules.empty()) {
+    DoMessageBox(u"Invalid module name specification in /build argument.", MB_ICONERROR);
+    return false;
+  }
+  if (languages.find(u':') != std::u16string::npos) {
+    DoMessageBox(u"Invalid language specification in /build argument.", MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CTvlDoc::RunBatchBuild(const std::u16string& projectPath, const std::u16string& spec,
+                            const std::u16string& output, const std::u16string& source) {
+  if (!OnOpenDocument(projectPath)) {
+    DoMessageBox(FormatMessageText(u"Failed to load file %1.", {Arg(projectPath)}), MB_ICONERROR);
+    return false;
+  }
+  if (m_modules.empty()) {
+    DoMessageBox(u"There are no modules in this document.", MB_ICONERROR);
+    return false;
+  }
+  if (m_languages.IsEmpty()) {
+    DoMessageBox(u"There are no translations defined in this document.", MB_ICONERROR);
+    return false;
+  }
+  std::u16string modulePattern, languagePattern;
+  if (!ParseSpecification(spec, modulePattern, languagePattern)) return false;
+
+  std::vector<CModule*> modules;
+  for (const auto& m : m_modules)
+    if (tvl::PathMatchSpec(m->GetName(), modulePattern)) modules.push_back(m.get());
+  if (modules.empty()) {
+    DoMessageBox(u"Incorrect module name in /build argument.", MB_ICONERROR);
+    return false;
+  }
+  std::vector<LANGID> languages;
+  for (const CLanguage& l : m_languages)
+    if (tvl::PathMatchSpec(l.GetName(), languagePattern) ||
+        tvl::PathMatchSpec(LanguageAbbreviation(l.GetLanguage()), languagePattern))
+      languages.push_back(l.GetLanguage());
+  std::sort(languages.begin(), languages.end());
+  if (languages.empty()) {
+    DoMessageBox(u"Incorrect language spec in /build argument.", MB_ICONERROR);
+    return false;
+  }
+
+  BuildSuccessList().clear();
+  if (modules.size() == 1 && languages.size() == 1) {
+    CModule& m = *modules[0];
+    std::u16string target;
+    try {
+      target = m.MakeFullPath(output.empty() ? m.GetTargetFileName(languages[0]) : output);
+    } catch (const CException& e) {
+      DoMessageBox(e.GetErrorText().substr(0, 1000), MB_ICONERROR);
+      return false;
+    }
+    bool ok = m.Build(languages[0], target, source.empty() ? m.GetSourcePath() : source);
+    if (!ok) {
+      DoMessageBox(FormatMessageText(u"Error(s) occurred while building the translation of module %1.",
+                                     {Arg(m.GetName())}),
+                   MB_OK);
+      return false;
+    }
+  } else {
+    if (!output.empty()) {
+      DoMessageBox(u"There is more than one module/language pair matching the /build spec. /output cannot be used "
+                   u"in such a case.",
+                   MB_ICONERROR);
+      return false;
+    }
+    if (modules.size() > 1 && !source.empty()) {
+      DoMessageBox(u"There is more than one module matching the /build spec. /source cannot be used in such a case.",
+                   MB_ICONERROR);
+      return false;
+    }
+  }
+
+  bool allOk = true;
+  std::u16string errors;
+  if (!(modules.size() == 1 && languages.size() == 1)) {
+    for (CModule* m : modules) {
+      if (m->BuildLanguages(languages, source)) continue;
+      allOk = false;
+      if (errors.empty()) errors = u"Error(s) occurred while building the translation(s) of these module(s):\n\n";
+      errors += m->GetName() + u"\n";
+    }
+  }
+  std::u16string text = errors;
+  if (!BuildSuccessList().empty()) {
+    if (!text.empty()) text += u"\n\n";
+    text += u"Target file(s) created successfully:\n\n";
+    for (const auto& path : BuildSuccessList()) text += path + u"\n";
+    BuildSuccessList().clear();
+  }
+  if (!text.empty()) DoMessageBox(text, allOk ? MB_ICONINFORMATION : MB_ICONERROR);
+  return allOk;
+}
