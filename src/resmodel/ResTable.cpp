@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "formats/layout/ResBinary.h"
+#include "formats/text/ResAccelerator.h"
+#include "formats/text/ResVersion.h"
 #include "project/Archive.h"
 
 IMPLEMENT_SERIAL(CResTable, CObject, VERSIONABLE_SCHEMA | 2)
@@ -31,14 +33,14 @@ CResTable::CResTable() {
   const CRuntimeClass* binary = RUNTIME_CLASS(CResBinary);
   Setup(m_menus, 4, binary, u"Menus", 0, 2, 12, 12, u"", u"");
   Setup(m_dialogs, 5, binary, u"Dialogs", 0, 2, 14, 14, u"", u"");
-  Setup(m_accelerators, 9, binary, u"Accelerators", 0, 2, 18, 18, u"", u"");
+  Setup(m_accelerators, 9, RUNTIME_CLASS(CResAcceleratorTable), u"Accelerators", 0, 2, 18, 18, u"", u"");
   Setup(m_stringTable, 6, binary, u"String Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
   Setup(m_messageTable, 11, binary, u"Message Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
   Setup(m_icons, 14, binary, u"Icons", 0, 2, 10, 10, u"ico", u"Icon Files (*.ico)");
   Setup(m_cursors, 12, binary, u"Cursors", 0, 2, 6, 6, u"cur", u"Cursor Files (*.cur)");
   Setup(m_bitmaps, 2, RUNTIME_CLASS(CResBitmap), u"Bitmaps", 0, 2, 8, 8, u"bmp", u"Bitmap Files (*.bmp)");
   Setup(m_toolbars, 241, binary, u"Toolbars", 0, 2, 22, 22, u"bmp", u"Toolbar Bitmap Files (*.bmp)");
-  Setup(m_version, 16, binary, u"Version", 0, 2, 20, 20, u"", u"");
+  Setup(m_version, 16, RUNTIME_CLASS(CResVersion), u"Version", 0, 2, 20, 20, u"", u"");
   Setup(m_manifests, 24, binary, u"XP Manifests", 0, 2, 20, 20, u"xml", u"Manifest Files (*.xml)");
   // List order: the order in which the table writes, merges and lists its types.
   for (CResourceType* h : {static_cast<CResourceType*>(&m_dialogs), &m_menus, static_cast<CResourceType*>(&m_stringTable),
