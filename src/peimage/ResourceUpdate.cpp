@@ -897,6 +897,15 @@ DWORD ComputePeChecksum(const BYTE* data, size_t size, size_t checksumOffset) {
 
 // ---------------------------------------------------------------------------------------
 
+namespace {
+template <class Identity>
+Identity MakeIdentity(const struct stat& st) {
+  return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+          static_cast<long long>(st.st_mtim.tv_sec), static_cast<long long>(st.st_mtim.tv_nsec),
+          static_cast<size_t>(st.st_size)};
+}
+}  // namespace
+
 bool CResourceUpdate::Begin(const std::u16string& path, bool deleteExisting) {
   return Begin(NativePath(path), deleteExisting);
 }
@@ -960,6 +969,7 @@ bool CResourceUpdate::Begin(const std::string& path, bool deleteExisting) {
   }
   m_fd = fd;
   m_fileSize = fileSize;
+  m_identity = MakeIdentity<Identity>(st);
   m_path = std::move(real);
   m_head = std::move(head);
   m_pending = std::move(pending);
@@ -1016,6 +1026,14 @@ bool CResourceUpdate::Commit() {
       errno = saved;
     }
   } closer{this};
+
+  // Someone else wrote or replaced the file since Begin: its bytes are no longer the ones
+  // the headers describe.
+  struct stat now{}, there{};
+  if (::fstat(m_fd, &now) != 0) return false;
+  if (::stat(m_path.c_str(), &there) != 0) return false;
+  if (!(MakeIdentity<Identity>(now) == m_identity) || now.st_ino != there.st_ino || now.st_dev != there.st_dev)
+    return Fail(EBUSY);
 
   BYTE* f = m_head.data();  // headers up to the first section's data; patched in place
   const size_t headSize = m_head.size();

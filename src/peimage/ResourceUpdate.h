@@ -2,14 +2,17 @@
 // Our own resource update service: rewrites the resource section of a PE file (PE32 or PE32+)
 // so that it holds exactly a pending set of (type, name, language, bytes) entries.
 //
-// Usage mirrors the platform's service: Begin opens an update (reading the file), Add puts
-// entries into the pending set, Commit writes the file, Discard drops the update. Failures
+// Usage mirrors the platform's service: Begin opens an update (reading the headers; the file
+// stays open), Add puts entries into the pending set, Commit writes the new file, reading the
+// rest of the original as it goes, Discard drops the update. Failures
 // return false and leave errno set (ENOEXEC for a file that is not a usable PE image, EBADF
 // for a call outside an update, EINVAL for bad arguments, EFBIG when the result would not
 // fit the format, otherwise the error of the failing file operation), so a CWin32Exception
 // created right after carries a meaningful text. The file is never modified before Commit,
 // and Commit writes a temporary file in the same folder and renames it over the original,
-// so a discarded or failed update leaves the file byte for byte as it was.
+// so a discarded or failed update leaves the file byte for byte as it was. A file that was
+// changed or replaced between Begin and Commit (its identity, size or modification time
+// differ) makes Commit fail with EBUSY rather than mix old and new.
 //
 // Layout of the written section: directory tables (root, then every type's table, then every
 // name's table), then the data entries, then the name strings (a WORD length and UTF-16
@@ -139,6 +142,12 @@ class CResourceUpdate {
   bool m_open = false;
   int m_fd = -1;  // the file, read while Commit writes its replacement
   size_t m_fileSize = 0;
+  struct Identity {
+    unsigned long long device = 0, inode = 0;
+    long long seconds = 0, nanoseconds = 0;
+    size_t size = 0;
+    bool operator==(const Identity&) const = default;
+  } m_identity;
   std::string m_path;
   std::vector<BYTE> m_head;  // the headers, up to the first section's data
   std::unique_ptr<PendingSet> m_pending;

@@ -524,3 +524,31 @@ TEST(UpdateLayouts, SymbolTableFollowsItsBytes) {
   EXPECT_EQ(Tail(out, h.symbolTable), img.overlay);
   EXPECT_TRUE(LayoutIsSound(out));
 }
+
+// The file changed or was replaced after Begin: Commit refuses instead of mixing the two.
+TEST(UpdateService, RefusesAFileChangedAfterBegin) {
+  CScratchDir dir;
+  std::string path = dir.file("all32.exe");
+  const BYTE data[] = {1};
+  for (int how = 0; how < 2; ++how) {
+    SCOPED_TRACE(how);
+    std::filesystem::copy_file(FixturePath("all32.exe"), path, std::filesystem::copy_options::overwrite_existing);
+    tvl::CResourceUpdate u;
+    ASSERT_TRUE(u.Begin(path, true));
+    ASSERT_TRUE(u.Add(ResId::Id(6), ResId::Id(1), 0, data, 1));
+    std::vector<BYTE> changed = ReadFileBytes(FixturePath("all32.exe"));
+    if (how == 0) {
+      changed.resize(changed.size() / 2);  // truncated in place
+      WriteFileBytes(path, changed);
+    } else {
+      changed = ReadFileBytes(FixturePath("all64.exe"));  // another file put in its place
+      WriteFileBytes(dir.file("other.exe"), changed);
+      std::filesystem::rename(dir.file("other.exe"), path);
+    }
+    errno = 0;
+    EXPECT_FALSE(u.Commit());
+    EXPECT_EQ(errno, EBUSY);
+    EXPECT_EQ(ReadFileBytes(path), changed);
+    EXPECT_EQ(FileCount(dir.path()), 1u);
+  }
+}
