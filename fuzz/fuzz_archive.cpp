@@ -1,4 +1,4 @@
-// libFuzzer target for the object archive (Part 2.1): arbitrary bytes loaded as an archive.
+// libFuzzer target for the object archive: arbitrary bytes loaded as an archive.
 //
 // The input is the archive itself. A BYTE read from it chooses the next thing to read
 // (string, count, plain values, class reference, owned or shared object reference of a few

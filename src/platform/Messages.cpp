@@ -17,7 +17,7 @@ class CStderrSink : public CMessageSink {
 CStderrSink g_stderrSink;
 CMessageSink* g_sink = &g_stderrSink;
 
-// A number with the printf specification of an insert ("u", "04X", "d"...).
+// A number with the printf format of an insert ("u", "04X", "d"...).
 std::u16string FormatNumber(std::int64_t n, const std::string& spec) {
   std::string flags;
   char type = 'd';

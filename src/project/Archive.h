@@ -1,5 +1,5 @@
 #pragma once
-// The object archive (Part 2.1): the byte encoding of project files.
+// The object archive: the byte encoding of project files.
 //
 // An archive either stores or loads, over a file or over memory. Values are little-endian,
 // without padding. Strings, counts, class references and object references follow the

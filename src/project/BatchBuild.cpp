@@ -9,7 +9,7 @@
 
 namespace {
 
-// Splits the build specification into module and language patterns; false when refused
+// Splits the /build value into module and language patterns; false when refused
 // (the refusal has been shown).
 bool ParseSpecification(std::u16string text, std::u16string& modules, std::u16string& languages) {
   if (!text.empty() && text[0] == u'"') {

@@ -1,5 +1,5 @@
 #pragma once
-// The framework's collections as they are stored in project files (Part 2.1).
+// The framework's collections as they are stored in project files.
 //
 // CObArray, CStringArray, CWordArray and CByteArray are storable classes of schema 0, not
 // versionable, under exactly those names. CObArray owns its elements here (the program only
@@ -113,7 +113,7 @@ class CByteArray : public CObject {
 // storage (and iteration) order walks the buckets from 0 and each chain from its head, so
 // keys of one bucket come newest first. Lookups are by a side index, so a file full of
 // colliding keys cannot make loading quadratic.
-// Used by CMapWordToString and by the DWORD-keyed map of CPromptAndTips (Part 5.3).
+// Used by CMapWordToString and by the DWORD-keyed map of CPromptAndTips.
 template <class Key, class Value>
 class CHashChainMap {
  public:

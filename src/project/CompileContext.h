@@ -1,5 +1,5 @@
 #pragma once
-// The output side of a build (Part 2.10): the buffer one resource is written into, the state
+// The output side of a build: the buffer one resource is written into, the state
 // of one build for one language, and the collector of the written resources.
 #include <cstddef>
 #include <memory>
@@ -55,12 +55,12 @@ class CResourceData {
 
   WORD m_language = 0;           // target language of the build
   WORD m_sourceLanguage = 0;     // the project's source language
-  std::u16string m_fontFace;     // default dialog font for the target language (Part 7.1)
+  std::u16string m_fontFace;     // default dialog font for the target language
   WORD m_fontSize = 0;           // points
   WORD m_fontWeight = 0;
   BYTE m_fontItalic = 0;
   BYTE m_fontCharset = 1;        // DEFAULT_CHARSET
-  BYTE m_preview = 0;            // 1 only when built for the dialog preview (Part 8.1)
+  BYTE m_preview = 0;            // 1 only when built for the dialog preview
   BYTE m_satelliteDll = 0;       // the module is built as satellite DLLs
   BYTE m_noDuplicateNeutral = 0; // the module's "no duplicate of neutral resources" option
 
@@ -80,7 +80,7 @@ class CCompileContext {
   CCompileContext(WORD sourceLanguage, WORD targetLanguage, CResourceWriter* writer);
 
   // Hands the current type, the current name, the target language and the written bytes of
-  // the resource data to the writer (the last step of CResource::Write, Part 5.1).
+  // the resource data to the writer (the last step of CResource::Write).
   void AddToWriter();
 
   WORD m_sourceLanguage = 0;
@@ -108,7 +108,7 @@ class CResourceWriter {
     Add(CResourceIdentifier(type), CResourceIdentifier(name), language, bytes, length);
   }
 
-  // Writes all entries into the file in two update passes (Part 2.5); throws
+  // Writes all entries into the file in two update passes; throws
   // CWin32Exception on failure. Defined with the resource update service in src/peimage/.
   void Write(const std::u16string& path);
 

@@ -1,8 +1,8 @@
 #pragma once
-// The framework's exception base and the program's two exception classes (Part 2.10).
+// The framework's exception base and the program's two exception classes.
 //
 // Every error inside an operation is one of these (or an archive exception, Archive.h, or a
-// CResStreamException, Part 4.1); the command level catches CException, shows
+// CResStreamException); the command level catches CException, shows
 // GetErrorText() with the error icon, and goes on. CUserException is the silent one: the
 // message has already been shown, the command just stops.
 #include <exception>

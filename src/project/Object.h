@@ -1,6 +1,6 @@
 #pragma once
 // The framework object: run-time class records, the registry of storable classes, and the
-// macros that give a class its record (Part 2.1).
+// macros that give a class its record.
 //
 // A storable class:
 //

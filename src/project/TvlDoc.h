@@ -72,7 +72,7 @@ class CTvlDoc {
   void InsertModule(std::unique_ptr<CModule> module, LANGID sourceLanguage, const CLanguageArray& languages);
 
   // The command-line batch build: opens the project and builds the module/language pairs
-  // the specification selects. True when everything selected was built.
+  // the /build value selects. True when everything selected was built.
   bool RunBatchBuild(const std::u16string& projectPath, const std::u16string& spec, const std::u16string& output,
                      const std::u16string& source);
 

@@ -1,5 +1,5 @@
 #pragma once
-// CResourceIdentifier (Part 5.1) and CResName, the resource name value.
+// CResourceIdentifier and CResName, the resource name value.
 #include <string>
 #include <string_view>
 #include <variant>

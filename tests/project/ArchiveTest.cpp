@@ -1,4 +1,4 @@
-// Part 2.1: the object archive, byte for byte.
+// The object archive, byte for byte.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-// Part 2.10: resource data, compile context, resource writer, and the two exception classes.
+// Resource data, compile context, resource writer, and the two exception classes.
 #include <gtest/gtest.h>
 
 #include <cerrno>

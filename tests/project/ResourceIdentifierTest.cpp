@@ -1,4 +1,4 @@
-// Part 5.1: CResourceIdentifier (fields, setting from a name value, equality, text form).
+// CResourceIdentifier (fields, setting from a name value, equality, text form).
 #include <gtest/gtest.h>
 
 #include "resmodel/ResourceIdentifier.h"
