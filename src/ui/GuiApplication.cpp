@@ -7,6 +7,7 @@
 #include "app/TessalingvoraApp.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
+#include "project/TvlDoc.h"
 
 namespace {
 
@@ -72,16 +73,16 @@ int RunInteractive(int argc, char** argv, CTessalingvoraApp& app) {
   CGuiMessageSink sink;
   CMessageSink* previous = SetMessageSink(&sink);
 
-  if (app.m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen) {
-    // Opening a project comes with the project document; until then say so and end.
-    DoMessageBox(FormatMessageText(u"Failed to load file %1.\n\nThis version cannot read project files yet.",
-                                   {Arg(app.m_cmdInfo.m_strFileName)}),
-                 MB_ICONERROR);
+  // The start-up request: a new empty project, or the given project file.
+  CTvlDoc document;
+  if (app.m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen &&
+      !document.OnOpenDocument(app.m_cmdInfo.m_strFileName)) {
     SetMessageSink(previous);
     return app.ExitInstance(1);
   }
 
   std::unique_ptr<QMainWindow> window = CreateMainWindow();
+  window->setWindowTitle(Q(MainWindowTitle(document.GetTitle())));
   window->show();
   int rc = qapp.exec();
   SetMessageSink(previous);
