@@ -34,8 +34,8 @@ CResTable::CResTable() {
   Setup(m_menus, 4, binary, u"Menus", 0, 2, 12, 12, u"", u"");
   Setup(m_dialogs, 5, binary, u"Dialogs", 0, 2, 14, 14, u"", u"");
   Setup(m_accelerators, 9, RUNTIME_CLASS(CResAcceleratorTable), u"Accelerators", 0, 2, 18, 18, u"", u"");
-  Setup(m_stringTable, 6, binary, u"String Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
-  Setup(m_messageTable, 11, binary, u"Message Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
+  Setup(m_stringTable, 6, nullptr, u"String Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
+  Setup(m_messageTable, 11, nullptr, u"Message Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
   Setup(m_icons, 14, binary, u"Icons", 0, 2, 10, 10, u"ico", u"Icon Files (*.ico)");
   Setup(m_cursors, 12, binary, u"Cursors", 0, 2, 6, 6, u"cur", u"Cursor Files (*.cur)");
   Setup(m_bitmaps, 2, RUNTIME_CLASS(CResBitmap), u"Bitmaps", 0, 2, 8, 8, u"bmp", u"Bitmap Files (*.bmp)");
@@ -80,12 +80,20 @@ void CResTable::Serialize(CArchive& ar) {
 
 bool CResTable::Load(const std::u16string& path, LANGID overrideLanguage) {
   if (!CResTableBase::Load(path, overrideLanguage)) return false;
-  // Toolbars take their bitmaps and prompts are built once those formats are read.
+  // Toolbars take their bitmaps once that format is read.
+  if (m_promptAndTips.m_enabled) m_promptAndTips.Build();
   return true;
 }
 
 void CResTable::Merge(const CResTableBase& other, bool copyProperties, bool importMode) {
   CResTableBase::Merge(other, copyProperties, importMode);
+  const auto* theirs = dynamic_cast<const CResTable*>(&other);
+  if (m_promptAndTips.m_enabled && theirs) {
+    // Only the project's own versions carry prompts; a file read for import has none.
+    const bool hasPrompts = copyProperties || importMode;
+    m_promptAndTips.Merge(theirs->m_stringTable, copyProperties, importMode,
+                          hasPrompts ? &theirs->m_promptAndTips : nullptr);
+  }
 }
 
 void CResTable::Write(CCompileContext& context) {

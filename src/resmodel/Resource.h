@@ -3,6 +3,7 @@
 // resource of a module with its status chain.
 #include <iosfwd>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "project/Object.h"
@@ -44,6 +45,9 @@ class CResource : public CResourceElement {
   virtual bool HasTranslation(LANGID language) const;
   virtual void UpdateStatus(LANGID language);
   virtual int ComputeStatus(LANGID language) const;
+  // The command ids the resource issues (menu items, toolbar buttons), for the command
+  // prompts; resources without commands add none.
+  virtual void CollectCommandIds(std::set<DWORD>& /*ids*/) const {}
 
   int GetStatus(LANGID language) const { return m_statusChain.GetValueStatus(language); }
   void SetTranslatable(bool translatable) { m_doNotTranslate = translatable ? 0 : 1; }

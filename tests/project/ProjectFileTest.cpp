@@ -141,6 +141,7 @@ TEST(ProjectFile, EveryFixtureResourceSurvivesSaveAndLoad) {
     ASSERT_EQ(a.GetTypes().size(), b.GetTypes().size()) << fixture;
     for (size_t t = 0; t < a.GetTypes().size(); ++t) {
       ASSERT_EQ(a.GetTypes()[t]->GetCount(), b.GetTypes()[t]->GetCount()) << fixture;
+      if (a.GetTypes()[t]->IsStringTable()) continue;  // counts strings, holds no resources
       for (int r = 0; r < a.GetTypes()[t]->GetCount(); ++r) {
         std::vector<BYTE> x, y;
         a.GetTypes()[t]->GetResource(r)->GetData(x, 0);
