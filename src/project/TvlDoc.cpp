@@ -80,6 +80,7 @@ void CTvlDoc::DeleteContents() {
   m_modules.clear();
   m_sourceLanguage = CLanguage();
   m_languages.RemoveAll();
+  m_undoList.Clear();
   m_format = kCurrentFormat;
   m_version = ProgramVersionString();
 }
@@ -314,6 +315,7 @@ void CTvlDoc::ApplyLanguages(const CLanguageArray& working) {
       continue;
     }
     CLanguage removed = m_languages[i];
+    ClearUndo();
     UpdateAllViews(HintLanguageRemoved, &removed);
     m_languages.RemoveAt(i);
     changed = true;
@@ -354,8 +356,45 @@ void CTvlDoc::InsertModule(std::unique_ptr<CModule> module, LANGID sourceLanguag
   m_modules.push_back(std::move(module));
   for (const CLanguage& l : m_languages) inserted->AddLanguage(l.GetLanguage());
   SetModifiedFlag(true);
+  auto action = std::make_unique<CUndoModuleAction>();
+  action->m_kind = CUndoModuleAction::kInserted;
+  action->m_document = this;
+  action->m_moduleName = inserted->GetName();
+  AddUndoAction(std::move(action));
   UpdateAllViews(HintModuleInserted, inserted);
   if (sourceSetNow) UpdateAllViews(HintSourceLanguageAdded, &m_sourceLanguage);
+}
+
+CUndoAction* CTvlDoc::Undo() {
+  CUndoAction* action = m_undoList.StepBack();
+  if (action) SendToViews(HintUndoRedo, action);
+  return action;
+}
+
+CUndoAction* CTvlDoc::Redo() {
+  CUndoAction* action = m_undoList.StepForward();
+  if (action) SendToViews(HintUndoRedo, action);
+  return action;
+}
+
+std::unique_ptr<CModule> CTvlDoc::TakeModule(size_t index) {
+  if (index >= m_modules.size()) return nullptr;
+  std::unique_ptr<CModule> m = std::move(m_modules[index]);
+  m_modules.erase(m_modules.begin() + static_cast<long>(index));
+  SetModifiedFlag(true);
+  return m;
+}
+
+void CTvlDoc::DeleteModule(size_t index) {
+  std::unique_ptr<CModule> m = TakeModule(index);
+  if (!m) return;
+  auto action = std::make_unique<CUndoModuleAction>();
+  action->m_kind = CUndoModuleAction::kDeleted;
+  action->m_document = this;
+  action->m_moduleName = m->GetName();
+  action->m_module = std::move(m);
+  AddUndoAction(std::move(action));
+  UpdateAllViews(HintRebuildTree);
 }
 
 void CTvlDoc::AddView(CDocumentView* view) { m_views.push_back(view); }

@@ -9,6 +9,7 @@
 
 #include "languages/Language.h"
 #include "project/Module.h"
+#include "project/Undo.h"
 #include "project/ViewHints.h"
 
 class CArchive;
@@ -76,6 +77,20 @@ class CTvlDoc {
   bool RunBatchBuild(const std::u16string& projectPath, const std::u16string& spec, const std::u16string& output,
                      const std::u16string& source);
 
+  // Undo and redo: Undo and Redo move the position and send HintUndoRedo with the action
+  // to the views (the project tree applies it); ApplyUndo applies it directly.
+  void AddUndoAction(std::unique_ptr<CUndoAction> action) { m_undoList.Add(std::move(action)); }
+  CUndoAction* Undo();
+  CUndoAction* Redo();
+  bool CanUndo() const { return m_undoList.CanUndo(); }
+  bool CanRedo() const { return m_undoList.CanRedo(); }
+  void ClearUndo() { m_undoList.Clear(); }
+  CUndoList& GetUndoList() { return m_undoList; }
+  // Takes a module out of the project without recording anything.
+  std::unique_ptr<CModule> TakeModule(size_t index);
+  // Deletes a module, recording the deletion for undo.
+  void DeleteModule(size_t index);
+
   // Views.
   void AddView(CDocumentView* view);
   void RemoveView(CDocumentView* view);
@@ -99,5 +114,6 @@ class CTvlDoc {
  private:
   std::u16string m_pathName;
   bool m_modified = false;
+  CUndoList m_undoList{this};
   std::vector<CDocumentView*> m_views;
 };

@@ -46,3 +46,9 @@ std::string ReadFileText(const std::string& path) {
   if (!in) throw std::runtime_error("cannot open " + path);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+std::u16string tvl_test_u16(const std::string& utf8) {
+  std::u16string out;
+  for (unsigned char c : utf8) out += static_cast<char16_t>(c);  // test paths are ASCII
+  return out;
+}

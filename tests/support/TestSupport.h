@@ -42,3 +42,5 @@ std::string FixturePath(const std::string& name);
 std::vector<unsigned char> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::string ReadFileText(const std::string& path);
+// A UTF-8 path as the model holds paths.
+std::u16string tvl_test_u16(const std::string& utf8);
