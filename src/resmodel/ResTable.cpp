@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/layout/ResBinary.h"
+#include "formats/layout/ResDialog.h"
 #include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
 #include "project/Archive.h"
@@ -32,7 +33,7 @@ void Setup(CResourceType& h, WORD type, const CRuntimeClass* resourceClass, cons
 CResTable::CResTable() {
   const CRuntimeClass* binary = RUNTIME_CLASS(CResBinary);
   Setup(m_menus, 4, binary, u"Menus", 0, 2, 12, 12, u"", u"");
-  Setup(m_dialogs, 5, binary, u"Dialogs", 0, 2, 14, 14, u"", u"");
+  Setup(m_dialogs, 5, RUNTIME_CLASS(CResDialog), u"Dialogs", 0, 2, 14, 14, u"", u"");
   Setup(m_accelerators, 9, RUNTIME_CLASS(CResAcceleratorTable), u"Accelerators", 0, 2, 18, 18, u"", u"");
   Setup(m_stringTable, 6, nullptr, u"String Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
   Setup(m_messageTable, 11, nullptr, u"Message Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
@@ -100,7 +101,12 @@ void CResTable::Write(CCompileContext& context) {
   for (CResourceType* t : m_types) t->Write(context);
 }
 
-bool CResTable::HasMfcClues() const { return m_toolbars.GetCount() > 0; }
+bool CResTable::HasMfcClues() const {
+  if (m_toolbars.GetCount() > 0) return true;
+  for (const auto& r : m_dialogs.m_resources)
+    if (const auto* dialog = dynamic_cast<const CResDialog*>(r.get()); dialog && !dialog->m_dlgInit.empty()) return true;
+  return false;
+}
 
 int CResTable::GetStatus(LANGID language) const {
   int status = kStatusNothingToTranslate;
