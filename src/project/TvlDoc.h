@@ -15,6 +15,17 @@
 class CArchive;
 class CException;
 
+// What the exchange operations ask the user beyond questions (which go through
+// DoMessageBox): the interface implements these dialogs, tests script them.
+class CUserChoices {
+ public:
+  virtual ~CUserChoices() = default;
+  // The "Import Translation" dialog: the chosen language, or 0 for Cancel.
+  virtual LANGID ChooseImportLanguage(const CModule& module, const std::u16string& path, LANGID guessed) = 0;
+  // The Scribe Edition import dialog: the checked languages; empty for Cancel.
+  virtual std::vector<LANGID> ChooseScribeLanguages(const std::u16string& path, const CLanguageArray& available) = 0;
+};
+
 struct CGuid {
   DWORD m_data1 = 0;
   WORD m_data2 = 0;
@@ -76,6 +87,18 @@ class CTvlDoc {
   // the /build value selects. True when everything selected was built.
   bool RunBatchBuild(const std::u16string& projectPath, const std::u16string& spec, const std::u16string& output,
                      const std::u16string& source);
+
+  // Keeping translations alive. selected is the module of the selected tree node, if any.
+  CModule* ChooseModule(CModule* selected) const;
+  bool UpdateSource(CModule* module);
+  bool UpdateSourceAll();
+  bool ImportTranslation(CModule* module, const std::u16string& path, CUserChoices& choices);
+  // The export dialog's opening checks; false (after the message) closes it.
+  bool CanExportScribe() const;
+  bool ExportScribe(const std::u16string& fileName, const std::vector<LANGID>& languages);
+  bool ImportScribe(const std::u16string& path, CUserChoices& choices);
+  // Merges the same-named modules of a translator's copy in import mode; the number merged.
+  int ImportFrom(CTvlDoc& other);
 
   // Undo and redo: Undo and Redo move the position and send HintUndoRedo with the action
   // to the views (the project tree applies it); ApplyUndo applies it directly.
