@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/uio.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <unicode/uchar.h>
 
@@ -11,10 +11,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <optional>
 #include <memory>
 #include <new>
-#include <numeric>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -30,6 +29,7 @@ constexpr DWORD kScnCntCode = 0x00000020;
 constexpr DWORD kScnMemExecute = 0x20000000;
 constexpr size_t kDirBoundImport = 11;
 constexpr size_t kDebugEntrySize = 28;
+constexpr size_t kShPointerToLinenumbers = 28;
 constexpr ULONGLONG kMaxSection = 0x7FFFFFFF;  // directory offsets have 31 bits
 constexpr ULONGLONG kMinSection = 32;
 constexpr int kHeaderEdit = 1;
@@ -138,7 +138,7 @@ bool ParseImage(const BYTE* f, size_t size, ULONGLONG fileSize, Image& img) {
     s.rawSize = Get32(h + kShSizeOfRawData);
     s.rawPtr = Get32(h + kShPointerToRawData);
     s.ptrRelocs = Get32(h + kShPointerToRelocations);
-    s.ptrLines = Get32(h + 28);
+    s.ptrLines = Get32(h + kShPointerToLinenumbers);
     s.characteristics = Get32(h + kShCharacteristics);
     if (s.HasRaw() && s.RawEnd() > fileSize) return false;
   }
@@ -153,7 +153,7 @@ void WriteSectionHeader(BYTE* f, const Section& s) {
   Put32(h + kShSizeOfRawData, s.rawSize);
   Put32(h + kShPointerToRawData, s.rawPtr);
   Put32(h + kShPointerToRelocations, s.ptrRelocs);
-  Put32(h + 28, s.ptrLines);
+  Put32(h + kShPointerToLinenumbers, s.ptrLines);
   Put32(h + kShCharacteristics, s.characteristics);
 }
 
