@@ -61,6 +61,8 @@ void CResource::UpdateStatus(LANGID language) { m_statusChain.SetStatus(language
 
 int CResource::ComputeStatus(LANGID) const { return 0; }
 
+void CResource::CollectTextItems(std::vector<CTextItem>&) {}
+
 void CResource::MergeResourceLevel(const CResource& other, bool copyProperties, bool importMode) {
   if (copyProperties) m_doNotTranslate = other.m_doNotTranslate;
   for (const CLocalizedParam* n = &other.m_statusChain; n; n = n->GetNext()) {

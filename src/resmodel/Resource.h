@@ -15,6 +15,13 @@ class CResourceData;
 class CResStream;
 class CResourceType;
 
+// One translatable text of a resource, for exchange files and statistics: a path that
+// stays the same across builds of the module, and the item's value chain.
+struct CTextItem {
+  std::u16string m_path;
+  CLocalizedString* m_value = nullptr;
+};
+
 class CResourceElement : public CObject {
   DECLARE_DYNAMIC(CResourceElement)
  public:
@@ -48,6 +55,10 @@ class CResource : public CResourceElement {
   // The command ids the resource issues (menu items, toolbar buttons), for the command
   // prompts; resources without commands add none.
   virtual void CollectCommandIds(std::set<DWORD>& /*ids*/) const {}
+
+  // The translatable texts of the resource, in resource order; none for resources that are
+  // translated as a whole.
+  virtual void CollectTextItems(std::vector<CTextItem>& items);
 
   int GetStatus(LANGID language) const { return m_statusChain.GetValueStatus(language); }
   void SetTranslatable(bool translatable) { m_doNotTranslate = translatable ? 0 : 1; }

@@ -131,6 +131,15 @@ int CResourceType::GetStatus(LANGID language) const {
   return status;
 }
 
+void CResourceType::CollectTextItems(std::vector<CTextItem>& items) {
+  for (const auto& r : m_resources) {
+    size_t first = items.size();
+    r->CollectTextItems(items);
+    std::u16string prefix = r->m_identifier.GetText(true) + u"/";
+    for (size_t i = first; i < items.size(); ++i) items[i].m_path = prefix + items[i].m_path;
+  }
+}
+
 std::u16string CResourceType::GetDisplayName() const {
   return m_displayName.empty() ? m_identifier.GetText(true) : m_displayName;
 }

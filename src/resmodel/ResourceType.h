@@ -39,6 +39,10 @@ class CResourceType : public CObject {
   virtual std::u16string GetDisplayName() const;
   virtual std::u16string GetFileExtension() const { return m_fileExtension; }
 
+  // The translatable texts of every resource, each path prefixed by its resource's
+  // identifier ("\"ABOUT\"/..." or "100/...").
+  virtual void CollectTextItems(std::vector<CTextItem>& items);
+
   // The first resource with that identifier (case-sensitive names).
   CResource* FindResource(const CResourceIdentifier& id) const;
   CResource* GetResource(int i) const { return m_resources[static_cast<size_t>(i)].get(); }
