@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include "formats/layout/ResBinary.h"
+#include "formats/layout/ResIcon.h"
+#include "formats/layout/ResManifest.h"
+#include "formats/layout/ResMenu.h"
+#include "formats/layout/ResToolBar.h"
 #include "formats/layout/ResDialog.h"
 #include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
@@ -31,18 +35,17 @@ void Setup(CResourceType& h, WORD type, const CRuntimeClass* resourceClass, cons
 }  // namespace
 
 CResTable::CResTable() {
-  const CRuntimeClass* binary = RUNTIME_CLASS(CResBinary);
-  Setup(m_menus, 4, binary, u"Menus", 0, 2, 12, 12, u"", u"");
+  Setup(m_menus, 4, RUNTIME_CLASS(CResMenu), u"Menus", 0, 2, 12, 12, u"", u"");
   Setup(m_dialogs, 5, RUNTIME_CLASS(CResDialog), u"Dialogs", 0, 2, 14, 14, u"", u"");
   Setup(m_accelerators, 9, RUNTIME_CLASS(CResAcceleratorTable), u"Accelerators", 0, 2, 18, 18, u"", u"");
   Setup(m_stringTable, 6, nullptr, u"String Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
   Setup(m_messageTable, 11, nullptr, u"Message Table", 16, 16, 4, 4, u"bin", u"Resource Files (*.bin)");
-  Setup(m_icons, 14, binary, u"Icons", 0, 2, 10, 10, u"ico", u"Icon Files (*.ico)");
-  Setup(m_cursors, 12, binary, u"Cursors", 0, 2, 6, 6, u"cur", u"Cursor Files (*.cur)");
+  Setup(m_icons, 14, RUNTIME_CLASS(CResIconGroup), u"Icons", 0, 2, 10, 10, u"ico", u"Icon Files (*.ico)");
+  Setup(m_cursors, 12, RUNTIME_CLASS(CResIconGroup), u"Cursors", 0, 2, 6, 6, u"cur", u"Cursor Files (*.cur)");
   Setup(m_bitmaps, 2, RUNTIME_CLASS(CResBitmap), u"Bitmaps", 0, 2, 8, 8, u"bmp", u"Bitmap Files (*.bmp)");
-  Setup(m_toolbars, 241, binary, u"Toolbars", 0, 2, 22, 22, u"bmp", u"Toolbar Bitmap Files (*.bmp)");
+  Setup(m_toolbars, 241, RUNTIME_CLASS(CResToolBar), u"Toolbars", 0, 2, 22, 22, u"bmp", u"Toolbar Bitmap Files (*.bmp)");
   Setup(m_version, 16, RUNTIME_CLASS(CResVersion), u"Version", 0, 2, 20, 20, u"", u"");
-  Setup(m_manifests, 24, binary, u"XP Manifests", 0, 2, 20, 20, u"xml", u"Manifest Files (*.xml)");
+  Setup(m_manifests, 24, RUNTIME_CLASS(CResManifest), u"XP Manifests", 0, 2, 20, 20, u"xml", u"Manifest Files (*.xml)");
   // List order: the order in which the table writes, merges and lists its types.
   for (CResourceType* h : {static_cast<CResourceType*>(&m_dialogs), &m_menus, static_cast<CResourceType*>(&m_stringTable),
                            static_cast<CResourceType*>(&m_messageTable), static_cast<CResourceType*>(&m_toolbars),
@@ -81,7 +84,8 @@ void CResTable::Serialize(CArchive& ar) {
 
 bool CResTable::Load(const std::u16string& path, LANGID overrideLanguage) {
   if (!CResTableBase::Load(path, overrideLanguage)) return false;
-  // Toolbars take their bitmaps once that format is read.
+  // A toolbar's bitmap is shown, translated and written with its toolbar.
+  m_toolbars.LinkBitmaps(m_bitmaps);
   if (m_promptAndTips.m_enabled) m_promptAndTips.Build();
   return true;
 }
