@@ -1,0 +1,493 @@
+#include "app/TvlCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+#include "languages/AvailableLanguages.h"
+#include "languages/Language.h"
+#include "peimage/LanguageSurvey.h"
+#include "platform/LocaleTable.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "project/TvlDoc.h"
+
+namespace {
+
+using tvl::FromUtf8;
+using tvl::ToUtf8;
+
+// Usage errors end a command with exit status 2.
+struct UsageError {
+  std::string message;
+};
+
+// Messages of the core as log lines on stderr; questions are answered OK, as in a batch run.
+class CStreamSink : public CMessageSink {
+ public:
+  explicit CStreamSink(std::ostream& err) : m_err(err) {}
+  int Show(const std::u16string& text, UINT type, UINT) override {
+    UINT icon = type & MB_ICONMASK;
+    if (icon == MB_ICONERROR) {
+      m_errors = true;
+      m_err << "Error: ";
+    } else if (icon == MB_ICONWARNING || icon == MB_ICONQUESTION) {
+      m_err << "Warning: ";
+    }
+    m_err << ToUtf8(text);
+    if (text.empty() || text.back() != u'\n') m_err << '\n';
+    return IDOK;
+  }
+  bool m_errors = false;
+
+ private:
+  std::ostream& m_err;
+};
+
+// The parsed options of one command: repeated options keep every value.
+struct Options {
+  std::vector<std::string> positional;
+  std::multimap<std::string, std::string> values;
+  std::vector<std::string> flags;
+
+  bool Has(const std::string& name) const {
+    return values.count(name) || std::find(flags.begin(), flags.end(), name) != flags.end();
+  }
+  std::optional<std::string> Get(const std::string& name) const {
+    auto it = values.find(name);
+    if (it == values.end()) return std::nullopt;
+    return it->second;
+  }
+  std::vector<std::string> All(const std::string& name) const {
+    std::vector<std::string> v;
+    for (auto [it, end] = values.equal_range(name); it != end; ++it) v.push_back(it->second);
+    return v;
+  }
+};
+
+// Options that take a value (the rest are flags). "--font" takes three.
+Options Parse(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& valued,
+              const std::vector<std::string>& flagNames) {
+  Options o;
+  for (size_t i = from; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0 && !(a.size() == 2 && a[0] == '-' && a[1] != '-')) {
+      o.positional.push_back(a);
+      continue;
+    }
+    std::string name = a, value;
+    bool inlineValue = false;
+    if (size_t eq = a.find('='); eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+      inlineValue = true;
+    }
+    if (name == "-o") name = "--output";
+    if (name == "--font") {
+      if (i + 3 >= args.size()) throw UsageError{"--font needs a language, a face name and a size"};
+      o.values.emplace(name, args[i + 1] + '\n' + args[i + 2] + '\n' + args[i + 3]);
+      i += 3;
+      continue;
+    }
+    if (std::find(valued.begin(), valued.end(), name) != valued.end()) {
+      if (!inlineValue) {
+        if (i + 1 >= args.size()) throw UsageError{name + " needs a value"};
+        value = args[++i];
+      }
+      o.values.emplace(name, value);
+    } else if (std::find(flagNames.begin(), flagNames.end(), name) != flagNames.end()) {
+      o.flags.push_back(name);
+    } else {
+      throw UsageError{"unknown option " + name};
+    }
+  }
+  return o;
+}
+
+LANGID RequireLanguage(const std::string& text) {
+  auto l = ParseLanguageArgument(text);
+  if (!l) throw UsageError{"unknown language '" + text + "'"};
+  return *l;
+}
+
+std::u16string Absolute(const std::string& path) {
+  std::error_code ec;
+  auto p = std::filesystem::absolute(path, ec);
+  return FromUtf8(ec ? path : p.lexically_normal().string());
+}
+
+bool Open(CTvlDoc& doc, const std::string& project) { return doc.OnOpenDocument(Absolute(project)); }
+
+bool Save(CTvlDoc& doc) { return doc.OnSaveDocument(doc.GetPathName()); }
+
+CModule* FindModuleArg(CTvlDoc& doc, const std::string& name) {
+  int i = doc.FindModuleByName(FromUtf8(name));
+  if (i < 0) i = doc.FindModuleByName(tvl::PathFindFileName(FromUtf8(name)));
+  if (i < 0) {
+    DoMessageBox(FormatMessageText(u"Module %1 is not in the project.", {Arg(FromUtf8(name))}), MB_ICONERROR);
+    return nullptr;
+  }
+  return doc.m_modules[static_cast<size_t>(i)].get();
+}
+
+// ---------------------------------------------------------------------------------------
+
+int CmdNew(const Options& o) {
+  if (o.positional.size() != 1) throw UsageError{"tvl new PROJECT.tvl [--source-lang L] [--force]"};
+  std::u16string path = Absolute(o.positional[0]);
+  if (tvl::PathFileExists(path) && !o.Has("--force")) {
+    DoMessageBox(FormatMessageText(u"%1 already exists (use --force to replace it).", {Arg(path)}), MB_ICONERROR);
+    return 1;
+  }
+  CTvlDoc doc;
+  if (auto l = o.Get("--source-lang")) doc.m_sourceLanguage.SetLanguage(RequireLanguage(*l));
+  return doc.OnSaveDocument(path) ? 0 : 1;
+}
+
+int CmdInsert(const Options& o) {
+  if (o.positional.size() != 2) throw UsageError{"tvl insert PROJECT.tvl FILE [--source-lang L] [--mfc yes|no|unknown] [--satellite] [--lang L]..."};
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  std::u16string file = tvl::Trim(FromUtf8(o.positional[1]));
+  // The checks of the new module wizard, in their order.
+  if (file.empty()) {
+    DoMessageBox(u"Please specify the module filename.", MB_ICONERROR);
+    return 1;
+  }
+  std::u16string full = tvl::PathIsRelative(file) ? Absolute(ToUtf8(file)) : file;
+  if (!tvl::PathFileExists(full) || tvl::PathIsDirectory(full)) {
+    DoMessageBox(u"The file does not exist.", MB_ICONERROR);
+    return 1;
+  }
+  if (doc.FindModule(full)) {
+    DoMessageBox(u"The file is already in the Tessalingvora project.", MB_ICONERROR);
+    return 1;
+  }
+  CLanguageSurvey survey;
+  if (!survey.Survey(full)) {
+    DoMessageBox(u"The file cannot be loaded.", MB_ICONERROR);
+    return 1;
+  }
+  if (survey.m_resourceCount == 0) {
+    DoMessageBox(u"This file does not contain any resources.", MB_ICONERROR);
+    return 1;
+  }
+  if (!survey.m_singleLanguage) {
+    DoMessageBox(u"This module contains multi-languages resources.\n\nTessalingvora does not currently support "
+                 u"multi-languages resource files. Please contact us and we will do our best to help you workaround "
+                 u"this issue.",
+                 MB_ICONERROR);
+    return 1;
+  }
+  LANGID source = doc.m_sourceLanguage.GetLanguage();
+  if (auto l = o.Get("--source-lang")) source = RequireLanguage(*l);
+  if (source == 0) source = survey.GuessSourceLanguage();
+  int usesMfc = survey.m_mfcClue ? 1 : 0;
+  if (auto m = o.Get("--mfc")) {
+    if (*m == "yes")
+      usesMfc = 1;
+    else if (*m == "no")
+      usesMfc = 0;
+    else if (*m == "unknown")
+      usesMfc = 2;
+    else
+      throw UsageError{"--mfc takes yes, no or unknown"};
+  }
+  auto module = std::make_unique<CModule>(full, source, usesMfc);
+  module->SetDocument(&doc);
+  if (!module->LoadFromFile()) {
+    DoMessageBox(FormatMessageText(u"Failed to load file %1", {Arg(full)}), MB_ICONERROR);
+    return 1;
+  }
+  if (o.Has("--satellite")) {
+    module->m_satelliteDll = true;
+    module->m_noDuplicateNeutral = false;
+  }
+  CLanguageArray languages;
+  for (const std::string& l : o.All("--lang")) {
+    LANGID id = RequireLanguage(l);
+    if (id != source && languages.Find(id) < 0) languages.Add(CLanguage(id));
+  }
+  doc.InsertModule(std::move(module), source, languages);
+  return Save(doc) ? 0 : 1;
+}
+
+int CmdLanguages(const Options& o, std::ostream& out) {
+  if (o.positional.size() != 1) throw UsageError{"tvl languages PROJECT.tvl [--add L]... [--remove L]... [--font L FACE SIZE]"};
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  if (!o.Has("--add") && !o.Has("--remove") && !o.Has("--font")) {
+    auto line = [&](const CLanguage& l, bool source) {
+      std::u16string name = l.GetName();
+      out << tvl::ToUtf8(source ? FormatSourceLanguage(name) : name) << "\t0x" << std::hex << l.GetLanguage()
+          << std::dec << '\t' << ToUtf8(LanguageAbbreviation(l.GetLanguage())) << '\t'
+          << ToUtf8(FormatCodePage(LanguageCodePage(l.GetLanguage()).codePage)) << '\t'
+          << ToUtf8(FormatPreviewFont(l)) << '\n';
+    };
+    if (doc.m_sourceLanguage.GetLanguage()) line(doc.m_sourceLanguage, true);
+    for (const CLanguage& l : doc.m_languages) line(l, false);
+    return 0;
+  }
+  if (!doc.CanDefineLanguages()) return 1;
+  CLanguageArray working = doc.m_languages;
+  for (const std::string& r : o.All("--remove")) {
+    int i = working.Find(RequireLanguage(r));
+    if (i >= 0) working.RemoveAt(i);
+  }
+  for (const std::string& a : o.All("--add")) {
+    LANGID id = RequireLanguage(a);
+    if (id == doc.m_sourceLanguage.GetLanguage()) {
+      DoMessageBox(u"The source language cannot be a target language.", MB_ICONERROR);
+      return 1;
+    }
+    if (working.Find(id) < 0) working.Add(CLanguage(id));
+  }
+  for (const std::string& f : o.All("--font")) {
+    std::istringstream parts(f);
+    std::string lang, face, size;
+    std::getline(parts, lang);
+    std::getline(parts, face);
+    std::getline(parts, size);
+    int i = working.Find(RequireLanguage(lang));
+    if (i < 0) throw UsageError{"--font: " + lang + " is not a target language"};
+    working[i].SetPreviewFont(FromUtf8(face), static_cast<DWORD>(std::stoul(size.empty() ? "0" : size)));
+  }
+  doc.ApplyLanguages(working);
+  return doc.IsModified() ? (Save(doc) ? 0 : 1) : 0;
+}
+
+int CmdBuild(const Options& o) {
+  if (o.positional.size() != 1) throw UsageError{"tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE]"};
+  std::u16string spec = FromUtf8(o.Get("--module").value_or("*"));
+  if (auto l = o.Get("--lang")) spec += u":" + FromUtf8(*l);
+  CTvlDoc doc;
+  return doc.RunBatchBuild(Absolute(o.positional[0]), spec, FromUtf8(o.Get("--output").value_or("")), {}) ? 0 : 1;
+}
+
+int CmdUpdate(const Options& o) {
+  if (o.positional.empty()) throw UsageError{"tvl update PROJECT.tvl [MODULE]..."};
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  std::vector<CModule*> modules;
+  if (o.positional.size() == 1) {
+    for (const auto& m : doc.m_modules) modules.push_back(m.get());
+  } else {
+    for (size_t i = 1; i < o.positional.size(); ++i) {
+      CModule* m = FindModuleArg(doc, o.positional[i]);
+      if (!m) return 1;
+      modules.push_back(m);
+    }
+  }
+  bool ok = true;
+  for (CModule* m : modules) ok = doc.UpdateSource(m) && ok;  // the sink answers OK to its question
+  if (!doc.IsModified()) return ok ? 0 : 1;
+  return Save(doc) && ok ? 0 : 1;
+}
+
+// The chosen language stands in for the import dialog.
+class CFixedChoices : public CUserChoices {
+ public:
+  explicit CFixedChoices(LANGID language) : m_language(language) {}
+  LANGID ChooseImportLanguage(const CModule&, const std::u16string&, LANGID) override { return m_language; }
+  std::vector<LANGID> ChooseScribeLanguages(const std::u16string&, const CLanguageArray&) override { return {}; }
+
+ private:
+  LANGID m_language;
+};
+
+int CmdImportExe(const Options& o) {
+  if (o.positional.size() != 3 || !o.Has("--lang")) throw UsageError{"tvl import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L"};
+  LANGID language = RequireLanguage(*o.Get("--lang"));
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  CModule* m = FindModuleArg(doc, o.positional[1]);
+  if (!m) return 1;
+  CFixedChoices choices(language);
+  if (!doc.ImportTranslation(m, Absolute(o.positional[2]), choices)) return 1;
+  return Save(doc) ? 0 : 1;
+}
+
+struct Counts {
+  long notTranslated = 0, notUpToDate = 0, translated = 0, edited = 0, words = 0;
+};
+
+long CountWords(const std::u16string& text) {
+  long words = 0;
+  bool in = false;
+  for (char16_t c : text) {
+    bool letter = !(c == u' ' || c == u'\t' || c == u'\n' || c == u'\r');
+    if (letter && !in) ++words;
+    in = letter;
+  }
+  return words;
+}
+
+void Count(Counts& c, int status, bool hasNode, long words) {
+  if (status == 2)
+    ++c.edited;
+  else if (status == 1)
+    ++c.translated;
+  else if (hasNode)
+    ++c.notUpToDate;
+  else
+    ++c.notTranslated;
+  c.words += words;
+}
+
+int CmdStats(const Options& o, std::ostream& out) {
+  if (o.positional.size() != 1) throw UsageError{"tvl stats PROJECT.tvl [--json]"};
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  bool json = o.Has("--json");
+  if (json) out << "[";
+  bool first = true;
+  for (const auto& m : doc.m_modules) {
+    for (CResourceType* t : m->m_resTable.GetTypes()) {
+      if (t->GetCount() == 0) continue;
+      std::vector<CTextItem> items;
+      t->CollectTextItems(items);
+      for (const CLanguage& l : doc.m_languages) {
+        Counts c;
+        LANGID lang = l.GetLanguage();
+        if (!items.empty()) {
+          for (const CTextItem& item : items) {
+            const CLocalizedParam* node = item.m_value->FindValue(lang);
+            Count(c, item.m_value->EffectiveStatus(lang), node && node != item.m_value,
+                  CountWords(item.m_value->m_text));
+          }
+        } else {
+          // Resources translated as a whole count one item each.
+          for (const auto& r : t->m_resources) {
+            int status = r->IsTranslatable() ? r->GetStatus(lang) : 2;
+            Count(c, status, r->HasTranslation(lang), 0);
+          }
+        }
+        std::string module = ToUtf8(m->GetName()), type = ToUtf8(t->GetDisplayName()),
+                    abbrev = ToUtf8(LanguageAbbreviation(lang));
+        if (json) {
+          auto q = [](const std::string& s) {
+            std::string r = "\"";
+            for (char ch : s) {
+              if (ch == '"' || ch == '\\') r += '\\';
+              r += ch;
+            }
+            return r + "\"";
+          };
+          out << (first ? "" : ",") << "\n  {\"module\": " << q(module) << ", \"type\": " << q(type)
+              << ", \"language\": " << q(abbrev) << ", \"notTranslated\": " << c.notTranslated
+              << ", \"notUpToDate\": " << c.notUpToDate << ", \"translated\": " << c.translated
+              << ", \"edited\": " << c.edited << ", \"words\": " << c.words << "}";
+        } else {
+          out << module << '\t' << type << '\t' << abbrev << "\tnot translated " << c.notTranslated
+              << "\tnot up to date " << c.notUpToDate << "\ttranslated " << c.translated << "\tedited " << c.edited
+              << "\twords " << c.words << '\n';
+        }
+        first = false;
+      }
+    }
+  }
+  if (json) out << "\n]\n";
+  return 0;
+}
+
+int CmdDump(const Options& o, std::ostream& out) {
+  if (o.positional.size() != 1) throw UsageError{"tvl dump PROJECT.tvl"};
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  for (const auto& m : doc.m_modules) {
+    out << "Module " << ToUtf8(m->GetName()) << " (" << ToUtf8(m->GetSourcePath()) << ")\n";
+    m->m_resTable.Dump(out);
+  }
+  return 0;
+}
+
+const char* kUsage =
+    "usage: tvl COMMAND [OPTIONS]\n"
+    "commands:\n"
+    "  new PROJECT.tvl [--source-lang L] [--force]\n"
+    "  insert PROJECT.tvl FILE [--source-lang L] [--mfc yes|no|unknown] [--satellite] [--lang L]...\n"
+    "  languages PROJECT.tvl [--add L]... [--remove L]... [--font L FACE SIZE]\n"
+    "  build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE]\n"
+    "  update PROJECT.tvl [MODULE]...\n"
+    "  import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
+    "  stats PROJECT.tvl [--json]\n"
+    "  dump PROJECT.tvl\n"
+    "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA).\n";
+
+}  // namespace
+
+std::optional<LANGID> ParseLanguageArgument(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  try {
+    size_t used = 0;
+    unsigned long value = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? std::stoul(text, &used, 16)
+                                                                              : std::stoul(text, &used, 10);
+    if (used == text.size()) {
+      if (value == 0 || value > 0xFFFF) return std::nullopt;
+      return static_cast<LANGID>(value);
+    }
+  } catch (...) {
+  }
+  if (const tvl::LocaleInfo* info = tvl::FindLocaleByTag(text)) return info->langId;
+  if (text.size() == 3) {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const tvl::LocaleInfo& info : tvl::AllLocales())
+      if (upper == info.abbreviation && info.specific == info.langId) return info.langId;
+  }
+  return std::nullopt;
+}
+
+int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& command = args[0];
+  if (command == "--version") {
+    out << "tvl " << ToUtf8(LoadResString(IDS_BANNER));
+    return 0;
+  }
+  if (command == "--help" || command == "help") {
+    out << kUsage;
+    return 0;
+  }
+  CStreamSink sink(err);
+  CMessageSink* previous = SetMessageSink(&sink);
+  int rc;
+  try {
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+      out << kUsage;
+      rc = 0;
+    } else if (command == "new") {
+      rc = CmdNew(Parse(args, 1, {"--source-lang"}, {"--force"}));
+    } else if (command == "insert") {
+      rc = CmdInsert(Parse(args, 1, {"--source-lang", "--mfc", "--lang"}, {"--satellite"}));
+    } else if (command == "languages") {
+      rc = CmdLanguages(Parse(args, 1, {"--add", "--remove"}, {}), out);
+    } else if (command == "build") {
+      rc = CmdBuild(Parse(args, 1, {"--module", "--lang", "--output"}, {}));
+    } else if (command == "update") {
+      rc = CmdUpdate(Parse(args, 1, {}, {}));
+    } else if (command == "import-exe") {
+      rc = CmdImportExe(Parse(args, 1, {"--lang"}, {}));
+    } else if (command == "stats") {
+      rc = CmdStats(Parse(args, 1, {}, {"--json"}), out);
+    } else if (command == "dump") {
+      rc = CmdDump(Parse(args, 1, {}, {}), out);
+    } else {
+      throw UsageError{"unknown command '" + command + "'"};
+    }
+  } catch (const UsageError& e) {
+    err << "tvl: " << e.message << "\n" << kUsage;
+    rc = 2;
+  }
+  SetMessageSink(previous);
+  if (rc == 0 && sink.m_errors) rc = 1;
+  return rc;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The scripting command line: the program's project operations without a window.
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+// Runs one `tvl` command (args without the program name). Messages go to err with the batch
+// log's prefixes. Returns 0 on success, 1 on an error, 2 on bad usage.
+int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// A language given as a LANGID (decimal or 0x hex), a tag (fr-FR) or an abbreviation (FRA).
+std::optional<LANGID> ParseLanguageArgument(const std::string& text);

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "app/TvlCommands.h"
+#include "languages/AvailableLanguages.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "project/TvlDoc.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct TvlRun {
+  int rc;
+  std::string out, err;
+};
+TvlRun Tvl(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  int rc = RunTvl(args, out, err);
+  return {rc, out.str(), err.str()};
+}
+}  // namespace
+
+TEST(TvlCommands, LanguageArgumentsInEveryForm) {
+  EXPECT_EQ(ParseLanguageArgument("1036"), 0x040C);
+  EXPECT_EQ(ParseLanguageArgument("0x0c0c"), 0x0C0C);
+  EXPECT_EQ(ParseLanguageArgument("fr-FR"), 0x040C);
+  EXPECT_EQ(ParseLanguageArgument("de_de"), 0x0407);
+  EXPECT_EQ(ParseLanguageArgument("FRC"), 0x0C0C);
+  EXPECT_EQ(ParseLanguageArgument("deu"), 0x0407);
+  EXPECT_EQ(ParseLanguageArgument("0"), std::nullopt);
+  EXPECT_EQ(ParseLanguageArgument("70000"), std::nullopt);
+  EXPECT_EQ(ParseLanguageArgument("xx-YY"), std::nullopt);
+}
+
+TEST(TvlCommands, FromNothingToTranslatedTargets) {
+  SetLanguageCatalogueFile(tvl::FromUtf8(std::string(TVL_SOURCE_DIR) + "/data/Languages.dat"));
+  CScratchDir dir;
+  fs::copy_file(FixturePath("all32.exe"), dir.file("App.exe"));
+  std::string project = dir.file("p.tvl");
+  EXPECT_EQ(Tvl({"new", project}).rc, 0);
+  EXPECT_EQ(Tvl({"new", project}).rc, 1);  // never overwrites without --force
+  TvlRun insert = Tvl({"insert", project, dir.file("App.exe"), "--lang", "DEU", "--lang", "fr-FR"});
+  EXPECT_EQ(insert.rc, 0) << insert.err;
+  TvlRun again = Tvl({"insert", project, dir.file("App.exe")});
+  EXPECT_EQ(again.rc, 1);
+  EXPECT_EQ(again.err, "Error: The file is already in the Tessalingvora project.\n");
+
+  EXPECT_EQ(Tvl({"languages", project, "--add", "0x0410", "--remove", "FRA"}).rc, 0);
+  TvlRun list = Tvl({"languages", project});
+  EXPECT_NE(list.out.find("English (Source)"), std::string::npos);
+  EXPECT_NE(list.out.find("ITA"), std::string::npos);
+  EXPECT_EQ(list.out.find("FRA"), std::string::npos);
+
+  CTvlDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(tvl::FromUtf8(project)));
+  EXPECT_EQ(doc.m_modules.at(0)->GetSourcePath(), u".\\App.exe");
+  EXPECT_EQ(doc.m_languages.GetSize(), 2);
+
+  TvlRun build = Tvl({"build", project, "--lang", "ITA"});
+  EXPECT_EQ(build.rc, 0) << build.err;
+  EXPECT_TRUE(fs::exists(dir.file("AppITA.exe")));
+  EXPECT_FALSE(fs::exists(dir.file("AppDEU.exe")));
+
+  TvlRun stats = Tvl({"stats", project, "--json"});
+  EXPECT_EQ(stats.rc, 0);
+  EXPECT_NE(stats.out.find("\"language\": \"ITA\""), std::string::npos);
+
+  fs::last_write_time(dir.file("App.exe"), fs::last_write_time(dir.file("App.exe")) + std::chrono::hours(1));
+  TvlRun update = Tvl({"update", project});
+  EXPECT_EQ(update.rc, 0) << update.err;
+  EXPECT_NE(update.err.find("Warning: Please confirm update of the source contents."), std::string::npos);
+}
+
+TEST(TvlCommands, BadUsageIsStatusTwoAndFailuresLeaveTheFileAlone) {
+  EXPECT_EQ(Tvl({}).rc, 2);
+  EXPECT_EQ(Tvl({"frobnicate"}).rc, 2);
+  EXPECT_EQ(Tvl({"insert", "p.tvl"}).rc, 2);
+  EXPECT_EQ(Tvl({"languages", "p.tvl", "--add"}).rc, 2);
+  EXPECT_EQ(Tvl({"--version"}).rc, 0);
+  CScratchDir dir;
+  std::string project = dir.file("p.tvl");
+  ASSERT_EQ(Tvl({"new", project}).rc, 0);
+  std::vector<unsigned char> before = ReadFileBytes(project);
+  TvlRun bad = Tvl({"insert", project, dir.file("missing.exe")});
+  EXPECT_EQ(bad.rc, 1);
+  EXPECT_EQ(bad.err, "Error: The file does not exist.\n");
+  TvlRun noResources = Tvl({"insert", project, FixturePath("README.md")});
+  EXPECT_EQ(noResources.err, "Error: The file cannot be loaded.\n");
+  EXPECT_EQ(ReadFileBytes(project), before);
+}
