@@ -331,6 +331,17 @@ TEST(VersionWrite, NormalizedShapeByteForByte) {
   EXPECT_EQ(W(out, 38), 0);
   EXPECT_EQ(W(out, 162), 0);
 
+  // A text whose size is not a multiple of 4 is padded, and the padding counts in the
+  // node's length: key "A" (6 + 4, padded to 12), value "xy" + NUL (6, padded to 8).
+  v->m_values.at(0)->m_value.m_text = u"xy";
+  std::vector<BYTE> padded = Written(*v, kGerman);
+  ASSERT_EQ(padded.size(), 240u);
+  EXPECT_EQ(W(padded, 152), 20);
+  EXPECT_EQ(W(padded, 154), 3);
+  EXPECT_EQ(W(padded, 128), 44);
+  EXPECT_EQ(W(padded, 0), 240);
+  v->m_values.at(0)->m_value.m_text = u"B";
+
   // What is written reads back as one table in the target language with code page 1200.
   auto again = ParseVersion(out, kGerman);
   EXPECT_EQ(again->m_stringTables, (std::vector<LangAndCodePage>{{kGerman, 1200}}));
@@ -467,7 +478,15 @@ TEST(VersionStatus, SmallestOfVersionsAndValues) {
                                    {Node(u"040904b0", 1, 0, {}, {Str(u"A", u"a"), Str(u"Empty", u""), Str(u"B", u"b")})})}),
                         kEnglish);
   EXPECT_EQ(v->ComputeStatus(kGerman), 0);
+  // The untranslated versions count even when every value is done.
+  for (auto& value : v->m_values) value->m_value.SetDoNotTranslate(true);
+  EXPECT_EQ(v->ComputeStatus(kGerman), 0);
+  v->m_productVersion.SetSizePos(kGerman, u"1, 0, 0, 0", 1, 0, 0, 0);
+  EXPECT_EQ(v->ComputeStatus(kGerman), 0);
   v->m_fileVersion.SetSizePos(kGerman, u"1, 0, 0, 0", 1, 0, 0, 0);
+  EXPECT_EQ(v->ComputeStatus(kGerman), 1);
+  for (auto& value : v->m_values) value->m_value.SetDoNotTranslate(false);
+  EXPECT_EQ(v->ComputeStatus(kGerman), 0);
   v->m_productVersion.SetDoNotTranslate(true);
   v->m_values[0]->m_value.SetTranslation(u"x", kGerman);
   EXPECT_EQ(v->ComputeStatus(kGerman), 0);  // B is untranslated; the empty value does not count
