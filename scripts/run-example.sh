@@ -9,5 +9,6 @@ mkdir -p out
 rc=$?
 echo "---- out/example-build.log ----"
 cat out/example-build.log
-echo "---- exit code: $rc ----"
+echo "---- exit code: $rc; targets in examples/out/ ----"
+ls -l examples/out 2>/dev/null
 exit $rc
