@@ -31,3 +31,17 @@ TEST(Program, BatchRunWithoutDisplayWritesLogAndExitCode) {
   EXPECT_EQ(RunProgram(dir.file("p.tvl") + " -build:x.exe /output: /logfile:" + log2), 1);
   EXPECT_NE(ReadFileText(log2).find("Error: /output : Filename not specified.\n"), std::string::npos);
 }
+
+TEST(Program, BundledExampleBuildsBothTargets) {
+  CScratchDir dir;
+  std::string src = std::string(TVL_SOURCE_DIR) + "/examples/";
+  for (const char* f : {"Example.tvl", "Sample.exe"})
+    WriteFileBytes(dir.file(f), ReadFileBytes(src + f));
+  std::string log = dir.file("b.log");
+  EXPECT_EQ(RunProgram(dir.file("Example.tvl") + " /buildall /logfile:" + log), 0);
+  std::string text = ReadFileText(log);
+  EXPECT_NE(text.find("Target file(s) created successfully:\n\n" + dir.file("out/SampleDEU.exe") + "\n" +
+                      dir.file("out/SampleFRA.exe") + "\n"),
+            std::string::npos)
+      << text;
+}
