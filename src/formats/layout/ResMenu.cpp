@@ -68,9 +68,9 @@ void CResSubMenu::Parse(CResStream& stream, bool extended, int depth) {
   }
 }
 
-void CResSubMenu::WriteData(CResourceData& data, bool extended) const {
+void CResSubMenu::WriteData(CResourceData& data, bool extended, bool useSource) const {
   const size_t count = m_items.GetSize();
-  for (size_t i = 0; i < count; ++i) m_items.GetAt(i)->WriteData(data, extended, i + 1 == count);
+  for (size_t i = 0; i < count; ++i) m_items.GetAt(i)->WriteData(data, extended, i + 1 == count, useSource);
 }
 
 int CResSubMenu::GetStatus(LANGID language, const CResource& menu) const {
@@ -153,7 +153,7 @@ std::u16string CResMenuItem::GetText(LANGID language) const {
   return label + u'\t' + shortcut;
 }
 
-void CResMenuItem::WriteData(CResourceData& data, bool extended, bool last) const {
+void CResMenuItem::WriteData(CResourceData& data, bool extended, bool last, bool useSource) const {
   if (extended) {
     data.AlignDword();
     data.WriteDword(m_type);
@@ -172,13 +172,13 @@ void CResMenuItem::WriteData(CResourceData& data, bool extended, bool last) cons
       data.WriteWord(static_cast<WORD>(m_id));
     }
   }
-  data.WriteString(GetText(data.m_language));
+  data.WriteString(GetText(useSource ? LANGID{0} : data.m_language));
   if (m_popup) {
     if (extended) {
       data.AlignDword();
       data.WriteDword(m_popup->m_helpId);
     }
-    m_popup->WriteData(data, extended);
+    m_popup->WriteData(data, extended, useSource);
   }
 }
 
@@ -267,7 +267,8 @@ void CResMenu::WriteData(CResourceData& data) {
     data.WriteWord(0);
     data.WriteWord(0);
   }
-  m_root.WriteData(data, m_isExtended);
+  // A menu marked do not translate is written with its source texts.
+  m_root.WriteData(data, m_isExtended, !IsTranslatable());
 }
 
 int CResMenu::ComputeStatus(LANGID language) const { return m_root.GetStatus(language, *this); }

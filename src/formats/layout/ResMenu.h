@@ -31,7 +31,8 @@ class CResSubMenu : public CResourceElement {
 
   // Reads items until the one that carries the end mark. depth counts the levels above.
   void Parse(CResStream& stream, bool extended, int depth);
-  void WriteData(CResourceData& data, bool extended) const;
+  // useSource: the source texts whatever the translations say.
+  void WriteData(CResourceData& data, bool extended, bool useSource) const;
   // The lowest status of the level's items, starting from 2.
   int GetStatus(LANGID language, const CResource& menu) const;
 
@@ -52,7 +53,7 @@ class CResMenuItem : public CResourceElement {
 
   // Returns whether the item ends its level.
   bool Parse(CResStream& stream, bool extended, int depth);
-  void WriteData(CResourceData& data, bool extended, bool last) const;
+  void WriteData(CResourceData& data, bool extended, bool last, bool useSource) const;
 
   // The item text a build writes for a language: label, or label, tab and shortcut.
   std::u16string GetText(LANGID language) const;
