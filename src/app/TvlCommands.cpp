@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -15,6 +16,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "project/TextExchange.h"
 #include "project/TvlDoc.h"
 
 namespace {
@@ -406,6 +408,69 @@ int CmdDump(const Options& o, std::ostream& out) {
   return 0;
 }
 
+int CmdExport(const Options& o, std::ostream& out) {
+  if (o.positional.size() != 1 || !o.Has("--lang"))
+    throw UsageError{"tvl export PROJECT.tvl --lang L [--format xliff|po|json] [--only todo|all] [-o OUT]"};
+  LANGID language = RequireLanguage(*o.Get("--lang"));
+  std::string formatName = o.Get("--format").value_or("xliff");
+  ExchangeFormat format;
+  if (formatName == "xliff")
+    format = ExchangeFormat::kXliff;
+  else if (formatName == "po")
+    format = ExchangeFormat::kPo;
+  else if (formatName == "json")
+    format = ExchangeFormat::kJson;
+  else
+    throw UsageError{"--format takes xliff, po or json"};
+  std::string only = o.Get("--only").value_or("all");
+  if (only != "todo" && only != "all") throw UsageError{"--only takes todo or all"};
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  if (doc.m_languages.Find(language) < 0) {
+    DoMessageBox(FormatMessageText(u"%1 is not a target language of the project.", {Arg(FromUtf8(*o.Get("--lang")))}),
+                 MB_ICONERROR);
+    return 1;
+  }
+  std::string text = tvl::WriteExchange(tvl::BuildExport(doc, language, only == "todo"), format);
+  auto output = o.Get("--output");
+  if (!output || *output == "-") {
+    out << text;
+    return 0;
+  }
+  std::ofstream file(*output, std::ios::binary | std::ios::trunc);
+  file << text;
+  file.close();
+  if (!file) {
+    DoMessageBox(FormatMessageText(u"Cannot write %1.", {Arg(FromUtf8(*output))}), MB_ICONERROR);
+    return 1;
+  }
+  return 0;
+}
+
+int CmdImport(const Options& o) {
+  if (o.positional.size() != 2 || !o.Has("--lang")) throw UsageError{"tvl import PROJECT.tvl --lang L FILE"};
+  LANGID language = RequireLanguage(*o.Get("--lang"));
+  std::ifstream in(o.positional[1], std::ios::binary);
+  if (!in) {
+    DoMessageBox(FormatMessageText(u"Cannot read %1.", {Arg(FromUtf8(o.positional[1]))}), MB_ICONERROR);
+    return 1;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The whole file is read before the project is opened; a fault leaves the project alone.
+  ImportFile file;
+  std::string error;
+  if (!tvl::ReadExchange(bytes, tvl::GuessFormat(bytes), file, error)) {
+    DoMessageBox(FormatMessageText(u"%1: %2", {Arg(FromUtf8(o.positional[1])), Arg(FromUtf8(error))}), MB_ICONERROR);
+    return 1;
+  }
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  tvl::ImportResult result;
+  if (!tvl::ApplyImport(doc, language, file, result)) return 1;
+  if (!doc.IsModified()) return 0;
+  return Save(doc) ? 0 : 1;
+}
+
 const char* kUsage =
     "usage: tvl COMMAND [OPTIONS]\n"
     "commands:\n"
@@ -415,6 +480,8 @@ const char* kUsage =
     "  build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE]\n"
     "  update PROJECT.tvl [MODULE]...\n"
     "  import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
+    "  export PROJECT.tvl --lang L [--format xliff|po|json] [--only todo|all] [-o OUT]\n"
+    "  import PROJECT.tvl --lang L FILE\n"
     "  stats PROJECT.tvl [--json]\n"
     "  dump PROJECT.tvl\n"
     "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA).\n";
@@ -476,6 +543,10 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
       rc = CmdUpdate(Parse(args, 1, {}, {}));
     } else if (command == "import-exe") {
       rc = CmdImportExe(Parse(args, 1, {"--lang"}, {}));
+    } else if (command == "export") {
+      rc = CmdExport(Parse(args, 1, {"--lang", "--format", "--only", "--output"}, {}), out);
+    } else if (command == "import") {
+      rc = CmdImport(Parse(args, 1, {"--lang"}, {}));
     } else if (command == "stats") {
       rc = CmdStats(Parse(args, 1, {}, {"--json"}), out);
     } else if (command == "dump") {

@@ -1,0 +1,677 @@
+#include "project/TextExchange.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlwriter.h>
+
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <unordered_map>
+
+#include "formats/text/ResVersion.h"
+#include "languages/Language.h"
+#include "platform/LocaleTable.h"
+#include "platform/Messages.h"
+#include "platform/Text.h"
+#include "project/Module.h"
+#include "project/TextItems.h"
+#include "project/TvlDoc.h"
+#include "resmodel/PromptAndTips.h"
+
+namespace tvl {
+namespace {
+
+constexpr const char* kXliffNamespace = "urn:oasis:names:tc:xliff:document:1.2";
+
+std::string LanguageTag(LANGID language) {
+  const LocaleInfo* info = FindLocale(language);
+  return info && *info->tag ? info->tag : "und";
+}
+
+// Characters XML 1.0 cannot hold, written as placeholders.
+bool NeedsPlaceholder(char16_t c) {
+  return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF ||
+         (c >= 0xD800 && c <= 0xDFFF);
+}
+
+const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
+
+void WriteXmlText(xmlTextWriterPtr w, const std::u16string& text, int& placeholder) {
+  std::u16string run;
+  auto flush = [&] {
+    if (!run.empty()) xmlTextWriterWriteString(w, X(ToUtf8(run).c_str()));
+    run.clear();
+  };
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    // A well-formed surrogate pair is ordinary text.
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      run += c;
+      run += text[++i];
+      continue;
+    }
+    if (!NeedsPlaceholder(c)) {
+      run += c;
+      continue;
+    }
+    flush();
+    char ctype[16];
+    std::snprintf(ctype, sizeof ctype, "x-char-%04X", static_cast<unsigned>(c));
+    xmlTextWriterStartElement(w, X("x"));
+    xmlTextWriterWriteAttribute(w, X("id"), X(("c" + std::to_string(++placeholder)).c_str()));
+    xmlTextWriterWriteAttribute(w, X("ctype"), X(ctype));
+    xmlTextWriterEndElement(w);
+  }
+  flush();
+}
+
+std::u16string XmlText(const xmlNode* node) {
+  std::u16string text;
+  for (const xmlNode* n = node->children; n; n = n->next) {
+    if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
+      if (n->content) text += FromUtf8(reinterpret_cast<const char*>(n->content));
+    } else if (n->type == XML_ELEMENT_NODE) {
+      std::string name = reinterpret_cast<const char*>(n->name);
+      if (name == "x") {
+        xmlChar* ctype = xmlGetProp(n, X("ctype"));
+        std::string c = ctype ? reinterpret_cast<const char*>(ctype) : "";
+        xmlFree(ctype);
+        if (c.rfind("x-char-", 0) == 0 && c.size() > 7) {
+          try {
+            size_t used = 0;
+            unsigned long v = std::stoul(c.substr(7), &used, 16);
+            if (used == c.size() - 7 && v <= 0xFFFF) text += static_cast<char16_t>(v);
+          } catch (...) {
+          }
+        }
+      } else {
+        text += XmlText(n);  // g, mrk and the like: their content
+      }
+    }
+  }
+  return text;
+}
+
+std::string Attribute(const xmlNode* node, const char* name, bool* present = nullptr) {
+  xmlChar* v = xmlGetProp(node, X(name));
+  if (present) *present = v != nullptr;
+  std::string s = v ? reinterpret_cast<const char*>(v) : "";
+  xmlFree(v);
+  return s;
+}
+
+bool IsElement(const xmlNode* n, const char* name) {
+  return n->type == XML_ELEMENT_NODE && std::string(reinterpret_cast<const char*>(n->name)) == name;
+}
+
+bool ReadUnits(const xmlNode* parent, ImportFile& file, std::string& error) {
+  for (const xmlNode* n = parent->children; n; n = n->next) {
+    if (IsElement(n, "group")) {
+      if (!ReadUnits(n, file, error)) return false;
+      continue;
+    }
+    if (!IsElement(n, "trans-unit")) continue;
+    bool hasId = false;
+    std::string id = Attribute(n, "id", &hasId);
+    if (!hasId || id.empty()) {
+      error = "line " + std::to_string(xmlGetLineNo(n)) + ": a trans-unit without an id";
+      return false;
+    }
+    const xmlNode* source = nullptr;
+    const xmlNode* target = nullptr;
+    for (const xmlNode* c = n->children; c; c = c->next) {
+      if (IsElement(c, "source") && !source) source = c;
+      if (IsElement(c, "target") && !target) target = c;
+    }
+    if (!source) {
+      error = "line " + std::to_string(xmlGetLineNo(n)) + ": trans-unit " + id + " has no source";
+      return false;
+    }
+    if (!target) continue;
+    ImportEntry e;
+    e.m_id = id;
+    e.m_source = XmlText(source);
+    e.m_translation = XmlText(target);
+    if (e.m_translation.empty()) continue;  // tools leave empty targets for untranslated units
+    e.m_fuzzy = Attribute(target, "state").rfind("needs-", 0) == 0;
+    e.m_doNotTranslate = Attribute(n, "translate") == "no";
+    file.m_entries.push_back(std::move(e));
+  }
+  return true;
+}
+
+// PO strings: C escapes, one line per text line.
+std::string PoQuote(const std::string& s) {
+  std::string r = "\"";
+  for (unsigned char c : s) {
+    switch (c) {
+      case '"': r += "\\\""; break;
+      case '\\': r += "\\\\"; break;
+      case '\n': r += "\\n"; break;
+      case '\t': r += "\\t"; break;
+      case '\r': r += "\\r"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\%03o", c);
+          r += buf;
+        } else {
+          r += static_cast<char>(c);
+        }
+    }
+  }
+  return r + "\"";
+}
+
+void PoField(std::ostringstream& out, const char* keyword, const std::u16string& text) {
+  std::string s = ToUtf8(text);
+  size_t nl = s.find('\n');
+  if (nl == std::string::npos || nl + 1 == s.size()) {
+    out << keyword << ' ' << PoQuote(s) << '\n';
+    return;
+  }
+  out << keyword << " \"\"\n";
+  size_t start = 0;
+  while (start < s.size()) {
+    size_t end = s.find('\n', start);
+    end = end == std::string::npos ? s.size() : end + 1;
+    out << PoQuote(s.substr(start, end - start)) << '\n';
+    start = end;
+  }
+}
+
+bool PoUnquote(const std::string& line, size_t pos, std::string& out, std::string& error) {
+  while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+  if (pos >= line.size() || line[pos] != '"') {
+    error = "a quoted string was expected";
+    return false;
+  }
+  ++pos;
+  while (pos < line.size() && line[pos] != '"') {
+    char c = line[pos++];
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
+    if (pos >= line.size()) break;
+    char e = line[pos++];
+    switch (e) {
+      case 'n': out += '\n'; break;
+      case 't': out += '\t'; break;
+      case 'r': out += '\r'; break;
+      case 'a': out += '\a'; break;
+      case 'b': out += '\b'; break;
+      case 'f': out += '\f'; break;
+      case 'v': out += '\v'; break;
+      case '"': out += '"'; break;
+      case '\\': out += '\\'; break;
+      case '\'': out += '\''; break;
+      case '?': out += '?'; break;
+      case 'x': {
+        int v = 0, n = 0;
+        while (pos < line.size() && n < 2 && std::isxdigit(static_cast<unsigned char>(line[pos]))) {
+          v = v * 16 + std::stoi(std::string(1, line[pos++]), nullptr, 16);
+          ++n;
+        }
+        if (n == 0) {
+          error = "a \\x escape without digits";
+          return false;
+        }
+        out += static_cast<char>(v);
+        break;
+      }
+      default:
+        if (e >= '0' && e <= '7') {
+          int v = e - '0', n = 1;
+          while (pos < line.size() && n < 3 && line[pos] >= '0' && line[pos] <= '7') {
+            v = v * 8 + (line[pos++] - '0');
+            ++n;
+          }
+          out += static_cast<char>(v);
+        } else {
+          error = std::string("an unknown escape \\") + e;
+          return false;
+        }
+    }
+  }
+  if (pos >= line.size()) {
+    error = "a string without its closing quote";
+    return false;
+  }
+  ++pos;
+  while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) ++pos;
+  if (pos != line.size()) {
+    error = "text after the closing quote";
+    return false;
+  }
+  return true;
+}
+
+std::string HeaderField(const std::string& header, const std::string& name) {
+  std::istringstream in(header);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.size() > name.size() && CompareNoCase(FromUtf8(line.substr(0, name.size())), FromUtf8(name)) == 0 &&
+        line[name.size()] == ':') {
+      std::string v = line.substr(name.size() + 1);
+      return ToUtf8(Trim(FromUtf8(v)));
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string WriteXliff(const ExchangeDocument& doc) {
+  xmlBufferPtr buffer = xmlBufferCreate();
+  xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
+  xmlTextWriterSetIndent(w, 1);
+  xmlTextWriterSetIndentString(w, X("  "));
+  xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr);
+  xmlTextWriterStartElement(w, X("xliff"));
+  xmlTextWriterWriteAttribute(w, X("version"), X("1.2"));
+  xmlTextWriterWriteAttribute(w, X("xmlns"), X(kXliffNamespace));
+  std::vector<ExchangeGroup> groups = doc.m_groups;
+  if (groups.empty()) groups.push_back({"project", {}});  // the format needs one <file>
+  for (const ExchangeGroup& g : groups) {
+    xmlTextWriterStartElement(w, X("file"));
+    xmlTextWriterWriteAttribute(w, X("original"), X(g.m_original.c_str()));
+    xmlTextWriterWriteAttribute(w, X("source-language"), X(doc.m_sourceTag.c_str()));
+    xmlTextWriterWriteAttribute(w, X("target-language"), X(doc.m_targetTag.c_str()));
+    xmlTextWriterWriteAttribute(w, X("datatype"), X("winres"));
+    xmlTextWriterStartElement(w, X("body"));
+    for (const ExchangeUnit& u : g.m_units) {
+      int placeholder = 0;
+      xmlTextWriterStartElement(w, X("trans-unit"));
+      xmlTextWriterWriteAttribute(w, X("id"), X(u.m_id.c_str()));
+      if (u.m_doNotTranslate) xmlTextWriterWriteAttribute(w, X("translate"), X("no"));
+      xmlTextWriterWriteAttribute(w, X("xml:space"), X("preserve"));
+      xmlTextWriterStartElement(w, X("source"));
+      WriteXmlText(w, u.m_source, placeholder);
+      xmlTextWriterEndElement(w);
+      if (u.m_translation && !u.m_doNotTranslate) {
+        xmlTextWriterStartElement(w, X("target"));
+        const char* state = u.m_status >= 2   ? "final"
+                            : u.m_status == 1 ? "translated"
+                                              : "needs-review-translation";
+        xmlTextWriterWriteAttribute(w, X("state"), X(state));
+        WriteXmlText(w, *u.m_translation, placeholder);
+        xmlTextWriterEndElement(w);
+      }
+      xmlTextWriterEndElement(w);
+    }
+    xmlTextWriterEndElement(w);  // body
+    xmlTextWriterEndElement(w);  // file
+  }
+  xmlTextWriterEndDocument(w);
+  xmlFreeTextWriter(w);
+  std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)), static_cast<size_t>(xmlBufferLength(buffer)));
+  xmlBufferFree(buffer);
+  return result;
+}
+
+std::string WritePo(const ExchangeDocument& doc) {
+  std::ostringstream out;
+  std::string language = doc.m_targetTag;
+  for (char& c : language)
+    if (c == '-') c = '_';
+  out << "msgid \"\"\nmsgstr \"\"\n"
+      << "\"Project-Id-Version: " << (doc.m_groups.empty() ? std::string("project") : doc.m_groups[0].m_original)
+      << "\\n\"\n"
+      << "\"PO-Revision-Date: 2000-01-01 00:00+0000\\n\"\n"
+      << "\"Last-Translator: none\\n\"\n"
+      << "\"Language-Team: none\\n\"\n"
+      << "\"Language: " << language << "\\n\"\n"
+      << "\"MIME-Version: 1.0\\n\"\n"
+      << "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+      << "\"Content-Transfer-Encoding: 8bit\\n\"\n"
+      << "\"X-Source-Language: " << doc.m_sourceTag << "\\n\"\n";
+  for (const ExchangeGroup& g : doc.m_groups) {
+    for (const ExchangeUnit& u : g.m_units) {
+      out << '\n';
+      if (u.m_doNotTranslate) out << "#. do not translate\n";
+      bool hasTranslation = u.m_translation && !u.m_doNotTranslate && !u.m_translation->empty();
+      if (hasTranslation && u.m_status == 0) out << "#, fuzzy\n";
+      out << "msgctxt " << PoQuote(u.m_id) << '\n';
+      PoField(out, "msgid", u.m_source);
+      PoField(out, "msgstr", hasTranslation ? *u.m_translation : std::u16string());
+    }
+  }
+  return out.str();
+}
+
+std::string WriteJson(const ExchangeDocument& doc) {
+  nlohmann::ordered_json j;
+  j["sourceLanguage"] = doc.m_sourceTag;
+  j["language"] = doc.m_targetTag;
+  nlohmann::ordered_json items = nlohmann::ordered_json::array();
+  for (const ExchangeGroup& g : doc.m_groups) {
+    for (const ExchangeUnit& u : g.m_units) {
+      nlohmann::ordered_json item;
+      item["id"] = u.m_id;
+      item["source"] = ToUtf8(u.m_source);
+      if (u.m_translation && !u.m_doNotTranslate)
+        item["translation"] = ToUtf8(*u.m_translation);
+      else
+        item["translation"] = nullptr;
+      item["status"] = u.m_doNotTranslate ? 2 : u.m_status;
+      if (u.m_translation && u.m_status == 0 && !u.m_doNotTranslate) item["fuzzy"] = true;
+      if (u.m_doNotTranslate) item["translate"] = false;
+      items.push_back(std::move(item));
+    }
+  }
+  j["items"] = std::move(items);
+  return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::string WriteExchange(const ExchangeDocument& doc, ExchangeFormat format) {
+  switch (format) {
+    case ExchangeFormat::kXliff: return WriteXliff(doc);
+    case ExchangeFormat::kPo: return WritePo(doc);
+    case ExchangeFormat::kJson: return WriteJson(doc);
+  }
+  return {};
+}
+
+bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
+  xmlResetLastError();
+  std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> xml(
+      xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "import.xlf", nullptr,
+                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING),
+      xmlFreeDoc);
+  if (!xml) {
+    const xmlError* e = xmlGetLastError();
+    error = e && e->message ? "line " + std::to_string(e->line) + ": " + ToUtf8(Trim(FromUtf8(e->message)))
+                            : "not a well-formed XML document";
+    return false;
+  }
+  const xmlNode* root = xmlDocGetRootElement(xml.get());
+  if (!root || !IsElement(root, "xliff") ||
+      (root->ns && std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliffNamespace)) {
+    error = "not an XLIFF 1.2 document";
+    return false;
+  }
+  for (const xmlNode* f = root->children; f; f = f->next) {
+    if (!IsElement(f, "file")) continue;
+    std::string tag = Attribute(f, "target-language");
+    if (!tag.empty()) {
+      if (!file.m_targetTag.empty() && file.m_targetTag != tag) {
+        error = "the file holds more than one target language";
+        return false;
+      }
+      file.m_targetTag = tag;
+    }
+    for (const xmlNode* b = f->children; b; b = b->next)
+      if (IsElement(b, "body") && !ReadUnits(b, file, error)) return false;
+  }
+  return true;
+}
+
+bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
+  struct Entry {
+    std::optional<std::string> ctxt, id, str;
+    bool fuzzy = false, obsolete = false;
+  } cur;
+  std::string* field = nullptr;
+  std::string header;
+  bool sawHeader = false;
+  auto finish = [&]() -> bool {
+    if (!cur.id && !cur.str && !cur.ctxt) {
+      cur = Entry{};
+      return true;
+    }
+    if (!cur.id || !cur.str) {
+      error = "an entry without msgid or msgstr";
+      return false;
+    }
+    if (!cur.ctxt && cur.id->empty()) {
+      header = *cur.str;
+      sawHeader = true;
+    } else if (!cur.str->empty()) {
+      ImportEntry e;
+      e.m_id = cur.ctxt.value_or(*cur.id);
+      e.m_source = FromUtf8(*cur.id);
+      e.m_translation = FromUtf8(*cur.str);
+      e.m_fuzzy = cur.fuzzy;
+      file.m_entries.push_back(std::move(e));
+    }
+    cur = Entry{};
+    field = nullptr;
+    return true;
+  };
+  std::istringstream in(bytes);
+  std::string line;
+  int number = 0;
+  auto fail = [&](const std::string& what) {
+    error = "line " + std::to_string(number) + ": " + what;
+    return false;
+  };
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos) continue;
+    line = line.substr(start);
+    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line = line.substr(3);
+    if (line[0] == '#') {
+      if (cur.str && !finish()) return fail(error);
+      if (line.rfind("#,", 0) == 0 && line.find("fuzzy") != std::string::npos) cur.fuzzy = true;
+      field = nullptr;  // obsolete entries (#~) and comments carry nothing to import
+      continue;
+    }
+    std::string keyword = line.substr(0, line.find_first_of(" \t\""));
+    std::string value;
+    if (line[0] == '"') {
+      if (!field) return fail("a string continues no field");
+      if (!PoUnquote(line, 0, value, error)) return fail(error);
+      *field += value;
+      continue;
+    }
+    if (keyword == "msgctxt" || keyword == "msgid") {
+      if ((cur.str || (keyword == "msgctxt" && (cur.ctxt || cur.id)) || (keyword == "msgid" && cur.id)) && !finish())
+        return fail(error);
+    } else if (keyword == "msgid_plural" || keyword.rfind("msgstr[", 0) == 0) {
+      return fail("plural forms are not used by these translations");
+    } else if (keyword != "msgstr") {
+      return fail("unknown keyword '" + keyword + "'");
+    } else if (!cur.id || cur.str) {
+      return fail("msgstr without its msgid");
+    }
+    if (!PoUnquote(line, keyword.size(), value, error)) return fail(error);
+    std::optional<std::string>& slot = keyword == "msgctxt" ? cur.ctxt : keyword == "msgid" ? cur.id : cur.str;
+    slot = value;
+    field = &*slot;
+  }
+  ++number;
+  if (!finish()) return fail(error);
+  if (sawHeader) {
+    std::string charset = HeaderField(header, "Content-Type");
+    size_t cs = charset.find("charset=");
+    if (cs != std::string::npos) {
+      std::u16string name = FromUtf8(charset.substr(cs + 8));
+      if (CompareNoCase(name, u"UTF-8") != 0 && CompareNoCase(name, u"ASCII") != 0 &&
+          CompareNoCase(name, u"CHARSET") != 0) {
+        error = "only UTF-8 files can be read (the file says " + charset.substr(cs + 8) + ")";
+        return false;
+      }
+    }
+    file.m_targetTag = HeaderField(header, "Language");
+    for (char& c : file.m_targetTag)
+      if (c == '_') c = '-';
+  }
+  return true;
+}
+
+bool ReadJson(const std::string& bytes, ImportFile& file, std::string& error) {
+  nlohmann::json j;
+  try {
+    j = nlohmann::json::parse(bytes);
+  } catch (const nlohmann::json::exception& e) {
+    error = e.what();
+    return false;
+  }
+  if (!j.is_object() || !j.contains("items") || !j["items"].is_array()) {
+    error = "an object with an \"items\" array was expected";
+    return false;
+  }
+  if (j.contains("language")) {
+    if (!j["language"].is_string()) {
+      error = "\"language\" must be a string";
+      return false;
+    }
+    file.m_targetTag = j["language"].get<std::string>();
+  }
+  size_t index = 0;
+  for (const auto& item : j["items"]) {
+    std::string where = "item " + std::to_string(index++);
+    if (!item.is_object() || !item.contains("id") || !item["id"].is_string()) {
+      error = where + ": an object with a string \"id\" was expected";
+      return false;
+    }
+    auto optionalType = [&](const char* key, bool (nlohmann::json::*is)() const noexcept, bool nullable) {
+      if (!item.contains(key)) return true;
+      const auto& v = item[key];
+      return (v.*is)() || (nullable && v.is_null());
+    };
+    if (!optionalType("translation", &nlohmann::json::is_string, true) ||
+        !optionalType("source", &nlohmann::json::is_string, true) ||
+        !optionalType("fuzzy", &nlohmann::json::is_boolean, false) ||
+        !optionalType("translate", &nlohmann::json::is_boolean, false)) {
+      error = where + ": a field has the wrong type";
+      return false;
+    }
+    if (!item.contains("translation") || item["translation"].is_null()) continue;
+    ImportEntry e;
+    e.m_id = item["id"].get<std::string>();
+    e.m_translation = FromUtf8(item["translation"].get<std::string>());
+    if (e.m_translation.empty()) continue;
+    if (item.contains("source") && item["source"].is_string()) e.m_source = FromUtf8(item["source"].get<std::string>());
+    e.m_fuzzy = item.value("fuzzy", false);
+    e.m_doNotTranslate = !item.value("translate", true);
+    file.m_entries.push_back(std::move(e));
+  }
+  return true;
+}
+
+ExchangeFormat GuessFormat(const std::string& bytes) {
+  size_t i = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+  while (i < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[i]))) ++i;
+  if (i < bytes.size() && bytes[i] == '{') return ExchangeFormat::kJson;
+  if (i < bytes.size() && bytes[i] == '<') return ExchangeFormat::kXliff;
+  return ExchangeFormat::kPo;
+}
+
+bool ReadExchange(const std::string& bytes, ExchangeFormat format, ImportFile& file, std::string& error) {
+  switch (format) {
+    case ExchangeFormat::kXliff: return ReadXliff(bytes, file, error);
+    case ExchangeFormat::kPo: return ReadPo(bytes, file, error);
+    case ExchangeFormat::kJson: return ReadJson(bytes, file, error);
+  }
+  return false;
+}
+
+ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly) {
+  ExchangeDocument result;
+  result.m_sourceTag = LanguageTag(doc.m_sourceLanguage.GetLanguage());
+  result.m_targetTag = LanguageTag(language);
+  for (const auto& m : doc.m_modules) {
+    std::vector<CExchangeItem> items;
+    CollectModuleItems(*m, items);
+    ExchangeGroup g;
+    g.m_original = ToUtf8(m->GetName());
+    for (const CExchangeItem& item : items) {
+      const CLocalizedString& value = *item.m_value;
+      int status = item.m_doNotTranslate ? 2 : value.GetValueStatus(language);
+      if (todoOnly && status != 0) continue;
+      ExchangeUnit u;
+      u.m_id = item.m_id;
+      u.m_source = value.m_text;
+      u.m_status = status;
+      u.m_doNotTranslate = item.m_doNotTranslate;
+      const CLocalizedParam* node = value.FindValue(language);
+      if (auto* s = dynamic_cast<const CLocalizedString*>(node); s && node != &value) u.m_translation = s->m_text;
+      g.m_units.push_back(std::move(u));
+    }
+    result.m_groups.push_back(std::move(g));
+  }
+  return result;
+}
+
+bool ApplyImport(CTvlDoc& doc, LANGID language, const ImportFile& file, ImportResult& result) {
+  result = {};
+  if (doc.m_languages.Find(language) < 0) {
+    DoMessageBox(FormatMessageText(u"%1 is not a target language of the project.",
+                                   {Arg(FromUtf8(LanguageTag(language)))}),
+                 MB_ICONERROR);
+    return false;
+  }
+  if (!file.m_targetTag.empty()) {
+    const LocaleInfo* info = FindLocaleByTag(file.m_targetTag);
+    if (!info || PRIMARYLANGID(info->langId) != PRIMARYLANGID(language) ||
+        (info->langId != language && info->specific == info->langId)) {
+      DoMessageBox(FormatMessageText(u"The file holds translations for %1, not for %2.",
+                                     {Arg(FromUtf8(file.m_targetTag)), Arg(FromUtf8(LanguageTag(language)))}),
+                   MB_ICONERROR);
+      return false;
+    }
+  }
+  std::vector<CExchangeItem> items = CollectProjectItems(doc);
+  std::unordered_map<std::string, const CExchangeItem*> byId;
+  for (const CExchangeItem& item : items) byId.emplace(item.m_id, &item);
+
+  // Everything is checked before anything changes.
+  bool failed = false;
+  std::vector<std::pair<const CExchangeItem*, const ImportEntry*>> apply;
+  for (const ImportEntry& e : file.m_entries) {
+    auto it = byId.find(e.m_id);
+    if (it == byId.end()) {
+      DoMessageBox(FormatMessageText(u"Unknown id %1: not imported.", {Arg(FromUtf8(e.m_id))}), MB_ICONWARNING);
+      ++result.m_unknown;
+      continue;
+    }
+    const CExchangeItem* item = it->second;
+    if (item->m_doNotTranslate) {
+      ++result.m_skipped;
+      continue;
+    }
+    apply.emplace_back(item, &e);
+  }
+  for (auto [item, e] : apply) {
+    WORD numbers[4];
+    if (item->m_kind == TextItemKind::kVersion && !CResVersion::ParseVersionText(e->m_translation, numbers)) {
+      DoMessageBox(FormatMessageText(u"%1: %2", {Arg(FromUtf8(e->m_id)), Arg(CResVersion::VersionFormatMessage())}),
+                   MB_ICONERROR);
+      failed = true;
+    }
+  }
+  if (failed) return false;
+
+  for (auto [item, e] : apply) {
+    CLocalizedString& value = *item->m_value;
+    if (item->m_kind == TextItemKind::kVersion) {
+      CResVersion::SetVersionText(static_cast<CLocalizedStringSizePos&>(value), language, e->m_translation);
+    } else {
+      value.SetTranslation(e->m_translation, language);
+    }
+    bool sourceChanged = e->m_source && *e->m_source != value.m_text;
+    if (sourceChanged)
+      DoMessageBox(FormatMessageText(u"The source text of %1 changed since the file was made: its translation is "
+                                     u"marked not up-to-date.",
+                                     {Arg(FromUtf8(e->m_id))}),
+                   MB_ICONWARNING);
+    if (e->m_fuzzy || sourceChanged) value.SetStatus(language, 0);
+    if (item->m_kind == TextItemKind::kPrompt && item->m_prompt) item->m_prompt->Compose(language);
+    ++result.m_applied;
+  }
+  if (result.m_applied) {
+    for (const auto& m : doc.m_modules) m->m_resTable.UpdateStatus(language);
+    doc.SetModifiedFlag();
+  }
+  return true;
+}
+
+}  // namespace tvl

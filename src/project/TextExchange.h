@@ -1,0 +1,77 @@
+#pragma once
+// Translations exchanged with translators' tools and scripts: XLIFF 1.2, gettext PO and
+// JSON. Writers take plain units; readers give entries back without touching a project, so
+// a file is parsed completely before anything is applied.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+class CTvlDoc;
+
+enum class ExchangeFormat { kXliff, kPo, kJson };
+
+// One text to translate as written to a file.
+struct ExchangeUnit {
+  std::string m_id;
+  std::u16string m_source;
+  std::optional<std::u16string> m_translation;
+  int m_status = 0;  // of the target language
+  bool m_doNotTranslate = false;
+};
+
+// The units of one module (an XLIFF <file>).
+struct ExchangeGroup {
+  std::string m_original;
+  std::vector<ExchangeUnit> m_units;
+};
+
+struct ExchangeDocument {
+  std::string m_sourceTag;  // "en-US"
+  std::string m_targetTag;
+  std::vector<ExchangeGroup> m_groups;
+};
+
+// One translation read back from a file.
+struct ImportEntry {
+  std::string m_id;
+  std::optional<std::u16string> m_source;  // when the file gives it
+  std::u16string m_translation;
+  bool m_fuzzy = false;  // gets status 0
+  bool m_doNotTranslate = false;
+};
+
+struct ImportFile {
+  std::string m_targetTag;  // empty when the file does not say
+  std::vector<ImportEntry> m_entries;
+};
+
+namespace tvl {
+std::string WriteXliff(const ExchangeDocument& doc);
+std::string WritePo(const ExchangeDocument& doc);
+std::string WriteJson(const ExchangeDocument& doc);
+std::string WriteExchange(const ExchangeDocument& doc, ExchangeFormat format);
+
+// Each returns false with a message naming the place of the fault. Entries without a
+// translation are left out.
+bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error);
+bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error);
+bool ReadJson(const std::string& bytes, ImportFile& file, std::string& error);
+// The format from the content: '{' JSON, '<' XLIFF, else PO.
+ExchangeFormat GuessFormat(const std::string& bytes);
+bool ReadExchange(const std::string& bytes, ExchangeFormat format, ImportFile& file, std::string& error);
+
+// The project's texts for a target language; todoOnly keeps those with status 0.
+ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly);
+
+struct ImportResult {
+  int m_applied = 0;
+  int m_unknown = 0;
+  int m_skipped = 0;  // marked do not translate, or refused values
+};
+// Checks every entry against the project first (unknown ids are reported as warnings,
+// version texts that do not parse as errors); applies nothing when an error was found.
+// Returns false on an error.
+bool ApplyImport(CTvlDoc& doc, LANGID language, const ImportFile& file, ImportResult& result);
+}  // namespace tvl

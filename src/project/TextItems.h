@@ -1,0 +1,33 @@
+#pragma once
+// Every translatable text of a project as an item with an id that stays the same across
+// builds of a module: "module/type/resource/element".
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+class CTvlDoc;
+class CModule;
+class CLocalizedString;
+class CPromptAndTip;
+
+enum class TextItemKind {
+  kText,     // plain text: SetTranslation
+  kVersion,  // a version number: must parse as four numbers
+  kPrompt,   // a command prompt or tooltip: composed back into its string after a change
+};
+
+struct CExchangeItem {
+  std::string m_id;  // UTF-8
+  CLocalizedString* m_value = nullptr;
+  TextItemKind m_kind = TextItemKind::kText;
+  CPromptAndTip* m_prompt = nullptr;  // for kPrompt
+  bool m_doNotTranslate = false;      // exported marked so, never imported
+};
+
+namespace tvl {
+// The items of one module, in table order; items with an empty source are left out.
+void CollectModuleItems(CModule& module, std::vector<CExchangeItem>& items);
+// The items of every module of the document.
+std::vector<CExchangeItem> CollectProjectItems(CTvlDoc& doc);
+}  // namespace tvl
