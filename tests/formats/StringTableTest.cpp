@@ -105,6 +105,20 @@ TEST(StringTable, SparseBlockIsWrittenBackAsTheSame16Entries) {
   EXPECT_EQ(written[0].m_data, BlockBytes(entries));
 }
 
+TEST(StringTable, TextsEndAtTheirFirstNul) {
+  // Nothing after a NUL is ever written, and a project file would not keep it.
+  CResStringTable table;
+  ASSERT_TRUE(AddBlock(table, 1, {std::u16string(u"ab\0cd", 5), std::u16string(u"\0x", 2), u"ok"}, kEnglish));
+  EXPECT_EQ(Ids(table), (std::vector<DWORD>{0, 2}));
+  EXPECT_EQ(table.FindString(0)->m_value.m_text, u"ab");
+  CArchive out;
+  out.WriteObject(&table);
+  CArchive in(out.GetStoredBytes().data(), out.GetStoredBytes().size(), u"p.tvl");
+  std::unique_ptr<CResStringTable> loaded = in.ReadObject<CResStringTable>();
+  in.Close();
+  EXPECT_EQ(Store(*loaded), out.GetStoredBytes());
+}
+
 TEST(StringTable, BlocksAreRebuiltFromIdsWithTheirPadding) {
   // Strings 16 (one character) and 18 (two) are block 2: nineteen values, 38 bytes.
   CResStringTable pair;

@@ -115,6 +115,9 @@ bool CResStringTable::AddResource(CResStream& stream) {
       const BYTE* p = stream.Read(size_t{length} * 2);
       std::u16string text(length, u'\0');
       for (size_t i = 0; i < length; ++i) text[i] = static_cast<char16_t>(pe::Get16(p + 2 * i));
+      // What follows a NUL is never written and does not survive the project file.
+      text.resize(std::min(text.find(u'\0'), text.size()));
+      if (text.empty()) continue;
       const WORD id = static_cast<WORD>((block - 1) * kStringsPerBlock + index);
       parsed.push_back(std::make_unique<CResString>(id, 1, std::move(text), stream.m_language));
     }
