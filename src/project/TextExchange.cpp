@@ -244,11 +244,11 @@ bool PoUnquote(const std::string& line, size_t pos, std::string& out, std::strin
   }
   ++pos;
   while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) ++pos;
-  if (pos != line.size()) {
-    error = "text after the closing quote";
-    return false;
-  }
-  return true;
+  if (pos == line.size()) return true;
+  // Several strings may share a line; they join like the lines that follow.
+  if (line[pos] == '"') return PoUnquote(line, pos, out, error);
+  error = "text after the closing quote";
+  return false;
 }
 
 std::string HeaderField(const std::string& header, const std::string& name) {
