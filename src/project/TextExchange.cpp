@@ -290,17 +290,22 @@ std::string WriteXliff(const ExchangeDocument& doc) {
       xmlTextWriterWriteAttribute(w, X("id"), X(u.m_id.c_str()));
       if (u.m_doNotTranslate) xmlTextWriterWriteAttribute(w, X("translate"), X("no"));
       xmlTextWriterWriteAttribute(w, X("xml:space"), X("preserve"));
+      // Indenting inside text would add blanks to it.
       xmlTextWriterStartElement(w, X("source"));
+      xmlTextWriterSetIndent(w, 0);
       WriteXmlText(w, u.m_source, placeholder);
       xmlTextWriterEndElement(w);
+      xmlTextWriterSetIndent(w, 1);
       if (u.m_translation && !u.m_doNotTranslate) {
         xmlTextWriterStartElement(w, X("target"));
         const char* state = u.m_status >= 2   ? "final"
                             : u.m_status == 1 ? "translated"
                                               : "needs-review-translation";
         xmlTextWriterWriteAttribute(w, X("state"), X(state));
+        xmlTextWriterSetIndent(w, 0);
         WriteXmlText(w, *u.m_translation, placeholder);
         xmlTextWriterEndElement(w);
+        xmlTextWriterSetIndent(w, 1);
       }
       xmlTextWriterEndElement(w);
     }
