@@ -1,13 +1,13 @@
 #include "ui/GuiApplication.h"
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QMessageBox>
 
 #include "app/TessalingvoraApp.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
+#include "ui/MainWindow.h"
 
 namespace {
 
@@ -34,6 +34,12 @@ class CGuiMessageSink : public CMessageSink {
       case MB_RETRYCANCEL: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
       default: box.setStandardButtons(QMessageBox::Ok); break;
     }
+    if (type & MB_DEFBUTTON2) {
+      QMessageBox::StandardButton second = (type & MB_TYPEMASK) == MB_OKCANCEL || (type & MB_TYPEMASK) == MB_RETRYCANCEL
+                                               ? QMessageBox::Cancel
+                                               : QMessageBox::No;
+      if (box.button(second)) box.setDefaultButton(second);
+    }
     switch (box.exec()) {
       case QMessageBox::Cancel: return IDCANCEL;
       case QMessageBox::Yes: return IDYES;
@@ -44,47 +50,33 @@ class CGuiMessageSink : public CMessageSink {
   }
 };
 
-std::u16string TemplatePart(int index) {
-  std::u16string t = LoadResString(IDR_MAINFRAME);
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    size_t nl = t.find(u'\n', start);
-    if (nl == std::u16string::npos) return {};
-    start = nl + 1;
-  }
-  return t.substr(start, t.find(u'\n', start) - start);
-}
-
 }  // namespace
 
-std::u16string MainWindowTitle(const std::u16string& documentTitle) {
-  return documentTitle + u" - " + TemplatePart(0);
+std::u16string MainWindowTitle(const std::u16string& documentTitle, bool modified) {
+  std::u16string t = LoadResString(IDR_MAINFRAME);
+  return t.substr(0, t.find(u'\n')) + u" - " + documentTitle + (modified ? u" *" : u"  ");
 }
 
-std::unique_ptr<QMainWindow> CreateMainWindow() {
-  auto window = std::make_unique<QMainWindow>();
-  window->setWindowTitle(Q(MainWindowTitle(u"Untitled")));
-  window->resize(900, 650);
-  return window;
-}
+std::unique_ptr<CMainFrame> CreateMainWindow(CTvlDoc& document) { return std::make_unique<CMainFrame>(document); }
 
 int RunInteractive(int argc, char** argv, CTessalingvoraApp& app) {
   QApplication qapp(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tessalingvora"));
   CGuiMessageSink sink;
   CMessageSink* previous = SetMessageSink(&sink);
 
-  // The start-up request: a new empty project, or the given project file.
-  CTvlDoc document;
-  if (app.m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen &&
-      !document.OnOpenDocument(app.m_cmdInfo.m_strFileName)) {
-    SetMessageSink(previous);
-    return app.ExitInstance(1);
+  int rc = 1;
+  {
+    CTvlDoc document;
+    std::unique_ptr<CMainFrame> window = CreateMainWindow(document);
+    // The start-up request: a new empty project, or the given project file; a file that
+    // cannot be opened ends the program after its message.
+    if (app.m_cmdInfo.m_nShellCommand != CCommandLineInfo::FileOpen ||
+        window->OpenDocumentFile(app.m_cmdInfo.m_strFileName)) {
+      window->ShowAtStartUp();
+      rc = qapp.exec();
+    }
   }
-
-  std::unique_ptr<QMainWindow> window = CreateMainWindow();
-  window->setWindowTitle(Q(MainWindowTitle(document.GetTitle())));
-  window->show();
-  int rc = qapp.exec();
   SetMessageSink(previous);
   return app.ExitInstance(rc);
 }

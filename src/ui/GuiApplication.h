@@ -4,13 +4,14 @@
 #include <string>
 
 class CTessalingvoraApp;
-class QMainWindow;
+class CTvlDoc;
+class CMainFrame;
 
-// The main window's title: "<document title> - <application title>".
-std::u16string MainWindowTitle(const std::u16string& documentTitle);
+// The main window's title: "<program> - <document title> <'*' when modified, else a space>".
+std::u16string MainWindowTitle(const std::u16string& documentTitle, bool modified);
 
-// The main window of a new, empty project.
-std::unique_ptr<QMainWindow> CreateMainWindow();
+// The main window over a document, with its settings under $XDG_CONFIG_HOME.
+std::unique_ptr<CMainFrame> CreateMainWindow(CTvlDoc& document);
 
 // Runs the interactive program after the application object decided against a batch run.
 // Returns the process exit code.

@@ -1,0 +1,92 @@
+#pragma once
+// The rules the interactive views apply that need no window: display modes and what each
+// shows, the string list's filter and counters, line breaks of typed translations, and
+// the texts of the resource header.
+#include <string>
+
+#include "platform/Types.h"
+
+// Display mode command ids. 32782 with the "show non-translatable items" flag set is
+// All Items, which the tree evaluates as 32791.
+enum DisplayModeId : int {
+  ID_VIEW_TRANSLATABLE = 32782,
+  ID_VIEW_TO_TRANSLATE = 32783,
+  ID_VIEW_TO_EDIT = 32784,
+  ID_VIEW_ALL_ITEMS = 32791,
+};
+
+// Other command ids the window and the views share.
+enum CommandId : int {
+  ID_TRANSLATIONS_LANGUAGES = 32771,
+  ID_FILE_INSERT_MODULE = 32772,
+  ID_TRANSLATIONS_BUILD = 32773,
+  ID_MODULE_PROPERTIES = 32774,
+  ID_IMPORT_TRANSLATION = 32776,
+  ID_VIEW_REFRESH = 32788,
+  ID_BATCH_BUILD = 32793,
+  ID_UPDATE_SOURCE = 32796,
+  ID_LAYOUT_MODE = 32797,
+  ID_EDIT_DELETE = 32800,
+  ID_EXPORT_SCRIBE = 32807,
+  ID_IMPORT_SCRIBE = 32808,
+  ID_UPDATE_SOURCE_ALL = 32817,
+  ID_EDIT_COPY = 57634,
+  ID_EDIT_CUT = 57635,
+  ID_EDIT_PASTE = 57637,
+  ID_EDIT_SELECT_ALL = 57642,
+  ID_EDIT_UNDO = 57643,
+  ID_EDIT_REDO = 57644,
+};
+
+namespace tvl {
+
+// The mode a view filters by: 32791 for 32782 with the flag set, else the mode.
+int EffectiveMode(int mode, bool showNonTranslatable);
+
+// Whether a tree node is listed under an effective mode.
+bool IsNodeVisible(int effectiveMode, bool notTranslatable, int status);
+
+// The mode list's entries: 0 All Items, 1 All Translatable Items, 2 Items to be Translated.
+// The entry showing a mode, or -1 when the list has none for it (32784).
+int ModeListEntry(int mode, bool showNonTranslatable);
+// The mode and flag an entry chooses; the flag is kept for entry 2.
+void ModeFromListEntry(int entry, int& mode, bool& showNonTranslatable);
+// Modes that look for missing translations need a translation language.
+inline bool ModeNeedsTranslationLanguage(int mode) { return mode == ID_VIEW_TO_TRANSLATE || mode == ID_VIEW_TO_EDIT; }
+
+// The string list: whether a string is listed and how it counts.
+struct CStringRowRule {
+  bool shown = false;
+  bool untranslated = false;  // counted with status 0
+  bool toEdit = false;        // counted with status 0 or 1
+};
+CStringRowRule ClassifyString(bool claimedByPrompt, bool doNotTranslate, bool sourceEmpty, int status, int mode,
+                              bool showNonTranslatable);
+
+// How a commit, a toggle or an undo changes the two counters.
+enum class CountChange { BecameNotTranslatable, BecameTranslatable, TranslationRemoved, TranslationSet };
+void AdjustCounts(CountChange change, int before, int after, int& untranslated, int& toEdit);
+// The table's status from the counters: 2 when nothing is left to edit, else 0 when
+// something is untranslated, else 1.
+int TableStatusFromCounts(int untranslated, int toEdit);
+
+// Line breaks: a CR LF pair, a lone CR or a lone LF. An empty text has one line.
+int CountLines(const std::u16string& text);
+// Gives the typed text the source's line breaks, one by one; breaks beyond the source's
+// count take its most frequent kind (CR LF on a tie or without any).
+std::u16string MatchLineBreaks(const std::u16string& translation, const std::u16string& source);
+// Tab, CR and LF as \t, \r and \n, as the string list shows them.
+std::u16string EscapeControlChars(const std::u16string& text);
+
+// The resource header: the name of a numeric resource type, empty for a type it does not
+// name; the label of the do-not-translate check box.
+std::u16string HeaderTypeName(WORD type);
+std::u16string DoNotTranslateLabel(bool numericType, WORD type);
+// The name proposed for exporting a resource: its identifier without the characters a file
+// name cannot hold, with the extension added when it has no point.
+std::u16string ExportFileName(const std::u16string& identifierText, const std::u16string& extension);
+
+// A case-insensitive, locale-aware comparison of display texts (module names, languages).
+int CompareUiText(const std::u16string& a, const std::u16string& b);
+
+}  // namespace tvl

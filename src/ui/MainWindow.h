@@ -1,0 +1,160 @@
+#pragma once
+// The main window: the project tree on the left, the resource header and view on the right,
+// the translation editor below; the menus, tool bar and status bar; the display mode and
+// language lists that steer every view; opening and saving the project.
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Settings.h"
+#include "platform/Types.h"
+#include "ui/QtSettingsStore.h"
+
+class CTvlDoc;
+class CModule;
+class CProjectNode;
+class QAction;
+class QComboBox;
+class QMenu;
+class QSplitter;
+class QTimer;
+
+class CProjectResView;
+class CTranslationView;
+class CWndResourceAndHeaderViews;
+
+// The dialogs that other parts of the interface provide. A command whose dialog is not
+// installed stays disabled.
+struct CDialogHooks {
+  std::function<void()> insertModule;                  // File > Insert Module...
+  std::function<void()> languages;                     // Translations > Languages...
+  std::function<void(CModule*, LANGID)> buildTarget;   // Build... with the module (or none)
+  std::function<void()> batchBuild;                    // Batch Build...
+  std::function<void(CModule*)> importTranslation;     // Import an Existing Translation...
+  std::function<bool(CModule*)> moduleProperties;      // Properties; true when closed with OK
+  std::function<void()> exportScribe;                  // Scribe Edition > Export...
+  std::function<void()> importScribe;                  // Scribe Edition > Import...
+};
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+ public:
+  // store: where the settings live; nullptr keeps them under $XDG_CONFIG_HOME.
+  explicit CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsStore> store = nullptr);
+  ~CMainFrame() override;
+
+  CTvlDoc& GetDocument() const { return m_document; }
+  CDialogHooks& Hooks() { return m_hooks; }
+
+  // What every view reads.
+  LANGID GetSelectedLanguage() const { return m_selectedLanguage; }
+  LANGID GetListSourceLanguage() const { return m_sourceLanguage; }
+  bool IsSourceLanguageSelected() const;
+  int GetMode() const { return m_mode; }
+  bool GetShowNonTranslatable() const { return m_showNonTranslatable; }
+
+  // The language list. The tree empties and fills it on its initial update.
+  void ResetLanguageList();
+  void InsertLanguage(LANGID language, bool isSource);
+  void RemoveLanguage(LANGID language);
+  // Selects the entry of the stored language, else the source entry, without notifying.
+  void SelectStoredLanguage();
+  // As the user choosing an entry; 0xFFFF is "Languages...".
+  void ChooseLanguage(LANGID language);
+  // As the user choosing a mode list entry (0..2).
+  void ChooseModeEntry(int entry);
+  // The View menu's mode commands.
+  void OnModeCommand(int commandId);
+  QComboBox* LanguageList() const { return m_languageList; }
+  QComboBox* ModeList() const { return m_modeList; }
+
+  // Documents.
+  bool NewDocument();
+  bool OpenDocumentFile(const std::u16string& path);
+  bool SaveDocument();
+  bool SaveDocumentAs(const std::u16string& path = {});
+  // Asks to save a modified project; false when the user cancelled.
+  bool SaveModified();
+  const std::vector<std::u16string>& RecentFiles() const { return m_settings.m_recentFiles; }
+
+  // Panes.
+  CProjectResView* Tree() const { return m_tree; }
+  CTranslationView* Editor() const { return m_editor; }
+  CWndResourceAndHeaderViews* ResourcePane() const { return m_pane; }
+  QSplitter* RowSplitter() const { return m_rowSplitter; }
+  QSplitter* ColumnSplitter() const { return m_columnSplitter; }
+  // The right pane for a selected node (none: an empty list).
+  void ShowNodeViews(CProjectNode* node);
+
+  // Commands by id; the action's enabled and checked states follow UpdateCommandUi.
+  QAction* Action(int id) const;
+  void RunCommand(int id);
+  void UpdateCommandUi();
+  // "Tessalingvora - <title> *", with a space for an unmodified project.
+  QString FrameTitle() const;
+  void UpdateTitle();
+  // Writes the settings now (also done when the window closes).
+  void SaveSettings();
+  // Shows the window as the stored placement says (maximized or normal).
+  void ShowAtStartUp();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreatePanes();
+  void LoadSettings();
+  void OnIdle();
+  void AddRecentFile(const std::u16string& path);
+  void RebuildRecentMenu();
+  void SetModeListToMode();
+  void ApplyLanguage(LANGID language);
+  void OnOpen();
+  void OnAbout();
+  void OnUndo();
+  void OnRedo();
+  void OnEditCommand(int id);
+  bool EditorHasFocus() const;
+  bool TreeHasFocus() const;
+  void Broadcast(int hint);
+  QAction* AddAction(int id, const QString& text, const QString& prompt, const QKeySequence& key = {});
+
+  CTvlDoc& m_document;
+  std::unique_ptr<tvl::ui::CIniSettingsStore> m_store;
+  CMainFrameSettings m_settings;
+  CDialogHooks m_hooks;
+
+  LANGID m_selectedLanguage = 0;
+  LANGID m_sourceLanguage = 0;
+  int m_mode = 32782;
+  bool m_showNonTranslatable = true;
+  bool m_settingList = false;  // the lists are being set by the program, not chosen
+  bool m_placementApplied = false;
+  bool m_showMaximized = false;
+
+  std::map<int, QAction*> m_actions;
+  QMenu* m_recentMenu = nullptr;
+  std::vector<QAction*> m_recentActions;
+  QComboBox* m_modeList = nullptr;
+  QComboBox* m_languageList = nullptr;
+  QSplitter* m_rowSplitter = nullptr;
+  QSplitter* m_columnSplitter = nullptr;
+  CProjectResView* m_tree = nullptr;
+  CWndResourceAndHeaderViews* m_pane = nullptr;
+  CTranslationView* m_editor = nullptr;
+  QTimer* m_idleTimer = nullptr;
+};
+
+// Qt text from a model string and back.
+QString QStr(const std::u16string& s);
+std::u16string U16(const QString& s);

@@ -1,0 +1,356 @@
+#include "ui/views/StringTableView.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPalette>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "app/ViewRules.h"
+#include "formats/text/ResStringTable.h"
+#include "project/TvlDoc.h"
+#include "project/Undo.h"
+#include "resmodel/ResTable.h"
+#include "ui/MainWindow.h"
+#include "ui/views/ImageStrip.h"
+#include "ui/views/ProjectResView.h"
+
+namespace {
+
+// A language's translation node of a string, or null.
+const CLocalizedString* Entry(const CResString& s, LANGID language) {
+  return dynamic_cast<const CLocalizedString*>(s.m_value.FindValue(language));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The model
+
+CStringTableModel::CStringTableModel(CResStringTable* table, QObject* parent)
+    : QAbstractTableModel(parent), m_table(table) {}
+
+int CStringTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() || !m_drawing ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CStringTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+CResString* CStringTableModel::StringAt(int row) const {
+  if (!m_drawing || row < 0 || row >= static_cast<int>(m_rows.size())) return nullptr;
+  int index = m_rows[static_cast<size_t>(row)];
+  if (index < 0 || index >= m_table->GetCount()) return nullptr;
+  return m_table->GetString(index);
+}
+
+QVariant CStringTableModel::data(const QModelIndex& index, int role) const {
+  const CResString* s = StringAt(index.row());
+  if (!s) return {};
+  bool dnt = s->m_value.IsDoNotTranslate();
+  switch (role) {
+    case Qt::DisplayRole:
+      if (index.column() == 0) return QString::number(s->m_id);
+      {
+        const CLocalizedString* entry = dnt ? nullptr : Entry(*s, m_language);
+        return QStr(tvl::EscapeControlChars(entry ? entry->m_text : s->m_value.m_text));
+      }
+    case Qt::DecorationRole:
+      if (index.column() != 0 || dnt) return {};
+      return tvl::ui::StatusIcon(s->m_value.GetValueStatus(m_language));
+    case Qt::ForegroundRole:
+      if (dnt) return QPalette().brush(QPalette::Disabled, QPalette::Text);
+      return {};
+    case Qt::TextAlignmentRole:
+      if (index.column() == 0) return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+      return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    default: return {};
+  }
+}
+
+QVariant CStringTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::DisplayRole) return section == 0 ? QStringLiteral("Id") : QStringLiteral("String");
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(section == 0 ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter));
+  return {};
+}
+
+void CStringTableModel::SetRows(std::vector<int> rows, LANGID language) {
+  beginResetModel();
+  m_rows = std::move(rows);
+  m_language = language;
+  endResetModel();
+}
+
+void CStringTableModel::Release() {
+  beginResetModel();
+  m_drawing = false;
+  m_rows.clear();
+  endResetModel();
+}
+
+void CStringTableModel::RowChanged(int row) {
+  if (row < 0 || row >= static_cast<int>(m_rows.size())) return;
+  emit dataChanged(index(row, 0), index(row, 1));
+}
+
+// ---------------------------------------------------------------------------------------
+// The view
+
+CStringTableView::CStringTableView(CMainFrame* frame, CTvlDoc& document, CResStringTable* table, QWidget* parent)
+    : QTreeView(parent), m_frame(frame), m_document(document), m_table(table) {
+  setObjectName(QStringLiteral("StringTableView"));
+  m_model = new CStringTableModel(table, this);
+  setModel(m_model);
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setAllColumnsShowFocus(true);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTextElideMode(Qt::ElideRight);
+  header()->setStretchLastSection(false);
+  // 60 pixels, widened when this font and the status image need more for five digits.
+  header()->resizeSection(0, std::max(60, fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16 + 12));
+  header()->resizeSection(1, 600);
+  header()->setSectionsClickable(false);
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current, const QModelIndex&) {
+            if (current.isValid()) Offer(current.row());
+          });
+  m_document.AddView(this);
+}
+
+CStringTableView::~CStringTableView() { Release(); }
+
+void CStringTableView::Release() {
+  if (m_released) return;
+  m_released = true;
+  m_document.RemoveView(this);
+  m_model->Release();
+  // The editor must not keep an item of this list.
+  m_document.UpdateAllViews(HintTranslationRequest, nullptr);
+}
+
+bool CStringTableView::IsClaimed(DWORD id) const {
+  const auto* owner = dynamic_cast<const CResTable*>(m_table->m_owner);
+  if (!owner || &owner->m_stringTable != m_table || !owner->m_promptAndTips.m_enabled) return false;
+  return owner->m_promptAndTips.Find(id) != nullptr;
+}
+
+void CStringTableView::OnInitialUpdate() { BuildRows(); }
+
+void CStringTableView::BuildRows() {
+  m_language = m_frame->GetSelectedLanguage();
+  m_mode = m_frame->GetMode();
+  m_showNonTranslatable = m_frame->GetShowNonTranslatable();
+  m_untranslated = m_toEdit = 0;
+  std::vector<int> rows;
+  int restoreRow = -1;
+  for (int i = 0; i < m_table->GetCount(); ++i) {
+    const CResString* s = m_table->GetString(i);
+    tvl::CStringRowRule rule =
+        tvl::ClassifyString(IsClaimed(s->m_id), s->m_value.IsDoNotTranslate(), s->m_value.m_text.empty(),
+                            s->m_value.GetValueStatus(m_language), m_mode, m_showNonTranslatable);
+    if (rule.untranslated) ++m_untranslated;
+    if (rule.toEdit) ++m_toEdit;
+    if (!rule.shown && !(m_hasForcedId && s->m_id == m_forcedId)) continue;
+    if (m_restore && s->m_id == m_restoreId) restoreRow = static_cast<int>(rows.size());
+    rows.push_back(i);
+  }
+  m_model->SetRows(std::move(rows), m_language);
+  StoreTableStatus();
+
+  bool restore = m_restore;
+  m_restore = false;
+  if (restore && restoreRow >= 0) {
+    if (m_restoreTop >= 0 && m_restoreTop < m_model->rowCount()) scrollTo(m_model->index(m_restoreTop, 0), PositionAtTop);
+    SelectRow(restoreRow);
+    return;
+  }
+  SelectNextToTranslate(-1);
+}
+
+bool CStringTableView::StoreTableStatus() {
+  int status = tvl::TableStatusFromCounts(m_untranslated, m_toEdit);
+  int before = m_table->GetStatus(m_language);
+  if (before == status) return false;
+  m_table->UpdateStatus(m_language);
+  return m_table->GetStatus(m_language) != before;
+}
+
+int CStringTableView::RowOfId(DWORD id) const {
+  const std::vector<int>& rows = m_model->Rows();
+  for (size_t r = 0; r < rows.size(); ++r)
+    if (m_table->GetString(rows[r])->m_id == id) return static_cast<int>(r);
+  return -1;
+}
+
+int CStringTableView::CurrentRow() const {
+  QModelIndex i = currentIndex();
+  return i.isValid() ? i.row() : -1;
+}
+
+void CStringTableView::SelectRow(int row) {
+  QModelIndex index = m_model->index(row, 0);
+  if (!index.isValid()) return;
+  bool same = currentIndex().row() == row;
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  scrollTo(index);
+  // Making it current again does not signal: offer it anyway.
+  if (same) Offer(row);
+}
+
+void CStringTableView::Offer(int row) {
+  if (m_released) return;
+  CResString* s = m_model->StringAt(row);
+  if (!s) return;
+  m_offer = CTranslationRequest();
+  m_offer.m_view = this;
+  m_offer.m_item = row;
+  m_offer.m_language = m_language;
+  m_offer.m_element = &s->m_value;
+  m_document.UpdateAllViews(HintTranslationRequest, &m_offer);
+}
+
+void CStringTableView::SelectNextToTranslate(int afterRow) {
+  int n = m_model->rowCount();
+  if (n == 0) return;
+  int steps = afterRow < 0 ? n : n - 1;
+  for (int k = 1; k <= steps; ++k) {
+    int row = ((afterRow + k) % n + n) % n;
+    const CResString* s = m_model->StringAt(row);
+    // Strings without source text have nothing to translate: the editor refuses them.
+    if (!s || s->m_value.IsDoNotTranslate() || s->m_value.m_text.empty()) continue;
+    if (s->m_value.GetValueStatus(m_language) == 0) {
+      SelectRow(row);
+      return;
+    }
+  }
+  if (afterRow >= 0) m_document.SendToViews(HintNextToTranslate);
+}
+
+void CStringTableView::ApplyCommit(const CTranslationRequest& request) {
+  CResString* s = m_model->StringAt(request.m_item);
+  if (!s) return;
+  LANGID language = request.m_language;
+  if (!request.m_skip) {
+    CLocalizedString& value = s->m_value;
+    const CLocalizedString* entry = Entry(*s, language);
+    bool hasValue = entry && entry != &value;
+    std::u16string previousText = hasValue ? entry->m_text : std::u16string();
+    int before = value.GetValueStatus(language);
+    tvl::CountChange change;
+    if (request.m_toggle) {
+      change = value.IsDoNotTranslate() ? tvl::CountChange::BecameNotTranslatable : tvl::CountChange::BecameTranslatable;
+    } else if (request.m_erase) {
+      value.RemoveTranslation(language, true);
+      change = tvl::CountChange::TranslationRemoved;
+    } else {
+      value.SetTranslation(request.m_text, language);
+      change = tvl::CountChange::TranslationSet;
+    }
+    int after = value.GetValueStatus(language);
+
+    auto action = std::make_unique<CUndoTranslateResString>();
+    action->m_object = m_table;
+    action->m_language = language;
+    action->m_toggle = request.m_toggle ? 1 : 0;
+    action->m_status = before;
+    action->m_head = &value;
+    action->m_text = previousText;
+    action->m_index1 = static_cast<int>(s->m_id);
+    action->m_status1 = before;
+    action->m_status2 = after;
+    m_document.AddUndoAction(std::move(action));
+    m_document.SetModifiedFlag(true);
+
+    tvl::AdjustCounts(change, before, after, m_untranslated, m_toEdit);
+    if (StoreTableStatus()) m_document.UpdateAllViews(HintNodeStatusChanged, m_table);
+    m_model->RowChanged(request.m_item);
+    if (request.m_toggle && !value.IsDoNotTranslate()) {
+      Offer(request.m_item);
+      return;
+    }
+  }
+  SelectNextToTranslate(request.m_item);
+}
+
+void CStringTableView::ApplyUndo(int hint, const CUndoTranslateString* action) {
+  if (action->m_object != m_table) return;
+  DWORD id = static_cast<DWORD>(action->m_index1);
+  int row = RowOfId(id);
+  bool rebuilt = false;
+  if (row < 0) {
+    m_hasForcedId = true;
+    m_forcedId = id;
+    BuildRows();
+    m_hasForcedId = false;
+    rebuilt = true;
+    row = RowOfId(id);
+  }
+  if (row < 0) return;
+  if (hint == HintUndoneItemInPlace && !rebuilt) {
+    if (const auto* resString = dynamic_cast<const CUndoTranslateResString*>(action)) {
+      const CResString* s = m_model->StringAt(row);
+      tvl::CountChange change;
+      if (action->m_toggle)
+        change = s->m_value.IsDoNotTranslate() ? tvl::CountChange::BecameNotTranslatable
+                                               : tvl::CountChange::BecameTranslatable;
+      else
+        change = Entry(*s, action->m_language) && Entry(*s, action->m_language) != &s->m_value
+                     ? tvl::CountChange::TranslationSet
+                     : tvl::CountChange::TranslationRemoved;
+      // The action's statuses were exchanged when it was applied: the first is now the
+      // state before this step.
+      tvl::AdjustCounts(change, resString->m_status1, resString->m_status2, m_untranslated, m_toEdit);
+      StoreTableStatus();
+    }
+    m_model->RowChanged(row);
+  }
+  setFocus();
+  SelectRow(row);
+}
+
+void CStringTableView::OnUpdate(int hint, const void* object) {
+  if (m_released) return;
+  switch (hint) {
+    case HintRefreshAll: {
+      int row = CurrentRow();
+      const CResString* s = m_model->StringAt(row);
+      m_restore = s != nullptr;
+      m_restoreId = s ? s->m_id : 0;
+      QModelIndex top = indexAt(QPoint(0, 0));
+      m_restoreTop = top.isValid() ? top.row() : 0;
+      BuildRows();
+      break;
+    }
+    case HintTranslationCommitted: {
+      const auto* request = static_cast<const CTranslationRequest*>(object);
+      if (request && request->m_view == this) ApplyCommit(*request);
+      break;
+    }
+    case HintUndoneItemInPlace:
+    case HintUndoneItemSelect:
+      if (const auto* action = dynamic_cast<const CUndoTranslateString*>(static_cast<const CUndoAction*>(object)))
+        ApplyUndo(hint, action);
+      break;
+    case HintReleaseResourceView: Release(); break;
+    default: break;
+  }
+}
+
+void CStringTableView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::NoModifier) {
+    if (m_frame->Tree()) m_frame->Tree()->setFocus();
+    event->accept();
+    return;
+  }
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    m_document.UpdateAllViews(HintFocusEditor);
+    event->accept();
+    return;
+  }
+  QTreeView::keyPressEvent(event);
+}
