@@ -295,6 +295,10 @@ const char* CjkLanguageOf(const std::string& face) {
 
 }  // namespace
 
+namespace {
+CFontFileChoice FindSubstituteFontUncached(std::u16string_view face, bool bold, bool italic);
+}  // namespace
+
 int StandardFontCoversCharset(std::u16string_view face, BYTE charSet) {
   std::string key = Lower(face);
   for (const StandardFont& f : kStandardFonts) {
@@ -311,7 +315,16 @@ bool FontFaceExistsInCharset(std::u16string_view face, BYTE charSet) {
   if (known >= 0) return known == 1;
   std::string family = ToUtf8(Trim(face));
   if (family.empty()) return false;
-  return FontconfigHasFamily(family, LangOfCharset(charSet));
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, BYTE>, bool> answers;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (auto it = answers.find({family, charSet}); it != answers.end()) return it->second;
+  }
+  bool found = FontconfigHasFamily(family, LangOfCharset(charSet));
+  std::lock_guard<std::mutex> lock(mutex);
+  answers.emplace(std::make_pair(family, charSet), found);
+  return found;
 }
 
 const std::string& FallbackFontPath() {
@@ -325,6 +338,23 @@ const std::string& FallbackFontPath() {
 }
 
 CFontFileChoice FindSubstituteFont(std::u16string_view face, bool bold, bool italic) {
+  // Every written dialog asks; the answer for a face does not change while the program runs.
+  static std::mutex mutex;
+  static std::map<std::tuple<std::u16string, bool, bool>, CFontFileChoice> answers;
+  auto cacheKey = std::make_tuple(std::u16string(face), bold, italic);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (auto it = answers.find(cacheKey); it != answers.end()) return it->second;
+  }
+  CFontFileChoice choice = FindSubstituteFontUncached(face, bold, italic);
+  std::lock_guard<std::mutex> lock(mutex);
+  answers.emplace(cacheKey, choice);
+  return choice;
+}
+
+namespace {
+
+CFontFileChoice FindSubstituteFontUncached(std::u16string_view face, bool bold, bool italic) {
   std::string key = Lower(face);
   for (const FaceMapEntry& e : kFaceMap) {
     if (key != e.face) continue;
@@ -349,6 +379,8 @@ CFontFileChoice FindSubstituteFont(std::u16string_view face, bool bold, bool ita
   if (c.path.empty()) c.path = FallbackFontPath();
   return c;
 }
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------
 // FreeType faces, shared per file and size.
@@ -461,6 +493,10 @@ bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
 
 }  // namespace
 
+CMeasureFont::CMeasureFont() : m_quick(new std::atomic<int>[kQuickChars]) {
+  for (char32_t c = 0; c < kQuickChars; ++c) m_quick[c].store(-1, std::memory_order_relaxed);
+}
+
 CMeasureFont::~CMeasureFont() = default;
 
 std::shared_ptr<const CMeasureFont> CMeasureFont::Open(std::u16string_view face, int logicalHeight, int weight,
@@ -540,7 +576,17 @@ int CMeasureFont::Advance(char32_t c) const {
 }
 
 int CMeasureFont::GetCharWidth(char32_t c) const {
+  // The common characters without a lock: a width once stored never changes.
+  if (c < kQuickChars) {
+    int w = m_quick[c].load(std::memory_order_relaxed);
+    if (w >= 0) return w;
+  }
   std::lock_guard<std::mutex> lock(m_mutex);
+  if (c < kQuickChars) {
+    int w = Advance(c);
+    m_quick[c].store(w, std::memory_order_relaxed);
+    return w;
+  }
   auto it = m_widths.find(c);
   if (it != m_widths.end()) return it->second;
   int w = Advance(c);

@@ -8,6 +8,7 @@
 // file has them, as the substitute files of the classic faces do), no kerning; the text
 // height is the OS/2 table's usWinAscent + usWinDescent scaled to the pixel size, and the
 // dialog base unit across is ((width of "A".."Z" + "a".."z") / 26 + 1) / 2.
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -128,7 +129,7 @@ class CMeasureFont {
   void CalcTextRect(std::u16string_view text, UINT flags, Rect& rect) const;
 
  private:
-  CMeasureFont() = default;
+  CMeasureFont();
   static std::shared_ptr<const CMeasureFont> OpenImpl(const std::string& path, int logicalHeight, int weight,
                                                       bool simulateBoldIfNeeded, bool metricCompatible);
   int MeasureRun(std::u16string_view text, bool expandTabs, int startX) const;
@@ -143,7 +144,9 @@ class CMeasureFont {
   int m_aveCharWidth = 0;
   int m_baseUnitX = 0;
   int m_boldExtra = 0;
+  static constexpr char32_t kQuickChars = 0x3000;
   mutable std::mutex m_mutex;
+  mutable std::unique_ptr<std::atomic<int>[]> m_quick;  // -1 until measured
   mutable std::unordered_map<char32_t, int> m_widths;
 };
 
