@@ -61,7 +61,7 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
   m_settings.Load(*m_store);
   m_mode = m_settings.m_viewMode;
   m_showNonTranslatable = m_settings.m_showNonTranslatable;
-  m_selectedLanguage = m_settings.m_language;
+  m_storedLanguage = m_settings.m_language;
 
   CreateActions();
   CreateMenus();
@@ -83,9 +83,11 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
   m_idleTimer->setInterval(200);
   connect(m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(); });
   m_idleTimer->start();
+  qApp->installEventFilter(this);
 }
 
 CMainFrame::~CMainFrame() {
+  qApp->removeEventFilter(this);
   m_document.m_saveAs = nullptr;
   // The views leave the document before the window's children are destroyed.
   delete m_editor;
@@ -395,7 +397,7 @@ void CMainFrame::SaveSettings() {
   if (columns.size() == 2 && m_placementApplied) m_settings.m_splitterHorz = static_cast<DWORD>(columns[0]);
   m_settings.m_viewMode = m_mode;
   m_settings.m_showNonTranslatable = m_showNonTranslatable;
-  m_settings.m_language = m_selectedLanguage;
+  m_settings.m_language = m_storedLanguage;
   m_settings.Save(*m_store);
   m_store->WriteWindowState(saveState());
   m_store->Sync();
@@ -501,7 +503,7 @@ void CMainFrame::SelectStoredLanguage() {
   int index = -1;
   for (int i = 0; i < m_languageList->count(); ++i) {
     uint data = m_languageList->itemData(i).toUInt();
-    if (data != kLanguagesEntry && data == m_selectedLanguage) index = i;
+    if (data != kLanguagesEntry && data == m_storedLanguage) index = i;
   }
   if (index < 0 && m_sourceLanguage != 0) index = 0;
   m_languageList->setCurrentIndex(index);
@@ -510,6 +512,7 @@ void CMainFrame::SelectStoredLanguage() {
 
 void CMainFrame::ApplyLanguage(LANGID language) {
   m_selectedLanguage = language;
+  m_storedLanguage = language;
   for (int i = 0; i < m_languageList->count(); ++i)
     if (m_languageList->itemData(i).toUInt() == language) m_languageList->setCurrentIndex(i);
   if (IsSourceLanguageSelected() && tvl::ModeNeedsTranslationLanguage(m_mode)) {
@@ -787,6 +790,12 @@ void CMainFrame::UpdateCommandUi() {
   Action(ID_UPDATE_SOURCE)->setEnabled(modules);
   Action(ID_UPDATE_SOURCE_ALL)->setEnabled(modules);
   if (auto* form = qobject_cast<CDocumentNodeView*>(m_pane->View())) form->UpdateLinks();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  // A shortcut finds its command's state as it is now, not as it was at the last idle time.
+  if (event->type() == QEvent::ShortcutOverride && isActiveWindow()) UpdateCommandUi();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::OnIdle() {

@@ -103,6 +103,7 @@ class CMainFrame : public QMainWindow {
   void ShowAtStartUp();
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -135,6 +136,8 @@ class CMainFrame : public QMainWindow {
   CDialogHooks m_hooks;
 
   LANGID m_selectedLanguage = 0;
+  // The language last chosen: what a project's language list selects when it holds it.
+  LANGID m_storedLanguage = 0;
   LANGID m_sourceLanguage = 0;
   int m_mode = 32782;
   bool m_showNonTranslatable = true;

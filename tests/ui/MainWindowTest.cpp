@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QTreeWidget>
 
 #include "UiTestSupport.h"
@@ -34,4 +38,48 @@ TEST(MainWindow, LanguageListHoldsSourceFirstTargetsSortedAndLanguagesLast) {
   EXPECT_EQ(list->itemText(3), QStringLiteral("Languages..."));
   EXPECT_EQ(list->itemData(3).toUInt(), 0xFFFFu);
   EXPECT_EQ(f.frame->GetSelectedLanguage(), 0x0409);
+}
+
+TEST(MainWindow, LanguageChangesOfTheProjectReachTheList) {
+  CFrameFixture f;
+  CProjectFile project;
+  ASSERT_TRUE(f.Open(project.Path()));
+  f.SetLanguage(0x0407);
+  QComboBox* list = f.frame->LanguageList();
+
+  // Spanish is added: it sorts after French and German, before "Languages...", and becomes
+  // the selected language.
+  CLanguageArray working = f.doc.m_languages;
+  working.Add(CLanguage(0x0C0A));
+  f.doc.ApplyLanguages(working);
+  ASSERT_EQ(list->count(), 5);
+  EXPECT_EQ(list->itemData(3).toUInt(), 0x0C0Au);
+  EXPECT_EQ(f.frame->GetSelectedLanguage(), 0x0C0A);
+
+  // Removing the selected language selects the first entry, the source.
+  f.SetLanguage(0x0407);
+  CLanguageArray fewer;
+  fewer.Add(CLanguage(0x040C));
+  fewer.Add(CLanguage(0x0C0A));
+  f.doc.ApplyLanguages(fewer);
+  EXPECT_EQ(list->count(), 4);
+  EXPECT_EQ(f.frame->GetSelectedLanguage(), 0x0409);
+  EXPECT_EQ(list->currentIndex(), 0);
+}
+
+TEST(MainWindow, DroppingAProjectFileOpensIt) {
+  CFrameFixture f;
+  CProjectFile project;
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdU16String(project.Path()))});
+  QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(f.frame.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(f.frame.get(), &drop);
+  EXPECT_EQ(f.doc.GetPathName(), project.Path());
+  ASSERT_NE(f.frame->Tree()->Root(), nullptr);
+  EXPECT_EQ(f.frame->Tree()->Root()->m_children.size(), 1u);
+  ASSERT_FALSE(f.frame->RecentFiles().empty());
+  EXPECT_EQ(f.frame->RecentFiles()[0], project.Path());
 }

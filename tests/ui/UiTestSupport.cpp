@@ -72,7 +72,7 @@ CFrameFixture::CFrameFixture(const std::string& path) {
   frame = std::make_unique<CMainFrame>(doc, std::make_unique<tvl::ui::CIniSettingsStore>(QStrU8(settingsPath)));
   frame->show();
   frame->activateWindow();
-  EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
 }
 
 CFrameFixture::~CFrameFixture() {

@@ -30,6 +30,19 @@ QString ForDisplay(const std::u16string& text) {
 
 }  // namespace
 
+bool CTranslationEdit::event(QEvent* event) {
+  // Undo and Redo go to the project once the box has nothing left to undo or redo.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->matches(QKeySequence::Undo) && !document()->isUndoAvailable()) ||
+        (key->matches(QKeySequence::Redo) && !document()->isRedoAvailable())) {
+      event->ignore();
+      return true;
+    }
+  }
+  return QPlainTextEdit::event(event);
+}
+
 void CTranslationEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     if (event->modifiers() & Qt::ControlModifier) {

@@ -23,6 +23,7 @@ class CTranslationEdit : public QPlainTextEdit {
   void commitRequested();
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
