@@ -85,8 +85,8 @@ CIconImageSize GetIconImageSize(const CIconImage& image, bool isIcon) {
   const size_t n = image.m_bytes.size() - skip;
   if (IsPng(p, n)) {
     if (n >= 26) {
-      size.width = static_cast<long>(GetBigEndian32(p + 16));
-      size.height = static_cast<long>(GetBigEndian32(p + 20));
+      size.width = static_cast<LONG>(GetBigEndian32(p + 16));
+      size.height = static_cast<LONG>(GetBigEndian32(p + 20));
       size.bitCount = 32;
     }
     return size;
@@ -251,6 +251,8 @@ bool CResIconGroup::GetData(std::vector<BYTE>& bytes, LANGID language) const {
     size_t size = image.m_bytes.size();
     if (m_isIcon) {
       std::memcpy(entry, image.m_entry, 12);
+      // The file's size is that of the bytes it holds, even where a directory said otherwise.
+      pe::Put32(entry + 8, static_cast<DWORD>(size));
     } else {
       // The file keeps the hotspot in the entry, not in the image data.
       const CIconImageSize s = GetIconImageSize(image, false);

@@ -26,8 +26,8 @@ struct CIconImage {
 // Width, height (without the mask) and bit count read from an image's bitmap header; all 0
 // when the bytes hold none.
 struct CIconImageSize {
-  long width = 0;
-  long height = 0;
+  LONG width = 0;
+  LONG height = 0;
   WORD bitCount = 0;
 };
 CIconImageSize GetIconImageSize(const CIconImage& image, bool isIcon);
