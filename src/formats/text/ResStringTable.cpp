@@ -193,17 +193,18 @@ void CResStringTable::Merge(const CResourceType& other, bool copyProperties, boo
   ClearStatusCache();
 }
 
-bool CResStringTable::IsClaimedByPrompt(DWORD id) const {
+const CPromptAndTips* CResStringTable::ClaimingPrompts() const {
   const auto* table = dynamic_cast<const CResTable*>(m_owner);
   // Only the string table proper: message ids are no command ids.
-  if (!table || &table->m_stringTable != this || !table->m_promptAndTips.m_enabled) return false;
-  return table->m_promptAndTips.Find(id) != nullptr;
+  if (!table || &table->m_stringTable != this || !table->m_promptAndTips.m_enabled) return nullptr;
+  return &table->m_promptAndTips;
 }
 
 int CResStringTable::ComputeStatus(LANGID language) const {
+  const CPromptAndTips* prompts = ClaimingPrompts();
   int status = kStatusNothingToTranslate;
   for (const auto& s : m_strings) {
-    if (s->m_value.IsDoNotTranslate() || IsClaimedByPrompt(s->m_id)) continue;
+    if (s->m_value.IsDoNotTranslate() || (prompts && prompts->Find(s->m_id))) continue;
     status = std::min(status, s->m_value.m_text.empty() ? kStatusNothingToTranslate : s->m_value.GetValueStatus(language));
     if (status == kStatusNotTranslated) break;
   }

@@ -12,6 +12,8 @@
 #include "resmodel/ResourceIdentifier.h"
 #include "resmodel/ResourceType.h"
 
+class CPromptAndTips;
+
 class CResString : public CObject {
   DECLARE_SERIAL(CResString)
  public:
@@ -67,8 +69,9 @@ class CResStringTable : public CResourceType {
   // Takes the strings of one parsed resource: a known id gets the text as the stream
   // language's translation, a new id becomes a new string.
   void TakeStrings(std::vector<std::unique_ptr<CResString>> parsed, LANGID language);
-  // True when the string's status belongs to a command prompt rather than to this table.
-  bool IsClaimedByPrompt(DWORD id) const;
+  // The command prompts whose strings count for the commands rather than for this table;
+  // nullptr when there are none.
+  const CPromptAndTips* ClaimingPrompts() const;
 
  private:
   void RebuildIndex() const;
