@@ -1,6 +1,7 @@
 #include "ui/GuiApplication.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
 
 #include "app/TessalingvoraApp.h"
@@ -13,34 +14,12 @@ namespace {
 
 QString Q(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
-// Shows the program's messages in ordinary message boxes.
+// Shows the program's messages in ordinary message boxes, over the active window.
 class CGuiMessageSink : public CMessageSink {
  public:
   int Show(const std::u16string& text, UINT type, UINT) override {
-    QMessageBox box;
-    box.setWindowTitle(QStringLiteral("Tessalingvora"));
-    box.setText(Q(text));
-    switch (type & MB_ICONMASK) {
-      case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-      case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-      case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-      case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-      default: break;
-    }
-    switch (type & MB_TYPEMASK) {
-      case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-      case MB_YESNOCANCEL: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
-      case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-      case MB_RETRYCANCEL: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
-      default: box.setStandardButtons(QMessageBox::Ok); break;
-    }
-    if (type & MB_DEFBUTTON2) {
-      QMessageBox::StandardButton second = (type & MB_TYPEMASK) == MB_OKCANCEL || (type & MB_TYPEMASK) == MB_RETRYCANCEL
-                                               ? QMessageBox::Cancel
-                                               : QMessageBox::No;
-      if (box.button(second)) box.setDefaultButton(second);
-    }
-    switch (box.exec()) {
+    std::unique_ptr<QMessageBox> box = CreateMessageBox(text, type, QApplication::activeWindow());
+    switch (box->exec()) {
       case QMessageBox::Cancel: return IDCANCEL;
       case QMessageBox::Yes: return IDYES;
       case QMessageBox::No: return IDNO;
@@ -51,6 +30,43 @@ class CGuiMessageSink : public CMessageSink {
 };
 
 }  // namespace
+
+std::unique_ptr<QMessageBox> CreateMessageBox(const std::u16string& text, UINT type, QWidget* parent) {
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setWindowTitle(QStringLiteral("Tessalingvora"));
+  box->setText(Q(text));
+  switch (type & MB_ICONMASK) {
+    case MB_ICONERROR: box->setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box->setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box->setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box->setIcon(QMessageBox::Information); break;
+    default: break;
+  }
+  switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL: box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MB_YESNOCANCEL: box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    case MB_YESNO: box->setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MB_RETRYCANCEL: box->setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    default: box->setStandardButtons(QMessageBox::Ok); break;
+  }
+  // The first button is the default unless the type names the second.
+  QMessageBox::StandardButton first = QMessageBox::Ok, second = QMessageBox::NoButton;
+  switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL: second = QMessageBox::Cancel; break;
+    case MB_YESNOCANCEL:
+    case MB_YESNO:
+      first = QMessageBox::Yes;
+      second = QMessageBox::No;
+      break;
+    case MB_RETRYCANCEL:
+      first = QMessageBox::Retry;
+      second = QMessageBox::Cancel;
+      break;
+    default: break;
+  }
+  box->setDefaultButton((type & MB_DEFBUTTON2) && second != QMessageBox::NoButton ? second : first);
+  return box;
+}
 
 std::u16string MainWindowTitle(const std::u16string& documentTitle, bool modified) {
   std::u16string t = LoadResString(IDR_MAINFRAME);

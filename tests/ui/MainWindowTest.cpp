@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMimeData>
 #include <QUrl>
 #include <QTreeWidget>
@@ -82,4 +84,17 @@ TEST(MainWindow, DroppingAProjectFileOpensIt) {
   EXPECT_EQ(f.frame->Tree()->Root()->m_children.size(), 1u);
   ASSERT_FALSE(f.frame->RecentFiles().empty());
   EXPECT_EQ(f.frame->RecentFiles()[0], project.Path());
+}
+
+TEST(MainWindow, MessageTypesChooseIconAndButtons) {
+  auto question = CreateMessageBox(u"Sure?", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+  EXPECT_EQ(question->icon(), QMessageBox::Question);
+  EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(static_cast<QAbstractButton*>(question->defaultButton()), question->button(QMessageBox::No));
+  auto error = CreateMessageBox(u"Bad", MB_ICONERROR);
+  EXPECT_EQ(error->icon(), QMessageBox::Critical);
+  EXPECT_EQ(error->standardButtons(), QMessageBox::Ok);
+  auto save = CreateMessageBox(u"Save?", MB_YESNOCANCEL | MB_ICONWARNING);
+  EXPECT_EQ(save->icon(), QMessageBox::Warning);
+  EXPECT_EQ(static_cast<QAbstractButton*>(save->defaultButton()), save->button(QMessageBox::Yes));
 }

@@ -5,7 +5,9 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
+#include "ui/GuiApplication.h"
 #include "ui/views/ProjectResView.h"
+#include <QMessageBox>
 
 // Pictures of the main window for a reviewer: written only when TVL_SCREENSHOT_DIR names a
 // folder, e.g. TVL_SCREENSHOT_DIR=/tmp tests_ui --gtest_filter='Screenshots.*'.
@@ -26,4 +28,10 @@ TEST(Screenshots, MainWindowStates) {
   f.Select(f.FindNode(u"600"));
   QTest::qWait(50);
   EXPECT_TRUE(f.frame->grab().save(QDir(dir).filePath(QStringLiteral("tvl-bitmap.png"))));
+
+  auto question = CreateMessageBox(u"Should the translation use the source text unchanged ?",
+                                   MB_YESNO | MB_ICONQUESTION, f.frame.get());
+  question->show();
+  QTest::qWait(50);
+  EXPECT_TRUE(question->grab().save(QDir(dir).filePath(QStringLiteral("tvl-question.png"))));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -233,4 +234,30 @@ TEST(TranslationEditor, SavedTranslationsComeBackWithTheProject) {
   const CResString* s = doc.m_modules[0]->m_resTable.m_stringTable.FindString(1);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->m_value.GetText(kFrench), u"Un");
+}
+
+TEST(TranslationEditor, HeaderMarksTheOfferedStringDoNotTranslate) {
+  EditorFixture f;
+  CResourceHeaderView* header = f.frame->ResourcePane()->Header();
+  QCheckBox* box = header->DoNotTranslateBox();
+  ASSERT_TRUE(box->isVisibleTo(header));
+  EXPECT_EQ(box->text(), QStringLiteral("&Do not translate string"));
+  int untranslated = f.StringView()->UntranslatedCount();
+  int toEdit = f.StringView()->ToEditCount();
+
+  box->click();  // string 1 is offered
+  EXPECT_TRUE(f.String(1)->m_value.IsDoNotTranslate());
+  EXPECT_EQ(f.StringView()->UntranslatedCount(), untranslated - 1);
+  EXPECT_EQ(f.StringView()->ToEditCount(), toEdit - 1);
+  EXPECT_EQ(f.OfferedId(), 2u);  // the list moved on
+  // Grey, without status image.
+  QModelIndex row = f.StringView()->Model()->index(f.StringView()->RowOfId(1), 0);
+  EXPECT_FALSE(f.StringView()->Model()->data(row, Qt::DecorationRole).isValid());
+  EXPECT_TRUE(f.StringView()->Model()->data(row, Qt::ForegroundRole).isValid());
+
+  f.doc.Undo();
+  EXPECT_FALSE(f.String(1)->m_value.IsDoNotTranslate());
+  EXPECT_EQ(f.StringView()->UntranslatedCount(), untranslated);
+  EXPECT_EQ(f.OfferedId(), 1u);
+  EXPECT_FALSE(box->isChecked());
 }
