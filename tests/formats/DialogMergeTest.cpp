@@ -8,13 +8,13 @@ using namespace dlgtest;
 
 namespace {
 
-struct Spec {
+struct ControlDef {
   DWORD id;
   std::u16string text;
   int x = 0, y = 0, cx = 50, cy = 10;
 };
 
-std::unique_ptr<CResDialog> Dialog(const std::vector<Spec>& specs, LANGID language = kEnglish,
+std::unique_ptr<CResDialog> Dialog(const std::vector<ControlDef>& defs, LANGID language = kEnglish,
                                    const std::u16string& caption = u"Caption") {
   auto d = std::make_unique<CResDialog>();
   d->m_identifier.SetOrdinal(100);
@@ -24,7 +24,7 @@ std::unique_ptr<CResDialog> Dialog(const std::vector<Spec>& specs, LANGID langua
   d->m_size.m_language = language;
   d->m_size.m_x = 200;
   d->m_size.m_y = 100;
-  for (const Spec& s : specs) {
+  for (const ControlDef& s : defs) {
     auto item = std::make_unique<CResDialogItem>();
     item->m_id = s.id;
     item->m_class.SetOrdinal(0x82);
