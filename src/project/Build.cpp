@@ -108,7 +108,12 @@ bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vect
     std::u16string templatePath = m_satelliteDll ? tvl::ProgramDirectory() + u"Satellite.dll" : fullSource;
 
     CModule* buildModule = this;
-    if (tvl::GetFileTime(fullSource) != m_sourceTime) {
+    const std::uint64_t sourceTime = tvl::GetFileTime(fullSource);
+    if (sourceTime != 0 && sourceTime == m_sourceTime) {
+      // Help ids of extended dialogs are not kept in project files: take them from the source.
+      m_resTable.m_dialogs.RestoreHelpIds(fullSource);
+    }
+    if (sourceTime != m_sourceTime) {
       // The source changed since it was read: build from it with the project's translations.
       temporary = std::make_unique<CModule>(fullSource, m_sourceLanguage, m_usesMfc);
       temporary->SetDocument(m_document);
