@@ -467,18 +467,15 @@ void CMainFrame::OnModeCommand(int commandId) {
 }
 
 void CMainFrame::ResetLanguageList() {
-  m_settingList = true;
   m_languageList->clear();
   m_languageList->addItem(tr("Languages..."), static_cast<uint>(kLanguagesEntry));
   m_languageList->setEnabled(false);
   m_sourceLanguage = 0;
-  m_settingList = false;
 }
 
 void CMainFrame::InsertLanguage(LANGID language, bool isSource) {
   for (int i = 0; i < m_languageList->count(); ++i)
     if (m_languageList->itemData(i).toUInt() == language) return;
-  m_settingList = true;
   std::u16string name = CLanguage(language).GetName();
   if (isSource) {
     m_languageList->insertItem(0, QStr(FormatSourceLanguage(name)), static_cast<uint>(language));
@@ -496,7 +493,6 @@ void CMainFrame::InsertLanguage(LANGID language, bool isSource) {
     m_languageList->insertItem(at, QStr(name), static_cast<uint>(language));
   }
   m_languageList->setEnabled(true);
-  m_settingList = false;
 }
 
 void CMainFrame::SelectStoredLanguage() {
@@ -543,9 +539,7 @@ void CMainFrame::RemoveLanguage(LANGID language) {
     if (m_languageList->itemData(i).toUInt() == language) index = i;
   if (index < 0) return;
   bool wasSelected = m_languageList->currentIndex() == index;
-  m_settingList = true;
   m_languageList->removeItem(index);
-  m_settingList = false;
   if (language == m_sourceLanguage) m_sourceLanguage = 0;
   bool empty = m_languageList->count() <= 1;  // only "Languages..." is left
   if (empty) m_languageList->setEnabled(false);

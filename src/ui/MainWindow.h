@@ -141,7 +141,6 @@ class CMainFrame : public QMainWindow {
   LANGID m_sourceLanguage = 0;
   int m_mode = 32782;
   bool m_showNonTranslatable = true;
-  bool m_settingList = false;  // the lists are being set by the program, not chosen
   bool m_placementApplied = false;
   bool m_showMaximized = false;
 

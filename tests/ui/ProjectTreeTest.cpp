@@ -3,6 +3,9 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QTest>
+#include <filesystem>
+
+#include "platform/Text.h"
 
 #include "UiTestSupport.h"
 #include "formats/text/ResStringTable.h"
@@ -164,4 +167,63 @@ TEST(ProjectTree, DeletingAModuleIsUndone) {
   f.frame->RunCommand(57644);  // Redo
   EXPECT_TRUE(f.doc.m_modules.empty());
   EXPECT_EQ(f.FindNode(u"App.exe"), nullptr);
+}
+
+TEST(ProjectTree, ModulesSortByNameAndTheWalkWrapsAround) {
+  CScratchDir dir;
+  std::filesystem::copy_file(FixturePath("all32.exe"), dir.file("zeta.exe"));
+  std::filesystem::copy_file(FixturePath("neutral64.dll"), dir.file("Alpha.dll"));
+  CFrameFixture f;
+  CLanguageArray french;
+  french.Add(CLanguage(0x040C));
+  for (const char* name : {"zeta.exe", "Alpha.dll"}) {
+    auto m = std::make_unique<CModule>(tvl::FromUtf8(dir.file(name)), 0x0409, 0);
+    m->SetDocument(&f.doc);
+    ASSERT_TRUE(m->LoadFromFile());
+    f.doc.InsertModule(std::move(m), 0x0409, french);
+  }
+  CProjectNodeDocument* root = f.frame->Tree()->Root();
+  ASSERT_EQ(root->m_children.size(), 2u);
+  EXPECT_EQ(root->m_children[0]->GetLabel(), u"Alpha.dll");
+  EXPECT_EQ(root->m_children[1]->GetLabel(), u"zeta.exe");
+  // The module inserted last is selected.
+  EXPECT_EQ(f.frame->Tree()->SelectedNode(), root->m_children[0].get());
+
+  // From the last leaf the walk wraps to the first leaf with work left.
+  f.SetLanguage(0x040C);
+  std::vector<CProjectNode*> leaves;
+  CollectLeaves(root, leaves);
+  ASSERT_GT(leaves.size(), 2u);
+  CProjectNode* last = leaves.back();
+  CProjectNode* first = nullptr;
+  for (CProjectNode* n : leaves)
+    if (n->m_treeItem && n->m_visible && n->m_status == 0) {
+      first = n;
+      break;
+    }
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(FindNextToTranslate(root, last), first);
+}
+
+TEST(ProjectTree, UpdateSourceRebuildsTheTreeWhileAListIsOpen) {
+  TreeFixture f;
+  CRecordingSink sink;
+  f.SetLanguage(0x040C);
+  f.Select(f.FindNode(u"String Table"));
+  f.module->m_resTable.m_stringTable.FindString(1)->m_value.SetTranslation(u"Un", 0x040C);
+  f.doc.SetModifiedFlag(true);
+  ASSERT_NE(f.StringView(), nullptr);
+  f.frame->RunCommand(32796);  // Update Source of the selected node's module, confirmed with OK
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_FALSE(f.doc.CanUndo());
+  ASSERT_EQ(f.doc.m_modules.size(), 1u);
+  EXPECT_NE(f.doc.m_modules[0].get(), f.module);
+  // The tree stands on the fresh module, and the translation came across.
+  CProjectNode* module = f.FindNode(u"App.exe");
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(module->GetObject(), f.doc.m_modules[0].get());
+  EXPECT_EQ(f.doc.m_modules[0]->m_resTable.m_stringTable.FindString(1)->m_value.GetText(0x040C), u"Un");
+  f.Select(f.FindNode(u"String Table"));
+  ASSERT_NE(f.StringView(), nullptr);
+  EXPECT_EQ(f.StringView()->Table(), &f.doc.m_modules[0]->m_resTable.m_stringTable);
 }
