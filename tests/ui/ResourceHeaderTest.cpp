@@ -171,3 +171,22 @@ TEST(ResourceHeader, DialogFontTranslationIsSetAndUndone) {
   f.header()->SetDefaultDialogFont();
   EXPECT_EQ(dialog->m_font.FindValue(kFrench), nullptr);
 }
+
+TEST(ResourceHeader, ReplacingImportUndoesToThePreviousTranslation) {
+  HeaderFixture f;
+  auto* bitmap = static_cast<CResBinary*>(f.SelectResource(u"Bitmaps", u"601"));
+  f.header()->DoNotTranslateBox()->click();
+  f.header()->ImportFrom(tvl::FromUtf8(FixturePath("data/info8.bmp")));
+  std::vector<BYTE> first = bitmap->GetBytes(kFrench);
+  f.header()->ImportFrom(tvl::FromUtf8(FixturePath("data/info24.bmp")));
+  std::vector<BYTE> second = bitmap->GetBytes(kFrench);
+  ASSERT_NE(first, second);
+
+  f.doc.Undo();
+  EXPECT_EQ(bitmap->GetBytes(kFrench), first);
+  f.doc.Redo();
+  EXPECT_EQ(bitmap->GetBytes(kFrench), second);
+  f.doc.Undo();
+  f.doc.Undo();
+  EXPECT_FALSE(bitmap->HasTranslation(kFrench));
+}

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <set>
 
 #include "UiTestSupport.h"
 #include "formats/text/ResStringTable.h"
@@ -260,4 +261,27 @@ TEST(TranslationEditor, HeaderMarksTheOfferedStringDoNotTranslate) {
   EXPECT_EQ(f.StringView()->UntranslatedCount(), untranslated);
   EXPECT_EQ(f.OfferedId(), 1u);
   EXPECT_FALSE(box->isChecked());
+}
+
+TEST(TranslationEditor, SkippingWalksTheTranslatableMessagesOnly) {
+  EditorFixture f;
+  f.Select(f.FindNode(u"Message Table"));
+  CStringTableView* view = f.StringView();
+  ASSERT_NE(view, nullptr);
+  const CResStringTable& messages = f.module->m_resTable.m_messageTable;
+  int empty = 0;
+  for (int i = 0; i < messages.GetCount(); ++i) empty += messages.GetString(i)->m_value.m_text.empty() ? 1 : 0;
+  ASSERT_GT(empty, 0);
+  // All Items lists the message without text, but the walk never stops on it.
+  EXPECT_EQ(view->Model()->rowCount(), messages.GetCount());
+  std::set<int> offered;
+  for (int i = 0; i < 2 * messages.GetCount(); ++i) {
+    const auto* value = dynamic_cast<const CLocalizedString*>(f.editor()->LastRequest().m_element);
+    ASSERT_NE(value, nullptr);
+    EXPECT_FALSE(value->m_text.empty());
+    offered.insert(f.editor()->LastRequest().m_item);
+    f.editor()->SkipButton()->click();
+  }
+  EXPECT_EQ(static_cast<int>(offered.size()), messages.GetCount() - empty);
+  EXPECT_EQ(view->Table(), &messages);  // the walk stays in this list: nothing was translated
 }

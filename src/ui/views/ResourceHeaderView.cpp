@@ -39,6 +39,25 @@ WORD NumericType(const CResourceType* type, bool& numeric) {
   return numeric ? type->m_identifier.m_ordinal : 0;
 }
 
+// An import over an existing translation: each application swaps the resource's present
+// translation with the held one, so undo brings the replaced value back and redo the
+// imported one (re-attaching alone would leave both values in the chain).
+class CUndoImportResource : public CUndoTranslateResource {
+ public:
+  void Apply(std::vector<CObject*>& touched) override {
+    auto* resource = dynamic_cast<CResource*>(m_object);
+    if (!resource) return;
+    int current = resource->GetStatus(m_language);
+    std::unique_ptr<CLocalizedParam> held = std::move(m_detached);
+    std::unique_ptr<CLocalizedParam> present =
+        resource->HasTranslation(m_language) ? resource->DetachTranslation(m_language) : nullptr;
+    if (held) resource->AttachTranslation(std::move(held), m_status);
+    m_detached = std::move(present);
+    m_status = current;
+    touched.push_back(m_object);
+  }
+};
+
 }  // namespace
 
 CResourceHeaderView::CResourceHeaderView(CMainFrame* frame, CTvlDoc& document, CResource* resource,
@@ -354,7 +373,7 @@ void CResourceHeaderView::ImportFrom(const std::u16string& path) {
     DoMessageBox(u"Failed to import resource.", MB_ICONERROR);
     return;
   }
-  auto action = std::make_unique<CUndoTranslateResource>();
+  auto action = std::make_unique<CUndoImportResource>();
   action->m_language = m_language;
   action->m_object = m_resource;
   action->m_status = before;
