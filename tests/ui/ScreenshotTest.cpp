@@ -18,6 +18,8 @@ TEST(Screenshots, MainWindowStates) {
   f.frame->resize(1100, 720);
   CProjectFile project;
   ASSERT_TRUE(f.Open(project.Path()));
+  QTest::qWait(50);
+  EXPECT_TRUE(f.frame->grab().save(QDir(dir).filePath(QStringLiteral("tvl-project.png"))));
   f.SetLanguage(0x040C);
   f.frame->ChooseModeEntry(2);
   f.Select(f.FindNode(u"String Table"));

@@ -30,7 +30,8 @@ CDocumentNodeView::CDocumentNodeView(CMainFrame* frame, QWidget* parent) : QWidg
        "Follow this link to build the translated modules files (exe, dll, ocx,...) or satellite DLLs."},
   };
   for (const auto& e : entries) {
-    auto* link = new QLabel(QStringLiteral("<a href=\"%1\"><b>%2</b></a>").arg(e.id).arg(tr(e.link)), this);
+    auto* link = new QLabel(this);
+    link->setProperty("linkText", tr(e.link));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(link, &QLabel::linkActivated, this, [this](const QString& id) { m_frame->RunCommand(id.toInt()); });
     auto* text = new QLabel(tr(e.text), this);
@@ -47,7 +48,14 @@ CDocumentNodeView::CDocumentNodeView(CMainFrame* frame, QWidget* parent) : QWidg
 void CDocumentNodeView::UpdateLinks() {
   for (auto& [id, widget] : m_links) {
     QAction* a = m_frame->Action(id);
-    widget->setEnabled(a && a->isEnabled());
+    bool enabled = a && a->isEnabled();
+    auto* label = static_cast<QLabel*>(widget);
+    QString text = label->property("linkText").toString();
+    // A command that is not available reads as plain text, not as a link.
+    QString html = enabled ? QStringLiteral("<a href=\"%1\"><b>%2</b></a>").arg(id).arg(text)
+                           : QStringLiteral("<b>%1</b>").arg(text);
+    if (label->text() != html) label->setText(html);
+    label->setEnabled(enabled);
   }
 }
 
