@@ -159,7 +159,10 @@ void CUndoTranslateResource::Apply(std::vector<CObject*>& touched) {
     owner->SetTranslationStatus(m_language, m_status);
     if (CLocalizedParam* n = owner->m_statusChain.FindValue(m_language)) n->m_status = m_status;
   } else if (m_detached) {
+    // Exchange: the value in place now is what the next application puts back.
+    std::unique_ptr<CLocalizedParam> current = owner->DetachTranslation(m_language);
     owner->AttachTranslation(std::move(m_detached), m_status);
+    m_detached = std::move(current);
   } else {
     m_detached = owner->DetachTranslation(m_language);
   }

@@ -114,6 +114,31 @@ TEST(UndoTranslateResource, DetachAndAttachExchangeTheTranslation) {
   EXPECT_EQ(r.GetStatus(0x0407), 1);
 }
 
+TEST(UndoTranslateResource, ImportOverAnExistingTranslationUndoesAndRedoes) {
+  CResBinary r;
+  r.m_statusChain.m_language = 0x0409;
+  r.m_data.m_language = 0x0409;
+  r.m_data.m_data = {1};
+  std::unique_ptr<CLocalizedParam> replaced;
+  r.SetData({2}, 0x0407, replaced);
+  // A second import replaces the first; the action holds the replaced value.
+  CUndoTranslateResource a;
+  a.m_object = &r;
+  a.m_language = 0x0407;
+  a.m_status = 1;
+  r.SetData({3}, 0x0407, replaced);
+  a.m_detached = std::move(replaced);
+  ApplyAll(&a);
+  EXPECT_EQ(r.GetBytes(0x0407), std::vector<BYTE>{2});
+  ApplyAll(&a);
+  EXPECT_EQ(r.GetBytes(0x0407), std::vector<BYTE>{3});
+  ApplyAll(&a);
+  EXPECT_EQ(r.GetBytes(0x0407), std::vector<BYTE>{2});
+  int nodes = 0;
+  for (const CLocalizedParam* n = r.m_data.GetNext(); n; n = n->GetNext()) ++nodes;
+  EXPECT_EQ(nodes, 1);  // never two values for one language
+}
+
 TEST(UndoMoveSize, DragStepsMergeButTwoControlsGiveTwoActions) {
   CTvlDoc doc;
   CLocalizedPoint pos;
