@@ -271,13 +271,7 @@ void CLocalizedFontReference::Serialize(CArchive& ar) {
 }
 
 void CLocalizedFontReference::SetTranslation(const std::u16string& text, LANGID language) {
-  auto* n = static_cast<CLocalizedFontReference*>(FindValue(language));
-  if (!n) {
-    auto node = std::make_unique<CLocalizedFontReference>();
-    node->m_language = language;
-    n = node.get();
-    Append(std::move(node));
-  }
+  auto* n = FindOrAppend<CLocalizedFontReference>(language);
   n->m_text = text;
   n->m_pointSize = 8;
   n->m_weight = 0xFFFF;
@@ -288,13 +282,7 @@ void CLocalizedFontReference::SetTranslation(const std::u16string& text, LANGID 
 
 void CLocalizedFontReference::SetFont(LANGID language, const std::u16string& face, WORD pointSize, WORD weight,
                                       BYTE italic, BYTE charSet) {
-  auto* n = static_cast<CLocalizedFontReference*>(FindValue(language));
-  if (!n) {
-    auto node = std::make_unique<CLocalizedFontReference>();
-    node->m_language = language;
-    n = node.get();
-    Append(std::move(node));
-  }
+  auto* n = FindOrAppend<CLocalizedFontReference>(language);
   n->m_text = face;
   n->m_pointSize = pointSize;
   n->m_weight = weight;
@@ -331,13 +319,7 @@ void CLocalizedPoint::Serialize(CArchive& ar) {
 }
 
 void CLocalizedPoint::SetPoint(LANGID language, int x, int y) {
-  auto* n = static_cast<CLocalizedPoint*>(FindValue(language));
-  if (!n) {
-    auto node = std::make_unique<CLocalizedPoint>();
-    node->m_language = language;
-    n = node.get();
-    Append(std::move(node));
-  }
+  auto* n = FindOrAppend<CLocalizedPoint>(language);
   n->m_x = x;
   n->m_y = y;
   n->m_status = 1;
@@ -361,13 +343,7 @@ void CLocalizedHotKey::Serialize(CArchive& ar) {
 }
 
 void CLocalizedHotKey::SetHotKey(LANGID language, WORD flags, WORD key) {
-  auto* n = static_cast<CLocalizedHotKey*>(FindValue(language));
-  if (!n) {
-    auto node = std::make_unique<CLocalizedHotKey>();
-    node->m_language = language;
-    n = node.get();
-    Append(std::move(node));
-  }
+  auto* n = FindOrAppend<CLocalizedHotKey>(language);
   n->m_hotFlags = flags;
   n->m_key = key;
   n->m_status = 1;
@@ -402,13 +378,7 @@ void CLocalizedBlob::Serialize(CArchive& ar) {
 }
 
 void CLocalizedBlob::SetBlob(LANGID language, std::vector<BYTE> data) {
-  auto* n = static_cast<CLocalizedBlob*>(FindValue(language));
-  if (!n) {
-    auto node = std::make_unique<CLocalizedBlob>();
-    node->m_language = language;
-    n = node.get();
-    Append(std::move(node));
-  }
+  auto* n = FindOrAppend<CLocalizedBlob>(language);
   n->m_data = std::move(data);
   n->m_status = 1;
 }
@@ -435,13 +405,7 @@ void CLocalizedObject::Serialize(CArchive& ar) {
 }
 
 void CLocalizedObject::SetObject(LANGID language, std::unique_ptr<CObject> object) {
-  auto* n = static_cast<CLocalizedObject*>(FindValue(language));
-  if (!n) {
-    auto node = std::make_unique<CLocalizedObject>();
-    node->m_language = language;
-    n = node.get();
-    Append(std::move(node));
-  }
+  auto* n = FindOrAppend<CLocalizedObject>(language);
   n->m_object = std::move(object);
   n->m_status = 1;
 }

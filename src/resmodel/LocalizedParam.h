@@ -62,6 +62,17 @@ class CLocalizedParam : public CObject {
   int m_status = 0;
 
  protected:
+  // The node of a language, appended as a new node of class T when there is none.
+  template <class T>
+  T* FindOrAppend(LANGID language) {
+    if (auto* found = static_cast<T*>(FindValue(language))) return found;
+    auto node = std::make_unique<T>();
+    node->m_language = language;
+    T* raw = node.get();
+    Append(std::move(node));
+    return raw;
+  }
+
   // The chain-walking half of MergeFrom, the same for every class.
   // equal: heads hold the same value; take: copy node's value into this chain for language L
   // with the class's set operation; overwrite tells whether the target exists.
