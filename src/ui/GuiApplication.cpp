@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
+#include "ui/dialogs/InstallDialogs.h"
 
 namespace {
 
@@ -73,7 +74,11 @@ std::u16string MainWindowTitle(const std::u16string& documentTitle, bool modifie
   return t.substr(0, t.find(u'\n')) + u" - " + documentTitle + (modified ? u" *" : u"  ");
 }
 
-std::unique_ptr<CMainFrame> CreateMainWindow(CTvlDoc& document) { return std::make_unique<CMainFrame>(document); }
+std::unique_ptr<CMainFrame> CreateMainWindow(CTvlDoc& document) {
+  auto frame = std::make_unique<CMainFrame>(document);
+  InstallDialogs(*frame);
+  return frame;
+}
 
 int RunInteractive(int argc, char** argv, CTessalingvoraApp& app) {
   QApplication qapp(argc, argv);

@@ -1,0 +1,5 @@
+#include "ui/dialogs/InstallDialogs.h"
+
+#include "ui/MainWindow.h"
+
+void InstallModuleDialogs(CMainFrame&) {}
