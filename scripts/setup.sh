@@ -28,3 +28,21 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# The XLIFF 1.2 schema the export tests validate against. Debian ships the official files
+# inside a PHP translation package; only the two schema files are taken, nothing installed.
+schemas="$(cd "$(dirname "$0")/.." && pwd)/tests/fixtures/xliff"
+if [ ! -s "$schemas/xliff-core-1.2-strict.xsd" ] || [ ! -s "$schemas/xml.xsd" ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  work=$(mktemp -d)
+  chmod 777 "$work"
+  if ! (cd "$work" && apt-get download php-symfony-translation >/dev/null 2>&1); then
+    $SUDO apt-get update
+    (cd "$work" && apt-get download php-symfony-translation)
+  fi
+  dpkg -x "$work"/php-symfony-translation_*.deb "$work/x"
+  found=$(dirname "$(find "$work/x" -name xliff-core-1.2-strict.xsd | head -n 1)")
+  cp "$found/xliff-core-1.2-strict.xsd" "$found/xml.xsd" "$schemas/"
+  rm -rf "$work"
+fi

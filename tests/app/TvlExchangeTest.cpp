@@ -45,6 +45,21 @@ std::string Shell(const std::string& command, int& rc) {
   return output;
 }
 
+// Validates against the official XLIFF 1.2 schema that scripts/setup.sh fetches; the catalog
+// keeps xmllint off the network. Returns xmllint's rc and puts its words in `output`.
+int ValidateXliff(const std::string& path, std::string& output) {
+  std::string schemas = std::string(TVL_FIXTURES_DIR) + "/xliff/";
+  if (!fs::exists(schemas + "xliff-core-1.2-strict.xsd")) {
+    output = "the XLIFF schema is missing: run scripts/setup.sh";
+    return -1;
+  }
+  int rc = 0;
+  output = Shell("XML_CATALOG_FILES=" + schemas + "catalog.xml xmllint --nonet --noout --schema " + schemas +
+                     "xliff-core-1.2-strict.xsd " + path,
+                 rc);
+  return rc;
+}
+
 // A translator's work: every unit gets a target, "FR " and the source; version numbers get
 // a version.
 std::string FillXliff(const std::string& xliff) {
@@ -107,8 +122,11 @@ TEST(TvlExchange, ExportFillImportBuildFindsTheTranslations) {
 
   // The exported files are what other tools accept.
   int rc = 0;
-  std::string lint = Shell("xmllint --noout " + dir.file("fr.xlf"), rc);
-  EXPECT_EQ(rc, 0) << lint;
+  std::string lint;
+  EXPECT_EQ(ValidateXliff(dir.file("fr.xlf"), lint), 0) << lint;
+  // ...and the check can fail: a unit without its id is refused.
+  WriteText(dir.file("bad.xlf"), std::regex_replace(ReadText(dir.file("fr.xlf")), std::regex(" id=\"[^\"]*\""), ""));
+  EXPECT_NE(ValidateXliff(dir.file("bad.xlf"), lint), 0) << lint;
   std::string check = Shell("msgfmt --check -o /dev/null " + dir.file("de.po"), rc);
   EXPECT_EQ(rc, 0) << check;
   // The XLIFF structure: namespace and version, a file with its languages, units with ids
@@ -132,6 +150,7 @@ TEST(TvlExchange, ExportFillImportBuildFindsTheTranslations) {
 
   WriteText(dir.file("fr.xlf"), FillXliff(ReadText(dir.file("fr.xlf"))));
   WriteText(dir.file("de.po"), FillPo(ReadText(dir.file("de.po"))));
+  EXPECT_EQ(ValidateXliff(dir.file("fr.xlf"), lint), 0) << lint;
   std::string filledCheck = Shell("msgfmt --check -o /dev/null " + dir.file("de.po"), rc);
   ASSERT_EQ(rc, 0) << filledCheck;
   TvlRun importFr = Tvl({"import", project, "--lang", "fr-FR", dir.file("fr.xlf")});
