@@ -1,0 +1,124 @@
+#include "ui/dialogs/DialogSupport.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "platform/LocaleTable.h"
+
+namespace tvl::ui {
+
+namespace {
+
+ModalRunner& Runner() {
+  static ModalRunner runner;
+  return runner;
+}
+
+FileChooser& Chooser() {
+  static FileChooser chooser;
+  return chooser;
+}
+
+int g_beeps = 0;
+
+}  // namespace
+
+int RunModal(QDialog& dialog) {
+  if (Runner()) return Runner()(dialog);
+  return dialog.exec();
+}
+
+ModalRunner SetModalRunner(ModalRunner runner) {
+  ModalRunner previous = std::move(Runner());
+  Runner() = std::move(runner);
+  return previous;
+}
+
+QString ChooseExistingFile(QWidget* parent, const FileOpenRequest& request) {
+  if (Chooser()) return Chooser()(parent, request);
+  QFileDialog dialog(parent, request.title, request.directory, QtFilterFromWin32(request.win32Filter));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setDefaultSuffix(request.defaultExtension);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+FileChooser SetFileChooser(FileChooser chooser) {
+  FileChooser previous = std::move(Chooser());
+  Chooser() = std::move(chooser);
+  return previous;
+}
+
+QString QtFilterFromWin32(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList filters;
+  static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty()) break;
+    QString description = parts[i];
+    // The Win32 description usually repeats its patterns; Qt reads them from the end.
+    description.remove(trailingPatterns);
+    QStringList patterns;
+    for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      const QString pattern = p.trimmed();
+      // "*.*" means every file there, names without a dot included.
+      patterns << (pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern);
+    }
+    filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+void Beep() {
+  ++g_beeps;
+  QApplication::beep();
+}
+
+int BeepCount() { return g_beeps; }
+
+QString OutputListLanguageName(LANGID language) {
+  if (auto name = tvl::LocaleDisplayName(language)) return QString::fromStdU16String(*name);
+  return QString::asprintf("0x%04X", static_cast<unsigned>(language));
+}
+
+QTreeWidget* CreateOutputList(QWidget* parent) {
+  auto* list = new QTreeWidget(parent);
+  list->setRootIsDecorated(false);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setAllColumnsShowFocus(true);
+  list->setHeaderLabels({QStringLiteral("Language"), QStringLiteral("Filename")});
+  list->setColumnWidth(0, 100);
+  list->setColumnWidth(1, 300);
+  list->header()->setStretchLastSection(true);
+  return list;
+}
+
+}  // namespace tvl::ui
+
+CDialogFilename::CDialogFilename(const QString& fileName, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Filename"));
+  auto* layout = new QVBoxLayout(this);
+  auto* label = new QLabel(QStringLiteral("&Filename:"), this);
+  m_box = new QLineEdit(fileName, this);
+  m_box->setMinimumWidth(m_box->fontMetrics().averageCharWidth() * 50);
+  label->setBuddy(m_box);
+  layout->addWidget(label);
+  layout->addWidget(m_box);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+  m_box->setFocus();
+}
+
+QString CDialogFilename::FileName() const { return m_box->text(); }
