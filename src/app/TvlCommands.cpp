@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "project/TextExchange.h"
+#include "project/TextItems.h"
 #include "project/TvlDoc.h"
 
 namespace {
@@ -329,16 +330,34 @@ long CountWords(const std::u16string& text) {
   return words;
 }
 
-void Count(Counts& c, int status, bool hasNode, long words) {
+void Count(Counts& c, int status, bool hasTranslation, long words) {
   if (status == 2)
     ++c.edited;
   else if (status == 1)
     ++c.translated;
-  else if (hasNode)
+  else if (hasTranslation)
     ++c.notUpToDate;
   else
     ++c.notTranslated;
   c.words += words;
+}
+
+// The counts of one resource type of a module in one language: its text items (the ones an
+// export lists), or for a type without text its translatable resources, each as one item.
+Counts CountType(const CResourceType& type, const std::vector<const CExchangeItem*>& items, bool hasText,
+                 LANGID lang) {
+  Counts c;
+  if (hasText) {
+    for (const CExchangeItem* item : items) {
+      const CLocalizedParam* node = item->m_value->FindValue(lang);
+      Count(c, item->m_value->EffectiveStatus(lang), node && node != item->m_value,
+            CountWords(item->m_value->m_text));
+    }
+    return c;
+  }
+  for (const auto& r : type.m_resources)
+    if (r->IsTranslatable()) Count(c, r->GetStatus(lang), r->HasTranslation(lang), 0);
+  return c;
 }
 
 int CmdStats(const Options& o, std::ostream& out) {
@@ -349,28 +368,22 @@ int CmdStats(const Options& o, std::ostream& out) {
   if (json) out << "[";
   bool first = true;
   for (const auto& m : doc.m_modules) {
+    std::vector<CExchangeItem> all;
+    tvl::CollectModuleItems(*m, all);
+    std::string module = ToUtf8(m->GetName());
     for (CResourceType* t : m->m_resTable.GetTypes()) {
       if (t->GetCount() == 0) continue;
-      std::vector<CTextItem> items;
-      t->CollectTextItems(items);
+      // An item belongs to the type its id names; items marked do not translate are no work.
+      std::string prefix = module + "/" + ToUtf8(t->m_identifier.GetText(true)) + "/";
+      std::vector<const CExchangeItem*> items;
+      for (const CExchangeItem& item : all)
+        if (!item.m_doNotTranslate && item.m_id.compare(0, prefix.size(), prefix) == 0) items.push_back(&item);
+      bool hasText = std::any_of(all.begin(), all.end(),
+                                 [&](const CExchangeItem& i) { return i.m_id.compare(0, prefix.size(), prefix) == 0; });
       for (const CLanguage& l : doc.m_languages) {
-        Counts c;
         LANGID lang = l.GetLanguage();
-        if (!items.empty()) {
-          for (const CTextItem& item : items) {
-            const CLocalizedParam* node = item.m_value->FindValue(lang);
-            Count(c, item.m_value->EffectiveStatus(lang), node && node != item.m_value,
-                  CountWords(item.m_value->m_text));
-          }
-        } else {
-          // Resources translated as a whole count one item each.
-          for (const auto& r : t->m_resources) {
-            int status = r->IsTranslatable() ? r->GetStatus(lang) : 2;
-            Count(c, status, r->HasTranslation(lang), 0);
-          }
-        }
-        std::string module = ToUtf8(m->GetName()), type = ToUtf8(t->GetDisplayName()),
-                    abbrev = ToUtf8(LanguageAbbreviation(lang));
+        Counts c = CountType(*t, items, hasText, lang);
+        std::string type = ToUtf8(t->GetDisplayName()), abbrev = ToUtf8(LanguageAbbreviation(lang));
         if (json) {
           auto q = [](const std::string& s) {
             std::string r = "\"";

@@ -92,3 +92,37 @@ TEST(TvlCommands, BadUsageIsStatusTwoAndFailuresLeaveTheFileAlone) {
   EXPECT_EQ(noResources.err, "Error: The file cannot be loaded.\n");
   EXPECT_EQ(ReadFileBytes(project), before);
 }
+
+// A translated build imported, then the program's second build brought in with `update`:
+// the statistics show what the merge kept, what it marked stale and what is new.
+TEST(TvlCommands, StatsFollowImportAndUpdateOfASecondBuild) {
+  SetLanguageCatalogueFile(tvl::FromUtf8(std::string(TVL_SOURCE_DIR) + "/data/Languages.dat"));
+  CScratchDir dir;
+  fs::copy_file(FixturePath("all32.exe"), dir.file("App.exe"));
+  std::string project = dir.file("p.tvl");
+  ASSERT_EQ(Tvl({"new", project}).rc, 0);
+  ASSERT_EQ(Tvl({"insert", project, dir.file("App.exe"), "--lang", "fr-FR"}).rc, 0);
+  auto row = [&](const char* type) {
+    TvlRun stats = Tvl({"stats", project});
+    std::string key = std::string("App.exe\t") + type + "\tFRA\t";
+    size_t at = stats.out.find(key);
+    return at == std::string::npos ? std::string() : stats.out.substr(at + key.size(), stats.out.find('\n', at) - at - key.size());
+  };
+  EXPECT_EQ(row("String Table"), "not translated 9\tnot up to date 0\ttranslated 0\tedited 0\twords 20");
+
+  TvlRun import = Tvl({"import-exe", project, "App.exe", FixturePath("all32_fr.exe"), "--lang", "fr-FR"});
+  ASSERT_EQ(import.rc, 0) << import.err;
+  EXPECT_EQ(row("String Table"), "not translated 0\tnot up to date 0\ttranslated 9\tedited 0\twords 20");
+  EXPECT_EQ(row("Dialogs"), "not translated 0\tnot up to date 0\ttranslated 24\tedited 0\twords 32");
+
+  fs::remove(dir.file("App.exe"));
+  fs::copy_file(FixturePath("all32_v2.exe"), dir.file("App.exe"));
+  fs::last_write_time(dir.file("App.exe"), fs::file_time_type::clock::now() + std::chrono::hours(1));
+  TvlRun update = Tvl({"update", project});
+  ASSERT_EQ(update.rc, 0) << update.err;
+  // Strings 2 and 100 were edited, 16 removed, 17 and 5000 added.
+  EXPECT_EQ(row("String Table"), "not translated 2\tnot up to date 2\ttranslated 5\tedited 0\twords 26");
+  // A label inserted; a check box and a label reworded; the named dialog gone.
+  EXPECT_EQ(row("Dialogs"), "not translated 1\tnot up to date 2\ttranslated 20\tedited 0\twords 34");
+  EXPECT_EQ(row("Message Table"), "not translated 0\tnot up to date 0\ttranslated 7\tedited 0\twords 20");
+}
