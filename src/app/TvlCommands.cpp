@@ -258,7 +258,9 @@ int CmdLanguages(const Options& o, std::ostream& out) {
     std::getline(parts, size);
     int i = working.Find(RequireLanguage(lang));
     if (i < 0) throw UsageError{"--font: " + lang + " is not a target language"};
-    working[i].SetPreviewFont(FromUtf8(face), static_cast<DWORD>(std::stoul(size.empty() ? "0" : size)));
+    if (size.empty() || size.size() > 4 || !std::all_of(size.begin(), size.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      throw UsageError{"--font: the size must be a number of points"};
+    working[i].SetPreviewFont(FromUtf8(face), static_cast<DWORD>(std::stoul(size)));
   }
   doc.ApplyLanguages(working);
   return doc.IsModified() ? (Save(doc) ? 0 : 1) : 0;
@@ -499,6 +501,47 @@ const char* kUsage =
     "  dump PROJECT.tvl\n"
     "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA).\n";
 
+// What `tvl COMMAND --help` prints.
+const std::map<std::string, const char*> kCommandHelp = {
+    {"new", "usage: tvl new PROJECT.tvl [--source-lang L] [--force]\n"
+            "Creates an empty project. An existing file is kept unless --force is given.\n"
+            "  --source-lang L  the language the modules are written in\n"},
+    {"insert", "usage: tvl insert PROJECT.tvl FILE [--source-lang L] [--mfc yes|no|unknown] [--satellite] [--lang L]...\n"
+               "Adds an executable to the project, with the same checks as the Insert Module wizard.\n"
+               "  --source-lang L  the module's language; guessed from its resources when left out\n"
+               "  --mfc            whether the module uses the MFC library (default: unknown)\n"
+               "  --satellite      build resource-only satellite DLLs instead of full copies\n"
+               "  --lang L         a target language to add (repeatable)\n"},
+    {"languages", "usage: tvl languages PROJECT.tvl [--add L]... [--remove L]... [--font L FACE SIZE]\n"
+                  "Adds or removes target languages; without options lists the source and target\n"
+                  "languages with their names and code pages.\n"
+                  "  --font L FACE SIZE  the dialog font used for language L\n"},
+    {"build", "usage: tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE]\n"
+              "Builds the translated targets, as the batch build does.\n"
+              "  --module PATTERN  modules to build (wildcards, default: all)\n"
+              "  --lang PATTERN    languages to build (abbreviations with wildcards, default: all)\n"
+              "  --output FILE     the target file, when one module and one language are built\n"},
+    {"update", "usage: tvl update PROJECT.tvl [MODULE]...\n"
+               "Reads the named modules (default: all) again from their source files and merges\n"
+               "the translations into them; changed texts become not up to date.\n"},
+    {"import-exe", "usage: tvl import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
+                   "Takes the translations of language L from an executable translated elsewhere;\n"
+                   "items that are already translated keep their translation.\n"},
+    {"export", "usage: tvl export PROJECT.tvl --lang L [--format xliff|po|json] [--only todo|all] [-o OUT]\n"
+               "Writes the project's texts with their translations into L for a translator's tool.\n"
+               "  --format   xliff (default, XLIFF 1.2), po (gettext) or json\n"
+               "  --only     todo: only items not translated or not up to date; all (default)\n"
+               "  -o OUT     the output file (default: standard output)\n"},
+    {"import", "usage: tvl import PROJECT.tvl --lang L FILE\n"
+               "Reads translations into L back from an XLIFF, PO or JSON file. Nothing changes\n"
+               "unless the whole file is read without error.\n"},
+    {"stats", "usage: tvl stats PROJECT.tvl [--json]\n"
+              "Counts per module, resource type and language the items not translated, not up\n"
+              "to date, translated and edited, and the words of their source texts.\n"},
+    {"dump", "usage: tvl dump PROJECT.tvl\n"
+             "Describes the project's model, for diagnosis.\n"},
+};
+
 }  // namespace
 
 std::optional<LANGID> ParseLanguageArgument(const std::string& text) {
@@ -542,7 +585,8 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
   int rc;
   try {
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-      out << kUsage;
+      auto help = kCommandHelp.find(command);
+      out << (help != kCommandHelp.end() ? help->second : kUsage);
       rc = 0;
     } else if (command == "new") {
       rc = CmdNew(Parse(args, 1, {"--source-lang"}, {"--force"}));

@@ -54,6 +54,7 @@ TEST(TvlCommands, FromNothingToTranslatedTargets) {
   EXPECT_NE(list.out.find("English (Source)"), std::string::npos);
   EXPECT_NE(list.out.find("ITA"), std::string::npos);
   EXPECT_EQ(list.out.find("FRA"), std::string::npos);
+  EXPECT_EQ(Tvl({"languages", project, "--font", "ITA", "Arial", "big"}).rc, 2);
 
   CTvlDoc doc;
   ASSERT_TRUE(doc.OnOpenDocument(tvl::FromUtf8(project)));
@@ -81,6 +82,9 @@ TEST(TvlCommands, BadUsageIsStatusTwoAndFailuresLeaveTheFileAlone) {
   EXPECT_EQ(Tvl({"insert", "p.tvl"}).rc, 2);
   EXPECT_EQ(Tvl({"languages", "p.tvl", "--add"}).rc, 2);
   EXPECT_EQ(Tvl({"--version"}).rc, 0);
+  TvlRun help = Tvl({"export", "--help"});
+  EXPECT_EQ(help.rc, 0);
+  EXPECT_EQ(help.out.rfind("usage: tvl export PROJECT.tvl --lang L", 0), 0u) << help.out;
   CScratchDir dir;
   std::string project = dir.file("p.tvl");
   ASSERT_EQ(Tvl({"new", project}).rc, 0);
