@@ -392,6 +392,7 @@ void CTvlDoc::DeleteModule(size_t index) {
   action->m_kind = CUndoModuleAction::kDeleted;
   action->m_document = this;
   action->m_moduleName = m->GetName();
+  action->m_moduleIndex = static_cast<int>(index);
   action->m_module = std::move(m);
   AddUndoAction(std::move(action));
   UpdateAllViews(HintRebuildTree);

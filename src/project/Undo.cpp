@@ -17,6 +17,28 @@ IMPLEMENT_DYNAMIC(CUndoTranslateResource, CUndoTranslate)
 IMPLEMENT_DYNAMIC(CUndoMoveSize, CUndoTranslate)
 IMPLEMENT_DYNAMIC(CUndoModuleAction, CUndoAction)
 
+int tvl::TranslationIndex(const CLocalizedParam& head, LANGID language) {
+  int index = 0;
+  for (const CLocalizedParam* n = head.GetNext(); n; n = n->GetNext(), ++index)
+    if (n->m_language == language) return index;
+  return -1;
+}
+
+namespace {
+
+// Moves a language's node, just appended, back to its former place among the translations.
+void PutBack(CLocalizedParam& head, LANGID language, int index) {
+  if (index < 0) return;
+  std::unique_ptr<CLocalizedParam> node = head.RemoveTranslation(language, false);
+  if (!node) return;
+  CLocalizedParam* before = &head;
+  for (int i = 0; i < index && before->m_next; ++i) before = before->m_next.get();
+  node->m_next = std::move(before->m_next);
+  before->m_next = std::move(node);
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------
 // The list
 
@@ -74,6 +96,7 @@ void CUndoTranslateString::ExchangeValue() {
   std::u16string currentText = hasValue ? static_cast<const CLocalizedString*>(node)->m_text : std::u16string();
   int currentStatus = node ? node->m_status : 0;
   if (!hasValue && node == m_head) currentText = m_head->m_text;  // the source itself
+  int currentIndex = hasValue ? tvl::TranslationIndex(*m_head, m_language) : -1;
 
   if (!m_text.empty()) {
     if (m_sizePosMode) {
@@ -87,11 +110,13 @@ void CUndoTranslateString::ExchangeValue() {
       m_head->SetTranslation(m_text, m_language);
     }
     m_head->SetStatus(m_language, m_status);
+    if (!hasValue) PutBack(*m_head, m_language, m_chainIndex);
   } else {
     m_head->RemoveTranslation(m_language, true);
   }
   m_text = currentText;
   m_status = currentStatus;
+  m_chainIndex = currentIndex;
 }
 
 void CUndoTranslateString::Apply(std::vector<CObject*>& touched) {
@@ -131,12 +156,15 @@ void CUndoTranslateAccel::Apply(std::vector<CObject*>& touched) {
   const CLocalizedHotKey* current = hasValue ? node : m_head;
   WORD key = current->m_key, flags = current->m_hotFlags;
   int status = node ? node->m_status : 0;
+  int index = hasValue ? tvl::TranslationIndex(*m_head, m_language) : -1;
   if (m_noValue) {
     m_head->RemoveTranslation(m_language, true);
   } else {
     m_head->SetHotKey(m_language, m_flags, m_key);
     m_head->SetStatus(m_language, m_status);
+    if (!hasValue) PutBack(*m_head, m_language, m_chainIndex);
   }
+  m_chainIndex = index;
   m_key = key;
   m_flags = flags;
   m_status = status;
@@ -167,6 +195,8 @@ void CUndoTranslateResource::Apply(std::vector<CObject*>& touched) {
     m_detached = owner->DetachTranslation(m_language);
   }
   m_status = current;
+  // As after the recorded change: the status follows the translation just moved.
+  owner->UpdateStatus(m_language);
   if (owner != resource) resource->UpdateStatus(m_language);
   touched.push_back(m_object);
 }
@@ -201,10 +231,16 @@ void CUndoModuleAction::Apply(std::vector<CObject*>& touched) {
     int index = m_document->FindModuleByName(m_moduleName);
     if (index < 0) return;
     m_module = m_document->TakeModule(static_cast<size_t>(index));
+    m_moduleIndex = index;
     m_kind = kDeleted;
   } else if (m_module) {
     CModule* module = m_module.get();
-    m_document->m_modules.push_back(std::move(m_module));
+    auto& modules = m_document->m_modules;
+    // Back in its place, so the project file and the build order are as before.
+    if (m_moduleIndex >= 0 && static_cast<size_t>(m_moduleIndex) < modules.size())
+      modules.insert(modules.begin() + m_moduleIndex, std::move(m_module));
+    else
+      modules.push_back(std::move(m_module));
     module->SetDocument(m_document);
     m_document->SetModifiedFlag(true);
     m_document->UpdateAllViews(HintModuleInserted, module);

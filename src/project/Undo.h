@@ -28,6 +28,9 @@ class CUndoTranslate : public CUndoAction {
   LANGID m_language = 0;
   WORD m_toggle = 0;  // switches "do not translate" instead of a value
   int m_status = 0;
+  // Where the language's node sat among the translations in the other state, so that
+  // putting it back keeps the chain's order; -1 puts it at the end.
+  int m_chainIndex = -1;
 
  protected:
   // Refreshes the status of the edited resource for the action's language.
@@ -117,7 +120,14 @@ class CUndoModuleAction : public CUndoAction {
   CTvlDoc* m_document = nullptr;
   std::unique_ptr<CModule> m_module;  // held while kind is 2
   std::u16string m_moduleName;
+  // The held module's place in the project's list; -1 appends it.
+  int m_moduleIndex = -1;
 };
+
+namespace tvl {
+// The place of a language's node among the nodes after the head; -1 when it has none.
+int TranslationIndex(const CLocalizedParam& head, LANGID language);
+}  // namespace tvl
 
 class CUndoList {
  public:

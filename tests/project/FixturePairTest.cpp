@@ -386,3 +386,35 @@ TEST(FixturePair, ScribeRoundTripChangesOnlyTheExportedLanguages) {
   EXPECT_EQ(Translation(*String(m, 1), kItalian), u"Uno");
   EXPECT_FALSE(p.doc.CanUndo());
 }
+
+TEST(FixturePair, UpdateSourceAllUpdatesWhatLoadsAndKeepsTheRest) {
+  SampleProject p({kFrench});
+  fs::copy_file(FixturePath("all32.exe"), p.dir.file("Second.exe"));
+  auto second = std::make_unique<CModule>(U8(p.dir.file("Second.exe")), kEnglish, 0);
+  second->SetDocument(&p.doc);
+  ASSERT_TRUE(second->LoadFromFile());
+  p.doc.InsertModule(std::move(second), kEnglish, {});
+  String(*p.doc.m_modules[1], 16)->SetTranslation(u"Seize", kFrench);
+  TranslateFirstBuild(p.M());
+  CModule* secondBefore = p.doc.m_modules[1].get();
+  ReplaceSource(p, "all32_v2.exe");
+  fs::remove(p.dir.file("Second.exe"));
+
+  CRecordingSink sink;
+  sink.answers = {IDOK};
+  ASSERT_TRUE(p.doc.UpdateSourceAll());
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].text.rfind(u"Are you sure you want to update the source contents of every module", 0), 0u);
+  EXPECT_EQ(sink.messages[1].text, u"Failed to load updated source file.");
+  EXPECT_EQ(sink.messages[1].type & MB_ICONMASK, MB_ICONERROR);
+
+  // The first module is the second build now, in its place; the other one is untouched.
+  ASSERT_EQ(p.doc.m_modules.size(), 2u);
+  EXPECT_EQ(p.M().GetName(), u"App.exe");
+  ASSERT_NE(String(p.M(), 5000), nullptr);
+  EXPECT_EQ(ItemStatus(*String(p.M(), 2), kFrench), u"Translation is not up-to-date.");
+  EXPECT_EQ(p.doc.m_modules[1].get(), secondBefore);
+  EXPECT_EQ(Translation(*String(*secondBefore, 16), kFrench), u"Seize");
+  EXPECT_FALSE(p.doc.CanUndo());
+  EXPECT_TRUE(p.doc.IsModified());
+}
