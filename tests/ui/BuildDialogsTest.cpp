@@ -153,7 +153,7 @@ TEST(BuildDialogs, BuildTargetChecksItsFieldsInOrderThenBuilds) {
     EXPECT_EQ(dlg.SourceName()->text(), QStr(b.Module().GetSourcePath()));
     EXPECT_EQ(dlg.OutputName()->text(), "AppFRA.exe");
     dlg.LanguageList()->setCurrentIndex(dlg.LanguageList()->findData(kGerman));
-    EXPECT_EQ(dlg.OutputName()->text(), "AppDEU.exe");  // the names follow the language
+    EXPECT_EQ(dlg.OutputName()->text(), "Deutsch.exe");  // the names follow the language
 
     auto refusal = [&](QWidget* focused) {
       size_t before = sink.messages.size();
@@ -186,8 +186,9 @@ TEST(BuildDialogs, BuildTargetChecksItsFieldsInOrderThenBuilds) {
     Click(dlg.OkButton());
     EXPECT_FALSE(dlg.isVisible());
   });
+  b.Module().m_outputNames.SetAt(kGerman, u".\\Deutsch.exe");
   b.f.SetLanguage(kFrench);
-  b.f.frame->RunCommand(ID_TRANSLATIONS_BUILD);
+  QTest::keyClick(b.f.frame.get(), Qt::Key_F7);
   EXPECT_EQ(script.titles, QStringList{"Build Target File"});
   ASSERT_EQ(script.requests.size(), 1u);
   EXPECT_EQ(script.requests[0].title, "Select Target File");
@@ -358,6 +359,14 @@ TEST(BuildDialogs, ImportTranslationOfABuiltTarget) {
   EXPECT_EQ(String1(b.Module())->m_value.GetText(kFrench), u"Un");
   EXPECT_TRUE(b.f.doc.IsModified());
   EXPECT_FALSE(b.f.doc.CanUndo());
+
+  // Imported again for a language the project has: that language becomes the selected one.
+  b.f.SetLanguage(kGerman);
+  script.files = {french};
+  script.drivers.push_back([&](QDialog& d) { Click(As<CDialogImportTranslation>(d).OkButton()); });
+  b.f.frame->RunCommand(ID_IMPORT_TRANSLATION);
+  EXPECT_EQ(b.f.doc.m_languages.GetSize(), 2);
+  EXPECT_EQ(b.f.frame->GetSelectedLanguage(), kFrench);
 }
 
 TEST(BuildDialogs, ExportAndImportATranslatorsCopy) {
