@@ -106,7 +106,7 @@ CDialogTargetLanguage::CDialogTargetLanguage(CLanguage& language, bool target, b
   connect(m_showCountries, &QCheckBox::toggled, this, [this] {
     LANGID selected = SelectedLanguage();
     Fill();
-    ChooseLanguage(selected);
+    SelectEntry(selected);
   });
   connect(m_list, &QComboBox::activated, this, [this] { OnLanguageChosen(); });
   connect(m_list, &QComboBox::currentIndexChanged, this, [this] { UpdateLanguageTexts(); });
@@ -114,7 +114,7 @@ CDialogTargetLanguage::CDialogTargetLanguage(CLanguage& language, bool target, b
   connect(m_defaultButton, &QPushButton::clicked, this, [this] { OnDefaultFont(); });
 
   Fill();
-  ChooseLanguage(language.GetLanguage());
+  SelectEntry(language.GetLanguage());
   UpdateLanguageTexts();
   UpdateFontText();
   m_list->setFocus();
@@ -144,10 +144,16 @@ void CDialogTargetLanguage::Fill() {
   m_list->setCurrentIndex(-1);
 }
 
-bool CDialogTargetLanguage::ChooseLanguage(LANGID language) {
+bool CDialogTargetLanguage::SelectEntry(LANGID language) {
   int index = language ? m_list->findData(static_cast<uint>(language)) : -1;
   m_list->setCurrentIndex(index);
   return index >= 0;
+}
+
+bool CDialogTargetLanguage::ChooseLanguage(LANGID language) {
+  if (!SelectEntry(language)) return false;
+  OnLanguageChosen();
+  return true;
 }
 
 LANGID CDialogTargetLanguage::SelectedLanguage() const {

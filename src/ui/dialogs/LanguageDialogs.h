@@ -30,7 +30,7 @@ class CDialogTargetLanguage : public QDialog {
   QLabel* FontText() const { return m_fontText; }
   QPushButton* FontButton() const { return m_fontButton; }
   QPushButton* DefaultFontButton() const { return m_defaultButton; }
-  // Selects the entry of a LANGID as the user would (0: nothing); false when it is not listed.
+  // Chooses the entry of a LANGID as the user would; false when it is not listed.
   bool ChooseLanguage(LANGID language);
   LANGID SelectedLanguage() const;
 
@@ -38,6 +38,7 @@ class CDialogTargetLanguage : public QDialog {
 
  private:
   void Fill();
+  bool SelectEntry(LANGID language);
   void OnLanguageChosen();
   void UpdateLanguageTexts();
   void UpdateFontText();

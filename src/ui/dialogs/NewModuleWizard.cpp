@@ -296,8 +296,9 @@ CWizardNewModulePage3::CWizardNewModulePage3(CWizardNewModule& wizard)
 }
 
 void CWizardNewModulePage3::Changed() {
-  // Next appears with the first language and gives way to Finish with the last.
-  emit completeChanged();
+  // Next appears with the first language and gives way to Finish with the last; the wizard
+  // asks nextId() again only when told the page's final state.
+  setFinalPage(false);
 }
 
 void CWizardNewModulePage3::initializePage() {
