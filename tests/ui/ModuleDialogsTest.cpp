@@ -187,6 +187,13 @@ TEST(ModuleDialogs, WizardInsertsTheFirstModuleAndUndoTakesItOut) {
   f.frame->RunCommand(ID_EDIT_UNDO);
   EXPECT_TRUE(f.doc.m_modules.empty());
   EXPECT_EQ(f.FindNode(u"App.exe"), nullptr);
+  // The languages the insertion gave the project stay, so the project is still not saved.
+  EXPECT_EQ(f.doc.m_languages.GetSize(), 1);
+  EXPECT_TRUE(f.doc.IsModified());
+  f.frame->RunCommand(ID_EDIT_REDO);
+  ASSERT_EQ(f.doc.m_modules.size(), 1u);
+  EXPECT_EQ(f.doc.m_modules[0]->GetTargetFileName(0x0407), u"Deutsch.exe");
+  EXPECT_NE(f.FindNode(u"App.exe"), nullptr);
 }
 
 TEST(ModuleDialogs, WizardPageOrderFollowsTheProjectsLanguages) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -99,7 +100,9 @@ QTreeWidget* CreateOutputList(QWidget* parent) {
   list->setHeaderLabels({QStringLiteral("Language"), QStringLiteral("Filename")});
   list->setColumnWidth(0, 100);
   list->setColumnWidth(1, 300);
-  list->header()->setStretchLastSection(true);
+  list->header()->setStretchLastSection(false);
+  // Both columns visible without scrolling.
+  list->setMinimumWidth(100 + 300 + 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width());
   return list;
 }
 
