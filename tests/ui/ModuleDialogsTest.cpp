@@ -233,7 +233,17 @@ TEST(ModuleDialogs, WizardPageOrderFollowsTheProjectsLanguages) {
     std::filesystem::copy_file(FixturePath("all64.exe"), project.dir.file("Other.exe"));
     CWizardNewModule w(doc);
     w.show();
-    w.Page1()->FileNameBox()->setText(QStringLiteral("Other.exe"));
+    tvl::ui::FileOpenRequest asked;
+    tvl::ui::FileChooser previous = tvl::ui::SetFileChooser([&](QWidget*, const tvl::ui::FileOpenRequest& r) {
+      asked = r;
+      return QStringLiteral("Other.exe");
+    });
+    w.Page1()->BrowseButton()->click();
+    tvl::ui::SetFileChooser(std::move(previous));
+    EXPECT_EQ(asked.title, QStringLiteral("Select Executable File"));
+    EXPECT_EQ(asked.defaultExtension, QStringLiteral("exe"));
+    EXPECT_EQ(asked.directory, QStrU8(project.dir.path()));
+    EXPECT_EQ(w.Page1()->FileNameBox()->text(), QStringLiteral("Other.exe"));
     w.next();
     ASSERT_EQ(w.currentId(), 2);
     EXPECT_TRUE(NextShown(w));
@@ -462,6 +472,7 @@ TEST(ModuleDialogs, ModulePropertiesStoreOnlyCustomOutputNames) {
     EXPECT_FALSE(d.NoDuplicate()->isChecked());
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Custom.exe"));
     EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("APPFRA.exe"));
+    d.UsesMfc()->setChecked(true);
     d.accept();
     return d.result();
   });
@@ -474,6 +485,9 @@ TEST(ModuleDialogs, ModulePropertiesStoreOnlyCustomOutputNames) {
   EXPECT_EQ(module->GetTargetFileName(0x0407), u"Custom.exe");
   EXPECT_EQ(module->m_outputNames.Find(0x040C), nullptr);
   EXPECT_EQ(module->GetTargetFileName(0x040C), u"AppFRA.exe");
+  // Switching MFC on rebuilt the tree over the same project.
+  EXPECT_EQ(module->m_usesMfc, 1);
+  EXPECT_NE(f.FindNode(u"App.exe"), nullptr);
 }
 
 TEST(ModuleDialogs, ModulePropertiesValidateAChangedSourceName) {
