@@ -156,19 +156,25 @@ TEST(UndoStoredBytes, TextTranslationsNewChangedErasedAndToggled) {
     d.m_caption.SetDoNotTranslate(true);
     d.UpdateStatus(kGerman);
   });
-  // A version number, exchanged as its four numbers.
+  // A version number, new and then changed, exchanged as its four numbers.
   CResVersion& v = p.Version();
-  p.ExpectExactUndoRedo("version number", [&] {
+  auto setVersion = [&](const std::u16string& text) {
     auto action = std::make_unique<CUndoTranslateString>();
     action->m_object = &v;
     action->m_language = kFrench;
     action->m_head = &v.m_fileVersion;
     action->m_sizePosMode = 1;
+    if (const auto* n = static_cast<const CLocalizedString*>(v.m_fileVersion.FindValue(kFrench))) {
+      action->m_text = n->m_text;
+      action->m_status = n->m_status;
+    }
     p.doc.AddUndoAction(std::move(action));
-    ASSERT_TRUE(CResVersion::SetVersionText(v.m_fileVersion, kFrench, u"2, 0, 0, 7"));
+    ASSERT_TRUE(CResVersion::SetVersionText(v.m_fileVersion, kFrench, text));
     v.UpdateStatus(kFrench);
-  });
-  EXPECT_EQ(p.doc.GetUndoList().GetCount(), 5u);
+  };
+  p.ExpectExactUndoRedo("new version number", [&] { setVersion(u"2, 0, 0, 7"); });
+  p.ExpectExactUndoRedo("changed version number", [&] { setVersion(u"3, 1, 0, 65535"); });
+  EXPECT_EQ(p.doc.GetUndoList().GetCount(), 6u);
 }
 
 TEST(UndoStoredBytes, StringTableEdits) {
