@@ -259,6 +259,19 @@ TEST(FixturePair, UpdateSourceKeepsMarksAndBuildsTheRightTexts) {
   EXPECT_EQ(VersionText(built, u"CompanyName")->m_text, u"Fabricants");
   EXPECT_EQ(VersionText(built, u"FileDescription")->m_text, u"All resource kinds, second build");
   EXPECT_EQ(VersionText(built, u"FileVersion")->m_text, u"1.3.0.0");
+
+  // And every other item: its translation where that is up to date, else the new source.
+  std::vector<CExchangeItem> items, builtItems;
+  tvl::CollectModuleItems(m, items);
+  tvl::CollectModuleItems(built, builtItems);
+  std::map<std::string, std::u16string> builtText;
+  for (const CExchangeItem& item : builtItems) builtText[ItemPath(item)] = item.m_value->m_text;
+  ASSERT_EQ(builtText.size(), items.size());
+  for (const CExchangeItem& item : items) {
+    const CLocalizedString& v = *item.m_value;
+    const auto* n = static_cast<const CLocalizedString*>(Node(v, kFrench));
+    EXPECT_EQ(builtText[ItemPath(item)], n && n->m_status >= 1 ? n->m_text : v.m_text) << item.m_id;
+  }
 }
 
 TEST(FixturePair, UpdatingAgainFromTheSameBuildKeepsEveryTranslation) {
@@ -341,6 +354,19 @@ TEST(FixturePair, ImportingTheFrenchBuildFillsExactlyTheUntranslatedItems) {
   EXPECT_EQ(Translation(MenuItem(*Menu(m, 200), u"&Open...")->m_label, kFrench), u"&Ouvrir...");
   EXPECT_EQ(Translation(file->m_label, kFrench), u"&Dossier");
   EXPECT_EQ(Translation(*VersionText(m, u"CompanyName"), kFrench), u"Fabricants de fichiers d\u2019essai");
+
+  // A French target built now carries, item for item, the typed or the imported text.
+  ASSERT_TRUE(m.BuildLanguages({kFrench}));
+  CModule built(U8(p.dir.file("AppFRA.exe")), kFrench, 0);
+  ASSERT_TRUE(built.LoadFromFile());
+  std::vector<CExchangeItem> builtItems;
+  tvl::CollectModuleItems(built, builtItems);
+  ASSERT_EQ(builtItems.size(), frenchAfter.size());
+  for (const CExchangeItem& item : builtItems) {
+    const auto& expected = frenchAfter.at(ItemPath(item));
+    ASSERT_TRUE(expected.has_value()) << item.m_id;
+    EXPECT_EQ(item.m_value->m_text, expected->first) << item.m_id;
+  }
 }
 
 TEST(FixturePair, ScribeRoundTripChangesOnlyTheExportedLanguages) {
