@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -202,10 +203,19 @@ TEST(BuildDialogs, BuildTargetChecksItsFieldsInOrderThenBuilds) {
   EXPECT_FALSE(b.f.doc.IsModified());
 }
 
+// Also notes whether the wait cursor was up while a message was shown.
+struct CCursorSink : CRecordingSink {
+  int Show(const std::u16string& text, UINT type, UINT helpId) override {
+    waitCursorShown = waitCursorShown || QApplication::overrideCursor() != nullptr;
+    return CRecordingSink::Show(text, type, helpId);
+  }
+  bool waitCursorShown = false;
+};
+
 TEST(BuildDialogs, BuildTargetStaysOpenWhenTheBuildFails) {
   CProject project({{kFrench, u"Un"}});
   CBuildFixture b(project.Path());
-  CRecordingSink sink;
+  CCursorSink sink;
   CScriptedDialogs script;
   script.drivers.push_back([&](QDialog& d) {
     auto& dlg = As<CDialogCreateTargetFile>(d);
@@ -217,6 +227,8 @@ TEST(BuildDialogs, BuildTargetStaysOpenWhenTheBuildFails) {
   b.f.frame->Hooks().buildTarget(&b.Module(), kFrench);
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].text.rfind(u"Failed to build the target file:\nFailed to load the source file.", 0), 0u);
+  EXPECT_FALSE(sink.waitCursorShown);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_FALSE(fs::exists(project.File("AppFRA.exe")));
   EXPECT_TRUE(BuildSuccessList().empty());
 }

@@ -70,8 +70,21 @@ QStringList QtNameFilters(const QString& filter) {
   return result;
 }
 
-CWaitCursor::CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-CWaitCursor::~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+CWaitCursor::CWaitCursor() : m_previous(SetMessageSink(this)) { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+CWaitCursor::~CWaitCursor() {
+  QApplication::restoreOverrideCursor();
+  SetMessageSink(m_previous);
+}
+
+int CWaitCursor::Show(const std::u16string& text, UINT type, UINT helpId) {
+  QApplication::restoreOverrideCursor();
+  CMessageSink* previous = SetMessageSink(m_previous);
+  int answer = DoMessageBox(text, type, helpId);
+  SetMessageSink(previous);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  return answer;
+}
 
 }  // namespace tvl::ui
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Messages.h"
 #include "project/TvlDoc.h"
 
 class CMainFrame;
@@ -41,13 +42,18 @@ int RunDialog(QDialog& dialog);
 // that files without an extension are listed too.
 QStringList QtNameFilters(const QString& filter);
 
-// The wait cursor for the life of the object.
-class CWaitCursor {
+// The wait cursor for the life of the object; messages shown meanwhile get the ordinary
+// cursor back while they are up.
+class CWaitCursor : private CMessageSink {
  public:
   CWaitCursor();
-  ~CWaitCursor();
+  ~CWaitCursor() override;
   CWaitCursor(const CWaitCursor&) = delete;
   CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+ private:
+  int Show(const std::u16string& text, UINT type, UINT helpId) override;
+  CMessageSink* m_previous;
 };
 
 extern const char16_t* const kExecutableFilter;
