@@ -131,9 +131,12 @@ void CLocalizedParam::MergeChain(const T& other, bool copyProperties, bool impor
     const T& node = static_cast<const T&>(*n);
     LANGID lang = node.m_language;
     CLocalizedParam* target = FindValue(lang);
-    if (!target)
+    if (!target) {
       take(self, node, lang, false);
-    else if (importMode)
+      // The project's own translations keep their status when they move into a fresh read
+      // of the source: one already marked out of date stays so until someone reviews it.
+      if (copyProperties && !importMode) SetStatus(lang, node.m_status);
+    } else if (importMode)
       take(self, node, lang, true);
     if (changed && importMode) SetStatus(lang, 0);
   }

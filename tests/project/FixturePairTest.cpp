@@ -284,15 +284,20 @@ TEST(FixturePair, UpdatingAgainFromTheSameBuildKeepsEveryTranslation) {
   sink.answers = {IDOK};
   ASSERT_TRUE(p.doc.UpdateSource(&p.M()));
   EXPECT_EQ(sink.messages.back().text.rfind(u"The updated source file seems identical", 0), 0u);
-  // Nothing changed in the source: every translation text stays.
+  // Nothing changed in the source: every translation stays with its status, so what the
+  // first update marked out of date is still waiting for review.
   Snapshot twice = Snap(p.M(), kFrench);
   ASSERT_EQ(twice.size(), once.size());
+  int outdated = 0;
   for (const auto& [path, value] : once) {
     ASSERT_EQ(twice.at(path).has_value(), value.has_value()) << path;
     if (value) {
       EXPECT_EQ(twice.at(path)->first, value->first) << path;
+      EXPECT_EQ(twice.at(path)->second, value->second) << path;
+      outdated += value->second == 0;
     }
   }
+  EXPECT_GT(outdated, 0);
 }
 
 TEST(FixturePair, ImportingTheFrenchBuildFillsExactlyTheUntranslatedItems) {

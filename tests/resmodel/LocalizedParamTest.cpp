@@ -196,7 +196,8 @@ TEST(LanguageFilter, StoresAndLoadsOnlyLanguagesInTheSet) {
 }
 
 TEST(MergeFrom, UpdateOfTheSourceKeepsTranslationsAndFlagsChangedOnes) {
-  // Unchanged text: translations taken over with status 1, even if they were outdated.
+  // Unchanged text: translations taken over with their status; an outdated one stays
+  // outdated, or a second update would pass a stale translation off as reviewed.
   CLocalizedString old;
   Chain(old, 0x0409, {0x0407, 0x040C});
   old.SetStatus(0x040C, 0);
@@ -205,9 +206,9 @@ TEST(MergeFrom, UpdateOfTheSourceKeepsTranslationsAndFlagsChangedOnes) {
   fresh.MergeFrom(old, true, false);
   EXPECT_EQ(fresh.GetText(0x0407), u"t7");
   EXPECT_EQ(fresh.GetValueStatus(0x0407), 1);
-  EXPECT_EQ(fresh.GetValueStatus(0x040C), 1);
+  EXPECT_EQ(fresh.GetValueStatus(0x040C), 0);
   EXPECT_TRUE(fresh.IsDoNotTranslate());
-  EXPECT_EQ(StatusText(fresh.GetValueStatus(0x040C), true), u"Translated.");
+  EXPECT_EQ(StatusText(fresh.GetValueStatus(0x040C), true), u"Translation is not up-to-date.");
 
   // Changed text: the new source stays, every translation becomes not up-to-date.
   CLocalizedString changed(u"new source", 0x0409, 0);
