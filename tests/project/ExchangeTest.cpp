@@ -117,7 +117,13 @@ TEST(UpdateSource, MissingFileIsReportedAndChangesNothing) {
   CRecordingSink sink;
   EXPECT_FALSE(p.doc.UpdateSource(p.doc.m_modules[0].get()));
   EXPECT_EQ(sink.messages.at(0).text.rfind(u"Error opening the updated source file " + U8(p.dir.file("App.exe")) + u".\n\n", 0), 0u);
-  EXPECT_FALSE(p.doc.UpdateSourceAll() && false);
+  // Every module at once: the question (defaulting to Cancel) is answered, the missing file
+  // is reported and its module left as it was.
+  CModule* before = p.doc.m_modules[0].get();
+  sink.answers = {IDOK};
+  p.doc.UpdateSourceAll();
+  EXPECT_EQ(sink.messages.back().text, u"Failed to load updated source file.");
+  EXPECT_EQ(p.doc.m_modules[0].get(), before);
 }
 
 TEST(ImportTranslation, FillsOnlyMissingTranslationsAndAddsTheLanguage) {
