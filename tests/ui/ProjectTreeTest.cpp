@@ -203,6 +203,18 @@ TEST(ProjectTree, ModulesSortByNameAndTheWalkWrapsAround) {
     }
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(FindNextToTranslate(root, last), first);
+
+  // A deleted module comes back to its place in the project's list (the build order).
+  ASSERT_EQ(f.doc.m_modules[0]->GetName(), u"zeta.exe");
+  CModule* zeta = f.doc.m_modules[0].get();
+  CRecordingSink sink;
+  sink.answers = {IDYES};
+  f.Select(root->m_children[1].get());
+  f.frame->Tree()->OnDeleteModule();
+  ASSERT_EQ(f.doc.m_modules.size(), 1u);
+  f.frame->RunCommand(57643);  // Undo
+  ASSERT_EQ(f.doc.m_modules.size(), 2u);
+  EXPECT_EQ(f.doc.m_modules[0].get(), zeta);
 }
 
 TEST(ProjectTree, UpdateSourceRebuildsTheTreeWhileAListIsOpen) {

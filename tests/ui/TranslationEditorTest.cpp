@@ -285,3 +285,29 @@ TEST(TranslationEditor, SkippingWalksTheTranslatableMessagesOnly) {
   EXPECT_EQ(static_cast<int>(offered.size()), messages.GetCount() - empty);
   EXPECT_EQ(view->Table(), &messages);  // the walk stays in this list: nothing was translated
 }
+
+TEST(TranslationEditor, ErasedTranslationComesBackToItsPlaceInTheChain) {
+  EditorFixture f;
+  f.TypeAndCommit(QStringLiteral("Un"));
+  f.SetLanguage(0x0407);
+  f.Offer(1);
+  f.TypeAndCommit(QStringLiteral("Eins"));
+  auto languages = [&] {
+    std::vector<LANGID> order;
+    for (const CLocalizedParam* n = f.String(1)->m_value.GetNext(); n; n = n->GetNext()) order.push_back(n->m_language);
+    return order;
+  };
+  ASSERT_EQ(languages(), (std::vector<LANGID>{kFrench, 0x0407}));
+
+  f.SetLanguage(kFrench);
+  f.Offer(1);
+  f.editor()->TranslationBox()->setFocus();
+  f.frame->RunCommand(32800);  // Delete Translation
+  ASSERT_EQ(f.French(1), nullptr);
+  f.Offer(1);
+  f.frame->RunCommand(57643);  // Undo
+  ASSERT_NE(f.French(1), nullptr);
+  EXPECT_EQ(f.French(1)->m_text, u"Un");
+  // Back before German, as it was: the saved project is the same as before the delete.
+  EXPECT_EQ(languages(), (std::vector<LANGID>{kFrench, 0x0407}));
+}

@@ -436,6 +436,7 @@ std::unique_ptr<CUndoTranslateFont> FontAction(CResDialog* dialog, LANGID langua
     action->m_weight = node->m_weight;
     action->m_italic = node->m_italic;
     action->m_charSet = node->m_charSet;
+    action->m_chainIndex = tvl::TranslationIndex(dialog->m_font, language);
   }
   return action;
 }

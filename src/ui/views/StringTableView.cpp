@@ -241,6 +241,7 @@ void CStringTableView::ApplyCommit(const CTranslationRequest& request) {
     bool hasValue = entry && entry != &value;
     std::u16string previousText = hasValue ? entry->m_text : std::u16string();
     int before = value.GetValueStatus(language);
+    int chainIndex = hasValue ? tvl::TranslationIndex(value, language) : -1;
     tvl::CountChange change;
     if (request.m_toggle) {
       change = value.IsDoNotTranslate() ? tvl::CountChange::BecameNotTranslatable : tvl::CountChange::BecameTranslatable;
@@ -260,6 +261,7 @@ void CStringTableView::ApplyCommit(const CTranslationRequest& request) {
     action->m_status = before;
     action->m_head = &value;
     action->m_text = previousText;
+    action->m_chainIndex = chainIndex;
     action->m_index1 = static_cast<int>(s->m_id);
     action->m_status1 = before;
     action->m_status2 = after;
