@@ -39,6 +39,20 @@ void PutBack(CLocalizedParam& head, LANGID language, int index) {
 
 }  // namespace
 
+std::vector<int> tvl::TranslationPlaces(CResource& resource, LANGID language) {
+  std::vector<CLocalizedParam*> chains;
+  resource.CollectTranslationChains(chains);
+  std::vector<int> places;
+  for (CLocalizedParam* chain : chains) places.push_back(TranslationIndex(*chain, language));
+  return places;
+}
+
+void tvl::RestoreTranslationPlaces(CResource& resource, LANGID language, const std::vector<int>& places) {
+  std::vector<CLocalizedParam*> chains;
+  resource.CollectTranslationChains(chains);
+  for (size_t i = 0; i < chains.size() && i < places.size(); ++i) PutBack(*chains[i], language, places[i]);
+}
+
 // ---------------------------------------------------------------------------------------
 // The list
 
@@ -188,10 +202,14 @@ void CUndoTranslateResource::Apply(std::vector<CObject*>& touched) {
     if (CLocalizedParam* n = owner->m_statusChain.FindValue(m_language)) n->m_status = m_status;
   } else if (m_detached) {
     // Exchange: the value in place now is what the next application puts back.
+    std::vector<int> places = tvl::TranslationPlaces(*owner, m_language);
     std::unique_ptr<CLocalizedParam> current = owner->DetachTranslation(m_language);
     owner->AttachTranslation(std::move(m_detached), m_status);
+    tvl::RestoreTranslationPlaces(*owner, m_language, m_places);
     m_detached = std::move(current);
+    m_places = std::move(places);
   } else {
+    m_places = tvl::TranslationPlaces(*owner, m_language);
     m_detached = owner->DetachTranslation(m_language);
   }
   m_status = current;

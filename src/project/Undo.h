@@ -89,6 +89,8 @@ class CUndoTranslateResource : public CUndoTranslate {
   std::unique_ptr<CLocalizedParam> m_detached;
   CResource* m_ownerResource = nullptr;  // when the detached value belongs to another resource
   BYTE m_statusOnly = 0;
+  // Where the held translation sat in each of the owner's chains (-1: nowhere).
+  std::vector<int> m_places;
 };
 
 class CUndoMoveSize : public CUndoTranslate {
@@ -127,6 +129,10 @@ class CUndoModuleAction : public CUndoAction {
 namespace tvl {
 // The place of a language's node among the nodes after the head; -1 when it has none.
 int TranslationIndex(const CLocalizedParam& head, LANGID language);
+// A resource's whole translation: where it sits in each of its chains, and putting it back
+// there after it was attached at the end.
+std::vector<int> TranslationPlaces(CResource& resource, LANGID language);
+void RestoreTranslationPlaces(CResource& resource, LANGID language, const std::vector<int>& places);
 }  // namespace tvl
 
 class CUndoList {

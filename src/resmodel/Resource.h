@@ -47,6 +47,9 @@ class CResource : public CResourceElement {
   virtual bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced);
   virtual std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language);
   virtual void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status);
+  // The chains a whole-resource translation lives in (its status chain first), so that
+  // undo can put a detached translation back where it was in each.
+  virtual void CollectTranslationChains(std::vector<CLocalizedParam*>& chains) { chains.push_back(&m_statusChain); }
   virtual bool IsTranslatable() const { return m_doNotTranslate == 0; }
   virtual void SetTranslationStatus(LANGID language, int status);
   virtual bool HasTranslation(LANGID language) const;

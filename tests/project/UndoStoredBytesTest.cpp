@@ -284,20 +284,20 @@ TEST(UndoStoredBytes, WholeResourceTranslations) {
     p.doc.AddUndoAction(std::move(action));
     bitmap.UpdateStatus(kGerman);
   });
-  // The last value of the chain: the formats put a value back at the end.
-  auto lastLanguage = [&] {
-    LANGID last = 0;
-    for (const CLocalizedParam* n = bitmap.m_data.GetNext(); n; n = n->GetNext()) last = n->m_language;
-    return last;
+  // The first of several values: undo must put it back before the others, not at the end.
+  auto firstLanguage = [&] {
+    EXPECT_NE(bitmap.m_data.GetNext()->GetNext(), nullptr);
+    return bitmap.m_data.GetNext()->m_language;
   };
   p.ExpectExactUndoRedo("import over existing", [&] {
-    LANGID last = lastLanguage();
-    auto action = record(last);
+    LANGID first = firstLanguage();
+    auto action = record(first);
+    action->m_places = tvl::TranslationPlaces(bitmap, first);
     std::unique_ptr<CLocalizedParam> replaced;
-    ASSERT_TRUE(bitmap.SetData(ReadFileBytes(FixturePath("data/info8.bmp")), last, replaced));
+    ASSERT_TRUE(bitmap.SetData(ReadFileBytes(FixturePath("data/info8.bmp")), first, replaced));
     action->m_detached = std::move(replaced);
     p.doc.AddUndoAction(std::move(action));
-    bitmap.UpdateStatus(last);
+    bitmap.UpdateStatus(first);
   });
   p.ExpectExactUndoRedo("resource do-not-translate", [&] {
     auto action = record(kGerman);
@@ -306,11 +306,12 @@ TEST(UndoStoredBytes, WholeResourceTranslations) {
     bitmap.SetTranslatable(false);
   });
   p.ExpectExactUndoRedo("deleted resource translation", [&] {
-    LANGID last = lastLanguage();
-    auto action = record(last);
-    action->m_detached = bitmap.DetachTranslation(last);
+    LANGID first = firstLanguage();
+    auto action = record(first);
+    action->m_places = tvl::TranslationPlaces(bitmap, first);
+    action->m_detached = bitmap.DetachTranslation(first);
     p.doc.AddUndoAction(std::move(action));
-    bitmap.UpdateStatus(last);
+    bitmap.UpdateStatus(first);
   });
 }
 

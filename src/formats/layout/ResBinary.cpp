@@ -80,6 +80,11 @@ void CResBinary::AttachTranslation(std::unique_ptr<CLocalizedParam> value, int s
   m_data.Append(std::move(value));
 }
 
+void CResBinary::CollectTranslationChains(std::vector<CLocalizedParam*>& chains) {
+  CResource::CollectTranslationChains(chains);
+  chains.push_back(&m_data);
+}
+
 void CResBinary::SetTranslationStatus(LANGID language, int status) {
   if (CLocalizedParam* n = m_data.FindValue(language)) n->m_status = status;
   if (CLocalizedParam* n = m_statusChain.FindValue(language)) n->m_status = status;

@@ -318,6 +318,11 @@ void CResIconGroup::AttachTranslation(std::unique_ptr<CLocalizedParam> value, in
   m_images.Append(std::move(value));
 }
 
+void CResIconGroup::CollectTranslationChains(std::vector<CLocalizedParam*>& chains) {
+  CResource::CollectTranslationChains(chains);
+  chains.push_back(&m_images);
+}
+
 void CResIconGroup::SetTranslationStatus(LANGID language, int status) {
   if (CLocalizedParam* n = m_images.FindValue(language)) n->m_status = status;
   if (CLocalizedParam* n = m_statusChain.FindValue(language)) n->m_status = status;

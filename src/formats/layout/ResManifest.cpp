@@ -83,6 +83,11 @@ void CResManifest::AttachTranslation(std::unique_ptr<CLocalizedParam> value, int
   m_text.Append(std::move(value));
 }
 
+void CResManifest::CollectTranslationChains(std::vector<CLocalizedParam*>& chains) {
+  CResource::CollectTranslationChains(chains);
+  chains.push_back(&m_text);
+}
+
 void CResManifest::SetTranslationStatus(LANGID language, int status) {
   if (CLocalizedParam* n = m_text.FindValue(language)) n->m_status = status;
   if (CLocalizedParam* n = m_statusChain.FindValue(language)) n->m_status = status;

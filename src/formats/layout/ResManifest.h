@@ -22,6 +22,7 @@ class CResManifest : public CResource {
   bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) override;
   std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language) override;
   void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) override;
+  void CollectTranslationChains(std::vector<CLocalizedParam*>& chains) override;
   void SetTranslationStatus(LANGID language, int status) override;
   bool HasTranslation(LANGID language) const override;
   int ComputeStatus(LANGID language) const override;

@@ -129,6 +129,11 @@ void CResToolBar::AttachTranslation(std::unique_ptr<CLocalizedParam> value, int 
   if (m_bitmap) m_bitmap->AttachTranslation(std::move(value), status);
 }
 
+void CResToolBar::CollectTranslationChains(std::vector<CLocalizedParam*>& chains) {
+  CResource::CollectTranslationChains(chains);
+  if (m_bitmap) m_bitmap->CollectTranslationChains(chains);
+}
+
 void CResToolBar::SetTranslationStatus(LANGID language, int status) {
   // The translation a toolbar has is its bitmap's.
   if (CLocalizedParam* n = m_statusChain.FindValue(language)) n->m_status = status;

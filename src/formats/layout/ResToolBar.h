@@ -24,6 +24,7 @@ class CResToolBar : public CResource {
   bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) override;
   std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language) override;
   void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) override;
+  void CollectTranslationChains(std::vector<CLocalizedParam*>& chains) override;
   void SetTranslationStatus(LANGID language, int status) override;
   void UpdateStatus(LANGID language) override;
   int ComputeStatus(LANGID language) const override;

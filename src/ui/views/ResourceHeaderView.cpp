@@ -48,11 +48,16 @@ class CUndoImportResource : public CUndoTranslateResource {
     auto* resource = dynamic_cast<CResource*>(m_object);
     if (!resource) return;
     int current = resource->GetStatus(m_language);
+    std::vector<int> places = tvl::TranslationPlaces(*resource, m_language);
     std::unique_ptr<CLocalizedParam> held = std::move(m_detached);
     std::unique_ptr<CLocalizedParam> present =
         resource->HasTranslation(m_language) ? resource->DetachTranslation(m_language) : nullptr;
-    if (held) resource->AttachTranslation(std::move(held), m_status);
+    if (held) {
+      resource->AttachTranslation(std::move(held), m_status);
+      tvl::RestoreTranslationPlaces(*resource, m_language, m_places);
+    }
     m_detached = std::move(present);
+    m_places = std::move(places);
     m_status = current;
     touched.push_back(m_object);
   }
@@ -368,6 +373,7 @@ void CResourceHeaderView::ImportFrom(const std::u16string& path) {
     return;
   }
   int before = m_resource->GetStatus(m_language);
+  std::vector<int> places = tvl::TranslationPlaces(*m_resource, m_language);
   std::unique_ptr<CLocalizedParam> replaced;
   if (!m_resource->SetData(bytes, m_language, replaced)) {
     DoMessageBox(u"Failed to import resource.", MB_ICONERROR);
@@ -378,6 +384,7 @@ void CResourceHeaderView::ImportFrom(const std::u16string& path) {
   action->m_object = m_resource;
   action->m_status = before;
   action->m_detached = std::move(replaced);
+  action->m_places = std::move(places);
   m_document.AddUndoAction(std::move(action));
   ResourceChanged(before);
 }
@@ -402,6 +409,7 @@ void CResourceHeaderView::DeleteTranslation() {
   action->m_language = m_language;
   action->m_object = m_resource;
   action->m_status = before;
+  action->m_places = tvl::TranslationPlaces(*m_resource, m_language);
   action->m_detached = m_resource->DetachTranslation(m_language);
   m_document.AddUndoAction(std::move(action));
   ResourceChanged(before);
