@@ -330,6 +330,8 @@ TEST(UserJourney, TranslateUndoSaveBuildAndRestart) {
     EXPECT_EQ(Translation(module, 1, kFrench), u"");
     EXPECT_EQ(Translation(module, 65535, kFrench), u"Dernier id");
     EXPECT_EQ(f.FindNode(u"String Table")->GetImage(), 16);
+    EXPECT_EQ(f.frame->Tree()->SelectedNode(), f.FindNode(u"String Table"));
+    EXPECT_EQ(OfferedId(f, module), 1u);
 
     // Ctrl+Y puts it back.
     f.frame->Tree()->setFocus();
