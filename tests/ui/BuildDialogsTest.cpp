@@ -35,16 +35,15 @@ constexpr LANGID kItalian = 0x0410;
 // Replaces the file chooser and the modal loop: files come from a script, and each dialog is
 // shown and handed to the next driver, which works its widgets and closes it (or not).
 struct CScriptedDialogs {
-  CScriptedDialogs() : saved(tvl::ui::BuildDialogServices()) {
-    auto& services = tvl::ui::BuildDialogServices();
-    services.chooseFile = [this](QWidget*, const CFileRequest& request) {
+  CScriptedDialogs() {
+    savedChooser = tvl::ui::SetFileChooser([this](QWidget*, const CFileRequest& request) {
       requests.push_back(request);
       if (files.empty()) return QString();
       QString file = files.front();
       files.pop_front();
       return file;
-    };
-    services.runDialog = [this](QDialog& dialog) {
+    });
+    savedRunner = tvl::ui::SetModalRunner([this](QDialog& dialog) {
       titles << dialog.windowTitle();
       if (drivers.empty()) {
         ADD_FAILURE() << "unexpected dialog " << dialog.windowTitle().toStdString();
@@ -56,11 +55,15 @@ struct CScriptedDialogs {
       driver(dialog);
       if (dialog.isVisible()) dialog.reject();
       return dialog.result();
-    };
+    });
   }
-  ~CScriptedDialogs() { tvl::ui::BuildDialogServices() = saved; }
+  ~CScriptedDialogs() {
+    tvl::ui::SetFileChooser(std::move(savedChooser));
+    tvl::ui::SetModalRunner(std::move(savedRunner));
+  }
 
-  tvl::ui::CBuildDialogServices saved;
+  tvl::ui::FileChooser savedChooser;
+  tvl::ui::ModalRunner savedRunner;
   std::deque<QString> files;
   std::vector<CFileRequest> requests;
   std::deque<std::function<void(QDialog&)>> drivers;

@@ -96,12 +96,6 @@ void InsertApp(CTvlDoc& doc, const CScratchDir& dir, const std::string& fixture 
 
 }  // namespace
 
-TEST(ModuleDialogs, Win32FiltersBecomeQtFilters) {
-  EXPECT_EQ(tvl::ui::QtFilterFromWin32(
-                QStringLiteral("Executable Files (*.exe;*.dll;*.ocx;*.cpl)|*.exe;*.dll;*.ocx;*.cpl|All Files (*.*)|*.*||")),
-            QStringLiteral("Executable Files (*.exe *.dll *.ocx *.cpl);;All Files (*)"));
-}
-
 TEST(ModuleDialogs, WizardInsertsTheFirstModuleAndUndoTakesItOut) {
   CRecordingSink sink;
   CScratchDir dir;
@@ -233,8 +227,8 @@ TEST(ModuleDialogs, WizardPageOrderFollowsTheProjectsLanguages) {
     std::filesystem::copy_file(FixturePath("all64.exe"), project.dir.file("Other.exe"));
     CWizardNewModule w(doc);
     w.show();
-    tvl::ui::FileOpenRequest asked;
-    tvl::ui::FileChooser previous = tvl::ui::SetFileChooser([&](QWidget*, const tvl::ui::FileOpenRequest& r) {
+    tvl::ui::CFileRequest asked;
+    tvl::ui::FileChooser previous = tvl::ui::SetFileChooser([&](QWidget*, const tvl::ui::CFileRequest& r) {
       asked = r;
       return QStringLiteral("Other.exe");
     });
@@ -242,7 +236,7 @@ TEST(ModuleDialogs, WizardPageOrderFollowsTheProjectsLanguages) {
     tvl::ui::SetFileChooser(std::move(previous));
     EXPECT_EQ(asked.title, QStringLiteral("Select Executable File"));
     EXPECT_EQ(asked.defaultExtension, QStringLiteral("exe"));
-    EXPECT_EQ(asked.directory, QStrU8(project.dir.path()));
+    EXPECT_EQ(asked.start, QStrU8(project.dir.path()));
     EXPECT_EQ(w.Page1()->FileNameBox()->text(), QStringLiteral("Other.exe"));
     w.next();
     ASSERT_EQ(w.currentId(), 2);

@@ -56,25 +56,18 @@ using Texts = std::vector<std::u16string>;
 // next scripted path. A dialog nobody expected fails the test.
 class CUser {
  public:
-  CUser() : m_services(tvl::ui::BuildDialogServices()) {
+  CUser() {
     m_runner = tvl::ui::SetModalRunner([this](QDialog& d) { return Run(d); });
-    m_chooser = tvl::ui::SetFileChooser([this](QWidget*, const tvl::ui::FileOpenRequest& r) {
+    m_chooser = tvl::ui::SetFileChooser([this](QWidget*, const tvl::ui::CFileRequest& r) {
       chooserTitles << r.title;
       return NextFile();
     });
-    auto& services = tvl::ui::BuildDialogServices();
-    services.runDialog = [this](QDialog& d) { return Run(d); };
-    services.chooseFile = [this](QWidget*, const tvl::ui::CFileRequest& r) {
-      chooserTitles << r.title;
-      return NextFile();
-    };
   }
   ~CUser() {
     EXPECT_TRUE(m_hands.empty()) << m_hands.size() << " expected dialogs did not open";
     EXPECT_TRUE(files.empty()) << files.size() << " file choices were not asked for";
     tvl::ui::SetModalRunner(std::move(m_runner));
     tvl::ui::SetFileChooser(std::move(m_chooser));
-    tvl::ui::BuildDialogServices() = m_services;
   }
 
   template <class T>
@@ -123,7 +116,6 @@ class CUser {
     return f;
   }
 
-  tvl::ui::CBuildDialogServices m_services;
   tvl::ui::ModalRunner m_runner;
   tvl::ui::FileChooser m_chooser;
   std::deque<std::function<void(QDialog&)>> m_hands;

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFileDialog>
-#include <QRegularExpression>
 
 #include "platform/Paths.h"
 #include "ui/MainWindow.h"
@@ -14,61 +12,6 @@
 #include "ui/dialogs/ScribeDlgs.h"
 
 namespace tvl::ui {
-
-const char16_t* const kExecutableFilter =
-    u"Executable Files (*.exe;*.dll;*.ocx;*.cpl)|*.exe;*.dll;*.ocx;*.cpl|All Files (*.*)|*.*||";
-const char16_t* const kProjectFilter = u"Tessalingvora Files (*.tvl)|*.tvl|All Files (*.*)|*.*||";
-
-namespace {
-
-QString QtFileDialog(QWidget* parent, const CFileRequest& request) {
-  QFileDialog dialog(parent, request.title);
-  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilters(QtNameFilters(request.filter));
-  if (!request.defaultExtension.isEmpty()) dialog.setDefaultSuffix(request.defaultExtension);
-  if (!request.start.isEmpty()) {
-    if (tvl::PathIsDirectory(U16(request.start)))
-      dialog.setDirectory(request.start);
-    else
-      dialog.selectFile(request.start);
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
-}
-
-}  // namespace
-
-CBuildDialogServices& BuildDialogServices() {
-  static CBuildDialogServices services{QtFileDialog, [](QDialog& dialog) { return dialog.exec(); }};
-  return services;
-}
-
-QString ChooseFile(QWidget* parent, const CFileRequest& request) {
-  return BuildDialogServices().chooseFile(parent, request);
-}
-
-int RunDialog(QDialog& dialog) { return BuildDialogServices().runDialog(dialog); }
-
-QStringList QtNameFilters(const QString& filter) {
-  static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
-  QStringList parts = filter.split(QLatin1Char('|'));
-  QStringList result;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString description = parts[i].trimmed();
-    if (description.isEmpty()) break;  // the "||" that ends the list
-    description.remove(trailingPatterns);
-    QStringList patterns;
-    for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-      QString pattern = p.trimmed();
-      if (pattern.isEmpty()) continue;
-      patterns << (pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern);
-    }
-    if (patterns.isEmpty()) continue;
-    result << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
-  }
-  return result;
-}
 
 CWaitCursor::CWaitCursor() : m_previous(SetMessageSink(this)) { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
@@ -90,14 +33,14 @@ int CWaitCursor::Show(const std::u16string& text, UINT type, UINT helpId) {
 
 LANGID CGuiUserChoices::ChooseImportLanguage(const CModule& module, const std::u16string& path, LANGID guessed) {
   CDialogImportTranslation dialog(module, path, guessed, m_document.m_sourceLanguage.GetLanguage(), m_parent);
-  if (tvl::ui::RunDialog(dialog) != QDialog::Accepted) return 0;
+  if (tvl::ui::RunModal(dialog) != QDialog::Accepted) return 0;
   return dialog.GetLanguage();
 }
 
 std::vector<LANGID> CGuiUserChoices::ChooseScribeLanguages(const std::u16string& path,
                                                            const CLanguageArray& available) {
   CDialogImportFromSE dialog(path, available, m_parent);
-  if (tvl::ui::RunDialog(dialog) != QDialog::Accepted) return {};
+  if (tvl::ui::RunModal(dialog) != QDialog::Accepted) return {};
   return dialog.GetChecked();
 }
 
@@ -107,14 +50,14 @@ void BuildTarget(CMainFrame& frame, CModule* module, LANGID language) {
   CTvlDoc& doc = frame.GetDocument();
   if (!doc.CheckReadyToBuild() || !module) return;
   CDialogCreateTargetFile dialog(doc, module, language, &frame);
-  tvl::ui::RunDialog(dialog);
+  tvl::ui::RunModal(dialog);
 }
 
 void BatchBuild(CMainFrame& frame) {
   CTvlDoc& doc = frame.GetDocument();
   if (!doc.CheckReadyToBuild()) return;
   CDialogBatchBuild dialog(doc, &frame);
-  tvl::ui::RunDialog(dialog);
+  tvl::ui::RunModal(dialog);
   frame.UpdateTitle();
 }
 
@@ -153,7 +96,7 @@ void ExportScribe(CMainFrame& frame) {
   CTvlDoc& doc = frame.GetDocument();
   if (!doc.CanExportScribe()) return;
   CDialogExportSE dialog(doc, &frame);
-  tvl::ui::RunDialog(dialog);
+  tvl::ui::RunModal(dialog);
 }
 
 void ImportScribe(CMainFrame& frame) {

@@ -9,38 +9,13 @@
 
 #include "platform/Messages.h"
 #include "project/TvlDoc.h"
+#include "ui/dialogs/DialogSupport.h"
 
 class CMainFrame;
 class QDialog;
 class QWidget;
 
 namespace tvl::ui {
-
-// A file chooser's request. The filter is written in the platform's form
-// "Desc (*.a;*.b)|*.a;*.b|All Files (*.*)|*.*||".
-struct CFileRequest {
-  bool save = false;
-  QString title;  // empty: the chooser's own
-  QString filter;
-  QString defaultExtension;
-  QString start;  // a file or a folder to start in
-};
-
-struct CBuildDialogServices {
-  // The chosen path; empty for Cancel.
-  std::function<QString(QWidget* parent, const CFileRequest& request)> chooseFile;
-  // Runs the dialog modally and returns its result code.
-  std::function<int(QDialog& dialog)> runDialog;
-};
-
-// The services in use; they start as the Qt file dialog and QDialog::exec.
-CBuildDialogServices& BuildDialogServices();
-QString ChooseFile(QWidget* parent, const CFileRequest& request);
-int RunDialog(QDialog& dialog);
-
-// "Desc (*.a;*.b)|*.a;*.b|..." as Qt name filters "Desc (*.a *.b)"; "*.*" becomes "*" so
-// that files without an extension are listed too.
-QStringList QtNameFilters(const QString& filter);
 
 // The wait cursor for the life of the object; messages shown meanwhile get the ordinary
 // cursor back while they are up.
@@ -55,9 +30,6 @@ class CWaitCursor : private CMessageSink {
   int Show(const std::u16string& text, UINT type, UINT helpId) override;
   CMessageSink* m_previous;
 };
-
-extern const char16_t* const kExecutableFilter;
-extern const char16_t* const kProjectFilter;
 
 }  // namespace tvl::ui
 

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/LocaleTable.h"
+#include "platform/Paths.h"
 
 namespace tvl::ui {
 
@@ -43,12 +44,19 @@ ModalRunner SetModalRunner(ModalRunner runner) {
   return previous;
 }
 
-QString ChooseExistingFile(QWidget* parent, const FileOpenRequest& request) {
+QString ChooseFile(QWidget* parent, const CFileRequest& request) {
   if (Chooser()) return Chooser()(parent, request);
-  QFileDialog dialog(parent, request.title, request.directory, QtFilterFromWin32(request.win32Filter));
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setDefaultSuffix(request.defaultExtension);
+  QFileDialog dialog(parent, request.title);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilters(QtNameFilters(request.filter));
+  if (!request.defaultExtension.isEmpty()) dialog.setDefaultSuffix(request.defaultExtension);
+  if (!request.start.isEmpty()) {
+    if (tvl::PathIsDirectory(request.start.toStdU16String()))
+      dialog.setDirectory(request.start);
+    else
+      dialog.selectFile(request.start);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().constFirst();
 }
@@ -59,25 +67,30 @@ FileChooser SetFileChooser(FileChooser chooser) {
   return previous;
 }
 
-QString QtFilterFromWin32(const QString& filter) {
-  const QStringList parts = filter.split(QLatin1Char('|'));
-  QStringList filters;
+QStringList QtNameFilters(const QString& filter) {
   static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+  QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList result;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    if (parts[i].isEmpty()) break;
-    QString description = parts[i];
-    // The Win32 description usually repeats its patterns; Qt reads them from the end.
+    QString description = parts[i].trimmed();
+    if (description.isEmpty()) break;  // the "||" that ends the list
+    // The description usually repeats its patterns; Qt reads them from the end.
     description.remove(trailingPatterns);
     QStringList patterns;
     for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-      const QString pattern = p.trimmed();
-      // "*.*" means every file there, names without a dot included.
+      QString pattern = p.trimmed();
+      if (pattern.isEmpty()) continue;
       patterns << (pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern);
     }
-    filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
+    if (patterns.isEmpty()) continue;
+    result << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
   }
-  return filters.join(QStringLiteral(";;"));
+  return result;
 }
+
+const char16_t* const kExecutableFilter =
+    u"Executable Files (*.exe;*.dll;*.ocx;*.cpl)|*.exe;*.dll;*.ocx;*.cpl|All Files (*.*)|*.*||";
+const char16_t* const kProjectFilter = u"Tessalingvora Files (*.tvl)|*.tvl|All Files (*.*)|*.*||";
 
 void Beep() {
   ++g_beeps;

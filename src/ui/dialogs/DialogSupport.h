@@ -3,6 +3,7 @@
 // that tests can drive them), the output file list, and the file name dialog.
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 
@@ -21,21 +22,28 @@ int RunModal(QDialog& dialog);
 // Installs a runner (empty: exec()); returns the one it replaces.
 ModalRunner SetModalRunner(ModalRunner runner);
 
-// A file-open request as the dialogs make it: title, filter in the Win32 form
-// "Desc|*.a;*.b|...||", default extension, starting folder.
-struct FileOpenRequest {
-  QString title;
-  QString win32Filter;
+// A file chooser's request. The filter is written in the platform's form
+// "Desc (*.a;*.b)|*.a;*.b|All Files (*.*)|*.*||".
+struct CFileRequest {
+  bool save = false;
+  QString title;  // empty: the chooser's own
+  QString filter;
   QString defaultExtension;
-  QString directory;
+  QString start;  // a file or a folder to start in
 };
-// The chosen path, or an empty string for Cancel.
-using FileChooser = std::function<QString(QWidget* parent, const FileOpenRequest& request)>;
-QString ChooseExistingFile(QWidget* parent, const FileOpenRequest& request);
+// The chosen path, or an empty string for Cancel. Normally Qt's file dialog; a replacement
+// answers for the user.
+using FileChooser = std::function<QString(QWidget* parent, const CFileRequest& request)>;
+QString ChooseFile(QWidget* parent, const CFileRequest& request);
+// Installs a chooser (empty: Qt's file dialog); returns the one it replaces.
 FileChooser SetFileChooser(FileChooser chooser);
 
-// "Desc (*.a;*.b)|*.a;*.b|All Files (*.*)|*.*||" becomes "Desc (*.a *.b);;All Files (*)".
-QString QtFilterFromWin32(const QString& filter);
+// "Desc (*.a;*.b)|*.a;*.b|..." as Qt name filters "Desc (*.a *.b)"; "*.*" becomes "*" so
+// that files without an extension are listed too.
+QStringList QtNameFilters(const QString& filter);
+
+extern const char16_t* const kExecutableFilter;
+extern const char16_t* const kProjectFilter;
 
 // The exclamation sound of a button that has nothing to act on.
 void Beep();

@@ -95,14 +95,13 @@ void CWizardNewModulePage1::initializePage() {
 }
 
 void CWizardNewModulePage1::OnBrowse() {
-  tvl::ui::FileOpenRequest request;
+  tvl::ui::CFileRequest request;
   request.title = QStringLiteral("Select Executable File");
-  request.win32Filter =
-      QStringLiteral("Executable Files (*.exe;*.dll;*.ocx;*.cpl)|*.exe;*.dll;*.ocx;*.cpl|All Files (*.*)|*.*||");
+  request.filter = QStr(tvl::ui::kExecutableFilter);
   request.defaultExtension = QStringLiteral("exe");
   const std::u16string& project = m_wizard.m_project.GetPathName();
-  if (!project.empty()) request.directory = QStr(tvl::PathRemoveFileSpec(project));
-  QString path = tvl::ui::ChooseExistingFile(this, request);
+  if (!project.empty()) request.start = QStr(tvl::PathRemoveFileSpec(project));
+  QString path = tvl::ui::ChooseFile(this, request);
   if (!path.isEmpty()) m_fileName->setText(path);
   m_fileName->setFocus();
 }
