@@ -1,4 +1,5 @@
 #include "ui/MainWindow.h"
+#include "ui/dialogs/DialogSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -6,7 +7,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -50,7 +50,6 @@ enum : int {
 
 constexpr LANGID kLanguagesEntry = 0xFFFF;
 constexpr int kTreeWidth = 175;
-const QString kProjectFilter = QStringLiteral("Tessalingvora Files (*.tvl)");
 
 }  // namespace
 
@@ -618,12 +617,15 @@ bool CMainFrame::SaveDocument() {
 bool CMainFrame::SaveDocumentAs(const std::u16string& path) {
   std::u16string target = path;
   if (target.empty()) {
-    QFileDialog dialog(this, tr("Save As"), QString(), kProjectFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("tvl"));
-    dialog.selectFile(QStr(m_document.GetTitle()));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    target = U16(dialog.selectedFiles().first());
+    tvl::ui::CFileRequest request;
+    request.save = true;
+    request.title = tr("Save As");
+    request.filter = QStr(tvl::ui::kProjectFilter);
+    request.defaultExtension = QStringLiteral("tvl");
+    request.start = QStr(m_document.GetTitle());
+    QString chosen = tvl::ui::ChooseFile(this, request);
+    if (chosen.isEmpty()) return false;
+    target = U16(chosen);
   }
   bool ok = m_document.DoSave(target);
   if (ok) AddRecentFile(m_document.GetPathName());
@@ -632,7 +634,10 @@ bool CMainFrame::SaveDocumentAs(const std::u16string& path) {
 }
 
 void CMainFrame::OnOpen() {
-  QString path = QFileDialog::getOpenFileName(this, tr("Open"), QString(), kProjectFilter + QStringLiteral(";;All Files (*)"));
+  tvl::ui::CFileRequest request;
+  request.title = tr("Open");
+  request.filter = QStr(tvl::ui::kProjectFilter);
+  QString path = tvl::ui::ChooseFile(this, request);
   if (!path.isEmpty()) OpenDocumentFile(U16(path));
 }
 

@@ -4,16 +4,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QWizard>
 #include <deque>
@@ -131,36 +127,6 @@ struct CMessages {
   CRecordingSink sink;
   size_t seen = 0;
 };
-
-// The window's own Save As chooser is a real file dialog: this answers the next one with
-// `path`, and closes any modal window still up after five seconds so nothing can hang.
-void AnswerSaveAs(const QString& path) {
-  auto* timer = new QTimer(qApp);
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, path] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
-      // As typed: the folder, then the name in the file name box.
-      const QFileInfo file(path);
-      chooser->setDirectory(file.absolutePath());
-      if (auto* box = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        box->setText(file.fileName());
-      else
-        chooser->selectFile(path);
-      QMetaObject::invokeMethod(chooser, "accept", Qt::DirectConnection);
-    } else if (clock->elapsed() < 5000) {
-      return;
-    } else if (modal) {
-      ADD_FAILURE() << "a modal window stayed up: " << modal->windowTitle().toStdString();
-      modal->close();
-    }
-    timer->stop();
-    timer->deleteLater();
-  });
-  timer->start();
-}
 
 // The pause between two things a user does: the title and the command states follow the
 // project at idle time.
@@ -485,7 +451,7 @@ TEST(UserJourney, FromAnEmptyProjectToAnExchangeWithATranslator) {
   // F7 on a project never saved: the program says so and asks for the project's name first,
   // then Build Target File builds the French file under its new name.
   f.SetLanguage(kFrench);
-  AnswerSaveAs(projectPath);
+  user.files.push_back(projectPath);
   user.Then<CDialogCreateTargetFile>([&](CDialogCreateTargetFile& d) {
     EXPECT_EQ(d.LanguageList()->currentData().toUInt(), kFrench);
     EXPECT_EQ(d.OutputName()->text(), "Francais.exe");
@@ -583,6 +549,6 @@ TEST(UserJourney, FromAnEmptyProjectToAnExchangeWithATranslator) {
   EXPECT_TRUE(f.doc.IsModified());
   Pause();
   EXPECT_TRUE(f.frame->windowTitle().endsWith(QLatin1Char('*')));
-  EXPECT_EQ(user.chooserTitles, (QStringList{QString(), "Select Scribe Edition Project File Name",
+  EXPECT_EQ(user.chooserTitles, (QStringList{"Save As", QString(), "Select Scribe Edition Project File Name",
                                              "Select Scribe Edition Project"}));
 }
