@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QDir>
 #include <QPixmap>
 #include <QTest>
 
 #include "UiTestSupport.h"
+#include "app/ViewRules.h"
 #include "ui/GuiApplication.h"
+#include "ui/dialogs/DialogSupport.h"
+#include "ui/dialogs/InstallDialogs.h"
 #include "ui/views/ProjectResView.h"
 #include <QMessageBox>
 
@@ -36,4 +40,28 @@ TEST(Screenshots, MainWindowStates) {
   question->show();
   QTest::qWait(50);
   EXPECT_TRUE(question->grab().save(QDir(dir).filePath(QStringLiteral("tvl-question.png"))));
+  question->hide();
+
+  // The dialogs behind the menu commands, each pictured as it opens and then cancelled.
+  InstallDialogs(*f.frame);
+  QString name;
+  int shots = 0;
+  tvl::ui::ModalRunner previous = tvl::ui::SetModalRunner([&](QDialog& dialog) {
+    dialog.show();
+    QTest::qWait(50);
+    EXPECT_TRUE(dialog.grab().save(QDir(dir).filePath(QStringLiteral("tvl-dialog-%1.png").arg(name))));
+    ++shots;
+    dialog.reject();
+    return static_cast<int>(QDialog::Rejected);
+  });
+  const std::pair<int, const char*> commands[] = {{ID_FILE_INSERT_MODULE, "insert-module"},
+                                                  {ID_TRANSLATIONS_LANGUAGES, "languages"},
+                                                  {ID_TRANSLATIONS_BUILD, "build"},
+                                                  {ID_BATCH_BUILD, "batch-build"}};
+  for (auto [command, label] : commands) {
+    name = QString::fromLatin1(label);
+    f.frame->RunCommand(command);
+  }
+  tvl::ui::SetModalRunner(std::move(previous));
+  EXPECT_EQ(shots, 4);
 }
