@@ -29,12 +29,20 @@ bool CPeImage::KeyLess::operator()(const Key& a, const Key& b) const {
 }
 
 bool CPeImage::LoadFile(const std::string& nativePath) {
-  std::ifstream in(nativePath, std::ios::binary);
+  std::ifstream in(nativePath, std::ios::binary | std::ios::ate);
   if (!in) {
     m_loaded = false;
     return false;
   }
-  std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // One read of the whole file: a character-wise copy costs more than the parse.
+  std::streamoff size = in.tellg();
+  std::vector<BYTE> bytes;
+  if (size > 0) {
+    bytes.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  }
   if (in.bad()) {
     m_loaded = false;
     return false;
