@@ -126,7 +126,7 @@ void CMainFrame::CreateActions() {
   AddAction(ID_FILE_SAVE, tr("&Save"), tr("Save the project\nSave"), QKeySequence::Save)
       ->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
   AddAction(ID_FILE_SAVE_AS, tr("Save &As..."), tr("Save the project with a new name\nSave As"));
-  AddAction(ID_FILE_INSERT_MODULE, tr("&Insert Module..."), tr("Insert an executable module into the project\nInsert Module"));
+  AddAction(ID_FILE_INSERT_MODULE, tr("&Insert Module..."), tr("Insert executable module (exe, dll, ocx,...) into the project\nInsert Module"));
   AddAction(ID_UPDATE_SOURCE, tr("&Update Source"), tr("Update the source contents of the selected module\nUpdate Source"));
   AddAction(ID_UPDATE_SOURCE_ALL, tr("Update Source A&ll"), tr("Update the source contents of every module\nUpdate Source All"));
   AddAction(ID_EXPORT_SCRIBE, tr("&Export..."), tr("Export the project for a translator\nExport to Scribe Edition"));
