@@ -324,17 +324,23 @@ std::string WritePo(const ExchangeDocument& doc) {
   std::string language = doc.m_targetTag;
   for (char& c : language)
     if (c == '-') c = '_';
-  out << "msgid \"\"\nmsgstr \"\"\n"
-      << "\"Project-Id-Version: " << (doc.m_groups.empty() ? std::string("project") : doc.m_groups[0].m_original)
-      << "\\n\"\n"
-      << "\"PO-Revision-Date: 2000-01-01 00:00+0000\\n\"\n"
-      << "\"Last-Translator: none\\n\"\n"
-      << "\"Language-Team: none\\n\"\n"
-      << "\"Language: " << language << "\\n\"\n"
-      << "\"MIME-Version: 1.0\\n\"\n"
-      << "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-      << "\"Content-Transfer-Encoding: 8bit\\n\"\n"
-      << "\"X-Source-Language: " << doc.m_sourceTag << "\\n\"\n";
+  // Header values are quoted like any PO string (a module name may hold a quote) and kept
+  // on one line.
+  auto header = [&out](const std::string& name, std::string value) {
+    for (char& c : value)
+      if (c == '\n' || c == '\r') c = ' ';
+    out << PoQuote(name + ": " + value + "\n") << '\n';
+  };
+  out << "msgid \"\"\nmsgstr \"\"\n";
+  header("Project-Id-Version", doc.m_groups.empty() ? std::string("project") : doc.m_groups[0].m_original);
+  header("PO-Revision-Date", "2000-01-01 00:00+0000");
+  header("Last-Translator", "none");
+  header("Language-Team", "none");
+  header("Language", language);
+  header("MIME-Version", "1.0");
+  header("Content-Type", "text/plain; charset=UTF-8");
+  header("Content-Transfer-Encoding", "8bit");
+  header("X-Source-Language", doc.m_sourceTag);
   for (const ExchangeGroup& g : doc.m_groups) {
     for (const ExchangeUnit& u : g.m_units) {
       out << '\n';

@@ -8,7 +8,8 @@ namespace {
 const std::u16string kHard = u"  Line\r\nnext \"q\" \\ <&>\x01\x1B\t end \U0001F600";
 
 ExchangeDocument Sample() {
-  ExchangeDocument d{"en-US", "fr-FR", {{"m.exe", {}}}};
+  // A module name may hold quotes and backslashes too (it ends up in file headers).
+  ExchangeDocument d{"en-US", "fr-FR", {{"m \"q\" \\.exe", {}}}};
   auto& u = d.m_groups[0].m_units;
   u.push_back({"m.exe/6/1/text", kHard, kHard + u"!", 1, false});
   u.push_back({"m.exe/6/2/text", u"Two\nlines\n", std::u16string(u"Deux\nlignes\n"), 0, false});
