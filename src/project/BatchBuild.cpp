@@ -11,7 +11,7 @@ namespace {
 
 // Splits the /build value into module and language patterns; false when refused
 // (the refusal has been shown).
-bool ParseSpecification(std::u16string text, std::u16string& modules, std::u16string& languages) {
+bool ParseBuildArgument(std::u16string text, std::u16string& modules, std::u16string& languages) {
   if (!text.empty() && text[0] == u'"') {
     text.erase(0, 1);
     if (!text.empty() && text.back() == u'"')
@@ -28,11 +28,11 @@ bool ParseSpecification(std::u16string text, std::u16string& modules, std::u16st
   modules = text.substr(0, colon);
   languages = text.substr(colon + 1);
   if (modules.empty()) {
-    DoMessageBox(u"Invalid module name specification in /build argument.", MB_ICONERROR);
+    DoMessageBox(u"Invalid module name pattern in /build argument.", MB_ICONERROR);
     return false;
   }
   if (languages.find(u':') != std::u16string::npos) {
-    DoMessageBox(u"Invalid language specification in /build argument.", MB_ICONERROR);
+    DoMessageBox(u"Invalid language pattern in /build argument.", MB_ICONERROR);
     return false;
   }
   return true;
@@ -55,7 +55,7 @@ bool CTvlDoc::RunBatchBuild(const std::u16string& projectPath, const std::u16str
     return false;
   }
   std::u16string modulePattern, languagePattern;
-  if (!ParseSpecification(spec, modulePattern, languagePattern)) return false;
+  if (!ParseBuildArgument(spec, modulePattern, languagePattern)) return false;
 
   std::vector<CModule*> modules;
   for (const auto& m : m_modules)
