@@ -2,6 +2,7 @@
 // Generated inputs shared by the project and build benchmarks: an executable with many
 // strings (and optionally messages, a version resource and padding), made by our own
 // resource writer on the satellite template.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,10 @@
 #include "resmodel/ResourceIdentifier.h"
 
 namespace bench {
+
+inline double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
 
 inline void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

@@ -48,10 +48,6 @@ Setup& Get() {
   return setup;
 }
 
-double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
-  return std::chrono::duration<double>(b - a).count();
-}
-
 void BM_BuildOneLanguageVsCopy(benchmark::State& state) {
   Setup& s = Get();
   double copy = 0, build = 0;
@@ -62,8 +58,8 @@ void BM_BuildOneLanguageVsCopy(benchmark::State& state) {
     bool ok = s.module->BuildTargets({kLanguages[0]}, {tvl::FromUtf8(s.dir + "/AppFRA.exe")}, s.module->GetSourcePath());
     auto t2 = std::chrono::steady_clock::now();
     if (!ok) state.SkipWithError("build failed");
-    copy += Seconds(t0, t1);
-    build += Seconds(t1, t2);
+    copy += bench::Seconds(t0, t1);
+    build += bench::Seconds(t1, t2);
   }
   state.counters["file_MB"] = static_cast<double>(s.size) / 1e6;
   state.counters["build_s"] = build / static_cast<double>(state.iterations());

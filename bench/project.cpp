@@ -49,10 +49,6 @@ Setup& Get() {
   return setup;
 }
 
-double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
-  return std::chrono::duration<double>(b - a).count();
-}
-
 // Bytes the allocator has handed out and not taken back.
 long HeapInUse() { return static_cast<long>(mallinfo2().uordblks); }
 
@@ -61,7 +57,7 @@ double PlainWrite(const std::string& path, const std::vector<BYTE>& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
-  return Seconds(t0, std::chrono::steady_clock::now());
+  return bench::Seconds(t0, std::chrono::steady_clock::now());
 }
 
 double PlainRead(const std::string& path, size_t size) {
@@ -71,7 +67,7 @@ double PlainRead(const std::string& path, size_t size) {
   size_t n = std::fread(buffer.data(), 1, size, f);
   std::fclose(f);
   benchmark::DoNotOptimize(n);
-  return Seconds(t0, std::chrono::steady_clock::now());
+  return bench::Seconds(t0, std::chrono::steady_clock::now());
 }
 
 void BM_LoadProject(benchmark::State& state) {
@@ -84,7 +80,7 @@ void BM_LoadProject(benchmark::State& state) {
     auto t0 = std::chrono::steady_clock::now();
     CTvlDoc doc;
     if (!doc.OnOpenDocument(tvl::FromUtf8(s.project))) state.SkipWithError("load failed");
-    load += Seconds(t0, std::chrono::steady_clock::now());
+    load += bench::Seconds(t0, std::chrono::steady_clock::now());
     heapAfter = HeapInUse();  // with the loaded project still alive
   }
   double n = static_cast<double>(state.iterations());
@@ -105,7 +101,7 @@ void BM_SaveProject(benchmark::State& state) {
     plain += PlainWrite(s.dir + "/plain.bin", s.bytes);
     auto t0 = std::chrono::steady_clock::now();
     if (!doc.OnSaveDocument(tvl::FromUtf8(s.dir + "/saved.tvl"))) state.SkipWithError("save failed");
-    save += Seconds(t0, std::chrono::steady_clock::now());
+    save += bench::Seconds(t0, std::chrono::steady_clock::now());
   }
   double n = static_cast<double>(state.iterations());
   state.counters["save_MBps"] = static_cast<double>(s.bytes.size()) / 1e6 / (save / n);

@@ -378,10 +378,12 @@ int CmdStats(const Options& o, std::ostream& out) {
       // An item belongs to the type its id names; items marked do not translate are no work.
       std::string prefix = module + "/" + ToUtf8(t->m_identifier.GetText(true)) + "/";
       std::vector<const CExchangeItem*> items;
-      for (const CExchangeItem& item : all)
-        if (!item.m_doNotTranslate && item.m_id.compare(0, prefix.size(), prefix) == 0) items.push_back(&item);
-      bool hasText = std::any_of(all.begin(), all.end(),
-                                 [&](const CExchangeItem& i) { return i.m_id.compare(0, prefix.size(), prefix) == 0; });
+      bool hasText = false;
+      for (const CExchangeItem& item : all) {
+        if (item.m_id.compare(0, prefix.size(), prefix) != 0) continue;
+        hasText = true;
+        if (!item.m_doNotTranslate) items.push_back(&item);
+      }
       for (const CLanguage& l : doc.m_languages) {
         LANGID lang = l.GetLanguage();
         Counts c = CountType(*t, items, hasText, lang);

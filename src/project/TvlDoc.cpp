@@ -385,7 +385,7 @@ std::unique_ptr<CModule> CTvlDoc::TakeModule(size_t index) {
   return m;
 }
 
-void CTvlDoc::DeleteModule(size_t index) {
+void CTvlDoc::DeleteModule(size_t index, bool rebuildViews) {
   std::unique_ptr<CModule> m = TakeModule(index);
   if (!m) return;
   auto action = std::make_unique<CUndoModuleAction>();
@@ -395,7 +395,7 @@ void CTvlDoc::DeleteModule(size_t index) {
   action->m_moduleIndex = static_cast<int>(index);
   action->m_module = std::move(m);
   AddUndoAction(std::move(action));
-  UpdateAllViews(HintRebuildTree);
+  if (rebuildViews) UpdateAllViews(HintRebuildTree);
 }
 
 void CTvlDoc::AddView(CDocumentView* view) { m_views.push_back(view); }

@@ -111,8 +111,9 @@ class CTvlDoc {
   CUndoList& GetUndoList() { return m_undoList; }
   // Takes a module out of the project without recording anything.
   std::unique_ptr<CModule> TakeModule(size_t index);
-  // Deletes a module, recording the deletion for undo.
-  void DeleteModule(size_t index);
+  // Deletes a module, recording the deletion for undo; a view that removes the module's
+  // branch itself asks for no rebuild.
+  void DeleteModule(size_t index, bool rebuildViews = true);
 
   // Views.
   void AddView(CDocumentView* view);

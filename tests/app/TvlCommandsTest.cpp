@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "TestSupport.h"
+#include "TvlRun.h"
 #include "app/TvlCommands.h"
 #include "languages/AvailableLanguages.h"
 #include "platform/Paths.h"
@@ -11,18 +12,6 @@
 #include "project/TvlDoc.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-struct TvlRun {
-  int rc;
-  std::string out, err;
-};
-TvlRun Tvl(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int rc = RunTvl(args, out, err);
-  return {rc, out.str(), err.str()};
-}
-}  // namespace
 
 TEST(TvlCommands, LanguageArgumentsInEveryForm) {
   EXPECT_EQ(ParseLanguageArgument("1036"), 0x040C);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "TestSupport.h"
+#include "TvlRun.h"
 #include "app/TvlCommands.h"
 #include "languages/AvailableLanguages.h"
 #include "platform/Text.h"
@@ -17,15 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-struct TvlRun {
-  int rc;
-  std::string out, err;
-};
-TvlRun Tvl(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int rc = RunTvl(args, out, err);
-  return {rc, out.str(), err.str()};
-}
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -463,7 +463,7 @@ TEST(UserJourney, FromAnEmptyProjectToAnExchangeWithATranslator) {
                            u"Target file(s) created successfully:\n\n" + tvl::FromUtf8(french)}));
   EXPECT_EQ(f.doc.GetPathName(), U16(projectPath));
   EXPECT_TRUE(fs::exists(dir.file("App.tvl")));
-  // Once the file dialog is gone the window manager makes the main window active again.
+  // Once the dialogs are gone the window manager makes the main window active again.
   f.frame->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(f.frame.get()));
   EXPECT_EQ(BuiltString(french, 1, kFrench), u"Un");

@@ -353,16 +353,8 @@ void CProjectResView::OnDeleteModule() {
                          [module](const auto& m) { return m.get() == module; });
   if (it == m_document.m_modules.end()) return;
   if (m_frame->ResourcePane()->ShownModule() == module) m_frame->ShowNodeViews(nullptr);
-  size_t index = static_cast<size_t>(it - m_document.m_modules.begin());
-  std::unique_ptr<CModule> taken = m_document.TakeModule(index);
-  m_document.SetModifiedFlag(true);
-  auto action = std::make_unique<CUndoModuleAction>();
-  action->m_kind = CUndoModuleAction::kDeleted;
-  action->m_document = &m_document;
-  action->m_moduleIndex = static_cast<int>(index);
-  action->m_moduleName = taken->GetName();
-  action->m_module = std::move(taken);
-  m_document.AddUndoAction(std::move(action));
+  // Only this module's branch goes; the rest of the tree stays as it is.
+  m_document.DeleteModule(static_cast<size_t>(it - m_document.m_modules.begin()), false);
   RemoveModuleNode(node);
 }
 
