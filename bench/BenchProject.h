@@ -12,7 +12,7 @@
 #include "peimage/PeImage.h"
 #include "peimage/Satellite.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 #include "resmodel/ResourceIdentifier.h"
 
 namespace bench {

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "project/Archive.h"
-#include "project/Collections.h"
+#include "archive/Archive.h"
+#include "archive/Collections.h"
 
 namespace {
 

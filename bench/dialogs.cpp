@@ -9,7 +9,7 @@
 #include "formats/layout/ResDialog.h"
 #include "formats/layout/ResDialogTable.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 
 #include "peimage/PeImage.h"
 #include "peimage/ResourceUpdate.h"
-#include "peimage/Rewrite.h"
 #include "peimage/Satellite.h"
+#include "project/Rewrite.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/text/ResAccelerator.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;

@@ -15,9 +15,9 @@
 #include <memory>
 #include <vector>
 
-#include "project/Archive.h"
-#include "project/Collections.h"
-#include "project/Object.h"
+#include "archive/Archive.h"
+#include "archive/Collections.h"
+#include "archive/Object.h"
 
 namespace {
 

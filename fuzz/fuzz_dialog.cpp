@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/layout/ResDialog.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

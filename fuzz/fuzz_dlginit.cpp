@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/layout/DlgInit.h"
 #include "formats/layout/ResDialog.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -5,10 +5,10 @@
 #include <set>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/layout/ResMenu.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 std::vector<BYTE> Write(CResMenu& menu, LANGID language) {

@@ -6,11 +6,11 @@
 #include <iterator>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/text/ResMessageTable.h"
 #include "peimage/ResStream.h"
 #include "platform/Messages.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

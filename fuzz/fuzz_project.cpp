@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "archive/Archive.h"
 #include "platform/Messages.h"
-#include "project/Archive.h"
 #include "project/TvlDoc.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/text/ResStringTable.h"
 #include "peimage/ResStream.h"
 #include "platform/Messages.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

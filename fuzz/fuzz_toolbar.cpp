@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/layout/ResToolBar.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > 0x100000) return 0;

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "formats/text/ResVersion.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

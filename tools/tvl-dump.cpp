@@ -17,13 +17,13 @@
 #include <string>
 #include <string_view>
 
+#include "archive/Exceptions.h"
 #include "peimage/Crc32.h"
 #include "peimage/LanguageSurvey.h"
 #include "peimage/PeImage.h"
-#include "peimage/Rewrite.h"
 #include "peimage/ResStream.h"
 #include "platform/Text.h"
-#include "project/Exceptions.h"
+#include "project/Rewrite.h"
 #include "resmodel/ResTableBase.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TvlCommands.h"
+#include "cli/TvlCommands.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
+#include "archive/Archive.h"
 #include "languages/AvailableLanguages.h"
 #include "platform/LocaleTable.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
 
 IMPLEMENT_SERIAL(CLanguage, CObject, VERSIONABLE_SCHEMA | 1)
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "languages/LanguageFacts.h"
+#include "archive/Object.h"
+#include "platform/LanguageFacts.h"
 #include "platform/Types.h"
-#include "project/Object.h"
 
 class CArchive;
 

@@ -1,9 +1,9 @@
 #include "peimage/LanguageSurvey.h"
 
-#include "languages/LanguageFacts.h"
 #include "peimage/PeImage.h"
 #include "peimage/VersionInfoWalker.h"
 #include "platform/Files.h"
+#include "platform/LanguageFacts.h"
 
 namespace {
 

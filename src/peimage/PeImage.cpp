@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "languages/LanguageFacts.h"
 #include "peimage/PeFormat.h"
+#include "platform/LanguageFacts.h"
 
 namespace {
 

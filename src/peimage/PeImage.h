@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "peimage/ResName.h"
 #include "platform/Types.h"
-#include "resmodel/ResourceIdentifier.h"
 
 struct CPeSection {
   std::string name;  // up to 8 bytes, as stored

@@ -1,7 +1,7 @@
 #include "peimage/ResStream.h"
 
-#include "languages/LanguageFacts.h"
 #include "peimage/PeFormat.h"
+#include "platform/LanguageFacts.h"
 
 CResStream::CResStream(const CPeImage* module, CResName type, CResName name, LANGID language, LANGID fileLanguage,
                        const BYTE* data, DWORD size)

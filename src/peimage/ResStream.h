@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <string>
 
+#include "archive/Exceptions.h"
+#include "peimage/ResName.h"
 #include "platform/Types.h"
-#include "project/Exceptions.h"
-#include "resmodel/ResourceIdentifier.h"
 
 class CPeImage;
 

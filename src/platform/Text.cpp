@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "languages/LanguageFacts.h"
+#include "platform/LanguageFacts.h"
 
 namespace tvl {
 

@@ -1,10 +1,10 @@
 // The batch build of a project from the command line.
 #include <algorithm>
 
+#include "archive/Exceptions.h"
 #include "languages/Language.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
-#include "project/Exceptions.h"
 #include "project/TvlDoc.h"
 
 namespace {

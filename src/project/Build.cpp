@@ -6,14 +6,14 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "archive/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
-#include "project/Exceptions.h"
 #include "project/Module.h"
 #include "project/TvlDoc.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

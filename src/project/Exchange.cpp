@@ -5,12 +5,13 @@
 #include <optional>
 #include <set>
 
+#include "archive/Exceptions.h"
 #include "languages/Language.h"
 #include "peimage/LanguageSurvey.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "project/Exceptions.h"
+#include "project/ModuleFile.h"
 #include "project/TvlDoc.h"
 
 namespace {
@@ -26,11 +27,13 @@ struct CExportScope {
     m_doc.m_exportLanguages.RemoveAll();
     for (const CLanguage& l : doc.m_languages)
       if (set.count(l.GetLanguage())) m_doc.m_exportLanguages.Add(l);
-    m_filter.emplace(std::move(set));
+    m_doc.m_languageFilter = std::move(set);
   }
-  ~CExportScope() { m_doc.m_exportLanguages.RemoveAll(); }
+  ~CExportScope() {
+    m_doc.m_exportLanguages.RemoveAll();
+    m_doc.m_languageFilter.reset();
+  }
   CTvlDoc& m_doc;
-  std::optional<CScopedLanguageFilter> m_filter;
 };
 
 }  // namespace
@@ -132,21 +135,23 @@ bool CTvlDoc::ImportTranslation(CModule* module, const std::u16string& path, CUs
       UpdateSource(module);
     return false;
   }
+  // The module checks' survey, with the import's own words.
   CLanguageSurvey survey;
-  if (!survey.Survey(path)) {
-    DoMessageBox(u"Cannot load module.", MB_ICONERROR);
-    return false;
-  }
-  if (survey.m_resourceCount == 0) {
-    DoMessageBox(u"Module does not have any resources.", MB_ICONERROR);
-    return false;
-  }
-  if (!survey.m_singleLanguage) {
-    DoMessageBox(u"This file contains multi-languages resources.\n\nTessalingvora does not currently support "
-                 u"multi-languages resource files. Please contact us and we will do our best to help you workaround "
-                 u"this issue.",
-                 MB_ICONERROR);
-    return false;
+  switch (SurveyModuleFile(path, survey)) {
+    case ModuleFileProblem::None:
+      break;
+    case ModuleFileProblem::NoResources:
+      DoMessageBox(u"Module does not have any resources.", MB_ICONERROR);
+      return false;
+    case ModuleFileProblem::MultiLanguage:
+      DoMessageBox(u"This file contains multi-languages resources.\n\nTessalingvora does not currently support "
+                   u"multi-languages resource files. Please contact us and we will do our best to help you workaround "
+                   u"this issue.",
+                   MB_ICONERROR);
+      return false;
+    default:
+      DoMessageBox(u"Cannot load module.", MB_ICONERROR);
+      return false;
   }
   LANGID language = choices.ChooseImportLanguage(*module, path, survey.GuessSourceLanguage());
   if (language == 0) return false;
@@ -271,10 +276,9 @@ bool CTvlDoc::ImportScribe(const std::u16string& path, CUserChoices& choices) {
   copy.DeleteContents();
   copy.m_languagesOnly = false;
   bool opened;
-  {
-    CScopedLanguageFilter filter(set);
-    opened = copy.OnOpenDocument(path);
-  }
+  copy.m_languageFilter = set;
+  opened = copy.OnOpenDocument(path);
+  copy.m_languageFilter.reset();
   if (!opened) return false;
   if (ImportFrom(copy) == 0) {
     DoMessageBox(u"The modules contained in the selected file do not match the module in this project.", MB_ICONERROR);

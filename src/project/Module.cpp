@@ -1,11 +1,11 @@
 #include "project/Module.h"
 
+#include "archive/Archive.h"
+#include "archive/Exceptions.h"
 #include "platform/LocaleTable.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/Exceptions.h"
 #include "project/TvlDoc.h"
 
 IMPLEMENT_SERIAL(CModule, CObject, VERSIONABLE_SCHEMA | 3)

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "project/Collections.h"
-#include "project/Object.h"
+#include "archive/Collections.h"
+#include "archive/Object.h"
 #include "resmodel/ResTable.h"
 
 class CTvlDoc;

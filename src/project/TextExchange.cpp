@@ -12,6 +12,7 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "formats/text/PromptAndTips.h"
 #include "formats/text/ResVersion.h"
 #include "languages/Language.h"
 #include "platform/LocaleTable.h"
@@ -20,7 +21,6 @@
 #include "project/Module.h"
 #include "project/TextItems.h"
 #include "project/TvlDoc.h"
-#include "resmodel/PromptAndTips.h"
 
 namespace tvl {
 namespace {

@@ -5,13 +5,13 @@
 
 #include "formats/layout/DlgInit.h"
 #include "formats/layout/ResDialog.h"
+#include "formats/text/PromptAndTips.h"
 #include "formats/text/ResMessageTable.h"
 #include "formats/text/ResStringTable.h"
 #include "formats/text/ResVersion.h"
 #include "platform/Text.h"
 #include "project/Module.h"
 #include "project/TvlDoc.h"
-#include "resmodel/PromptAndTips.h"
 #include "resmodel/ResTable.h"
 
 namespace tvl {

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <random>
 
+#include "archive/Archive.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
 
 namespace {
 
@@ -180,6 +180,7 @@ bool CTvlDoc::OnOpenDocument(const std::u16string& path) {
   try {
     CArchive ar(CArchive::load, path);
     ar.SetFileName(path);
+    if (m_languageFilter) ar.SetLanguageFilter(*m_languageFilter);
     Serialize(ar);
     ar.Close();
   } catch (const CException& e) {
@@ -218,6 +219,7 @@ bool CTvlDoc::OnSaveDocument(const std::u16string& path) {
   try {
     CArchive ar(CArchive::store, tvl::FromUtf8(tmp));
     ar.SetFileName(path);
+    if (m_languageFilter) ar.SetLanguageFilter(*m_languageFilter);
     Serialize(ar);
     ar.Close();
     if (std::rename(tmp.c_str(), target.c_str()) != 0) throw CWin32Exception(u"");

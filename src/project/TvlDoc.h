@@ -4,6 +4,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -129,6 +131,8 @@ class CTvlDoc {
   CLanguage m_sourceLanguage;
   CLanguageArray m_languages;
   CLanguageArray m_exportLanguages;
+  // Set around a translator's copy: only these languages' translations are stored or loaded.
+  std::optional<std::set<LANGID>> m_languageFilter;
   bool m_languagesOnly = false;
   CGuid m_projectId;
   CGuid m_originId;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "formats/text/PromptAndTips.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
-#include "resmodel/PromptAndTips.h"
 #include "resmodel/Resource.h"
 
 IMPLEMENT_DYNAMIC(CUndoAction, CObject)

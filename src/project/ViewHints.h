@@ -1,7 +1,7 @@
 #pragma once
 // How the document tells its views about changes: one observer interface carrying a hint
 // number and an object.
-#include "project/Object.h"
+#include "archive/Object.h"
 
 enum ViewHint : int {
   HintModuleInserted = 1,

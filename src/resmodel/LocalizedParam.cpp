@@ -4,8 +4,8 @@
 
 #include <mutex>
 
-#include "project/Archive.h"
-#include "project/Collections.h"
+#include "archive/Archive.h"
+#include "archive/Collections.h"
 
 IMPLEMENT_SERIAL(CLocalizedParam, CObject, VERSIONABLE_SCHEMA | 1)
 IMPLEMENT_SERIAL(CLocalizedString, CLocalizedParam, VERSIONABLE_SCHEMA | 1)
@@ -93,8 +93,7 @@ std::vector<LANGID> CLocalizedParam::Languages() const {
 void CLocalizedParam::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     const CLocalizedParam* next = m_next.get();
-    const CLanguageFilter& filter = GetLanguageFilter();
-    while (next && !filter.Passes(next->m_language)) next = next->m_next.get();
+    while (next && !ar.PassesLanguage(next->m_language)) next = next->m_next.get();
     ar << static_cast<WORD>(m_language) << m_flags << static_cast<DWORD>(m_status);
     ar << static_cast<BYTE>(next ? 1 : 0);
     if (next) ar.WriteObject(next);
@@ -111,7 +110,7 @@ void CLocalizedParam::Serialize(CArchive& ar) {
     if (hasNext) {
       std::unique_ptr<CLocalizedParam> next = ar.ReadObject<CLocalizedParam>();
       // The node's own following nodes were filtered while it was read.
-      if (next && !GetLanguageFilter().Passes(next->m_language)) next = std::move(next->m_next);
+      if (next && !ar.PassesLanguage(next->m_language)) next = std::move(next->m_next);
       m_next = std::move(next);
     }
   }
@@ -435,17 +434,6 @@ void CLocalizedObject::MergeFrom(const CLocalizedObject& other, bool copyPropert
 
 // ---------------------------------------------------------------------------------------
 
-CLanguageFilter& GetLanguageFilter() {
-  static CLanguageFilter filter;
-  return filter;
-}
-
-CScopedLanguageFilter::CScopedLanguageFilter(std::set<LANGID> languages) : m_previous(GetLanguageFilter()) {
-  GetLanguageFilter().m_on = true;
-  GetLanguageFilter().m_languages = std::move(languages);
-}
-
-CScopedLanguageFilter::~CScopedLanguageFilter() { GetLanguageFilter() = m_previous; }
 
 std::u16string StatusText(int status, bool hasTranslation, bool toolbarBitmap) {
   switch (status) {

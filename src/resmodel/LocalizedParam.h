@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "project/Object.h"
+#include "archive/Object.h"
 
 // Statuses: 0 not translated (or not up-to-date when a node exists), 1 translated,
 // 2 nothing to translate.
@@ -179,26 +179,6 @@ class CLocalizedObject : public CLocalizedParam {
   void MergeFrom(const CLocalizedObject& other, bool copyProperties, bool importMode, bool isIcon);
 
   std::unique_ptr<CObject> m_object;
-};
-
-// Which languages are stored and loaded; on only around a translator's export and import.
-struct CLanguageFilter {
-  bool m_on = false;
-  std::set<LANGID> m_languages;
-  bool Passes(LANGID language) const { return !m_on || m_languages.count(language) != 0; }
-};
-CLanguageFilter& GetLanguageFilter();
-
-// Switches the filter on for a scope.
-class CScopedLanguageFilter {
- public:
-  explicit CScopedLanguageFilter(std::set<LANGID> languages);
-  ~CScopedLanguageFilter();
-  CScopedLanguageFilter(const CScopedLanguageFilter&) = delete;
-  CScopedLanguageFilter& operator=(const CScopedLanguageFilter&) = delete;
-
- private:
-  CLanguageFilter m_previous;
 };
 
 // The status as the resource header shows it.

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
+#include "archive/Archive.h"
 #include "formats/layout/ResBinary.h"
+#include "formats/layout/ResDialog.h"
 #include "formats/layout/ResIcon.h"
 #include "formats/layout/ResManifest.h"
 #include "formats/layout/ResMenu.h"
 #include "formats/layout/ResToolBar.h"
-#include "formats/layout/ResDialog.h"
 #include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
-#include "project/Archive.h"
 
 IMPLEMENT_SERIAL(CResTable, CObject, VERSIONABLE_SCHEMA | 2)
 

@@ -4,9 +4,9 @@
 #include "formats/layout/ResDialogTable.h"
 #include "formats/layout/ResIconTable.h"
 #include "formats/layout/ResToolbarTable.h"
+#include "formats/text/PromptAndTips.h"
 #include "formats/text/ResMessageTable.h"
 #include "formats/text/ResStringTable.h"
-#include "resmodel/PromptAndTips.h"
 #include "resmodel/ResTableBase.h"
 #include "resmodel/ResourceType.h"
 

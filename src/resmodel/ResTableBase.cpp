@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "project/Archive.h"
+#include "archive/Archive.h"
 #include "resmodel/ResourceType.h"
 
 #include "peimage/PeImage.h"

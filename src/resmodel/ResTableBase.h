@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/Object.h"
 #include "platform/Types.h"
-#include "project/Object.h"
 
 class CArchive;
 class CPeImage;

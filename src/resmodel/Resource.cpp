@@ -2,9 +2,9 @@
 
 #include <ostream>
 
+#include "archive/Archive.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_DYNAMIC(CResourceElement, CObject)
 IMPLEMENT_SERIAL(CResource, CResourceElement, VERSIONABLE_SCHEMA | 1)

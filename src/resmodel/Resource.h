@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "project/Object.h"
+#include "archive/Object.h"
 #include "resmodel/LocalizedParam.h"
 #include "resmodel/ResourceIdentifier.h"
 

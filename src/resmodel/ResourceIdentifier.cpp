@@ -2,15 +2,10 @@
 
 #include <string>
 
+#include "archive/Archive.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
 
 IMPLEMENT_SERIAL(CResourceIdentifier, CObject, VERSIONABLE_SCHEMA | 1)
-
-const std::u16string& CResName::GetName() const {
-  static const std::u16string empty;
-  return IsName() ? std::get<1>(m_value) : empty;
-}
 
 void CResourceIdentifier::SetName(const CResName& value) {
   if (value.IsName())

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <ostream>
 
+#include "archive/Archive.h"
 #include "formats/layout/ResBinary.h"
 #include "peimage/ResStream.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResourceType, CObject, VERSIONABLE_SCHEMA | 1)
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "project/Object.h"
+#include "archive/Object.h"
 #include "resmodel/Resource.h"
 #include "resmodel/ResourceIdentifier.h"
 

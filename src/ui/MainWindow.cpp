@@ -19,7 +19,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/ViewRules.h"
 #include "languages/Language.h"
 #include "platform/Messages.h"
 #include "project/TvlDoc.h"
@@ -29,24 +28,12 @@
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/TranslationView.h"
+#include "workspace/ViewRules.h"
 
 QString QStr(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 std::u16string U16(const QString& s) { return s.toStdU16String(); }
 
 namespace {
-
-// Framework command ids of the file and application commands.
-enum : int {
-  ID_FILE_NEW = 57600,
-  ID_FILE_OPEN = 57601,
-  ID_FILE_SAVE = 57603,
-  ID_FILE_SAVE_AS = 57604,
-  ID_FILE_MRU_FIRST = 57616,
-  ID_APP_EXIT = 57665,
-  ID_APP_ABOUT = 57664,
-  ID_VIEW_TOOLBAR = 59392,
-  ID_VIEW_STATUS_BAR = 59393,
-};
 
 constexpr LANGID kLanguagesEntry = 0xFFFF;
 constexpr int kTreeWidth = 175;

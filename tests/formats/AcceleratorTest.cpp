@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "archive/Archive.h"
 #include "formats/text/ResAccelerator.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 #include "resmodel/ResourceType.h"
 
 namespace {

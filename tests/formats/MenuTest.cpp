@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "archive/Archive.h"
 #include "formats/layout/ResMenu.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 #include "resmodel/ResTable.h"
 
 namespace {

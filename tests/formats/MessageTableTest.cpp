@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "StringTableTestSupport.h"
+#include "archive/Archive.h"
 #include "formats/text/ResMessageTable.h"
 #include "peimage/PeImage.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
 #include "resmodel/ResTable.h"
 
 using namespace strtest;

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "StringTableTestSupport.h"
+#include "archive/Archive.h"
 #include "formats/text/ResStringTable.h"
-#include "project/Archive.h"
 #include "resmodel/ResTable.h"
 
 using namespace strtest;

@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "peimage/ResStream.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 #include "resmodel/ResourceType.h"
 
 namespace strtest {

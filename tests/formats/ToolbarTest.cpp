@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "archive/Archive.h"
 #include "formats/layout/ResMenu.h"
 #include "formats/layout/ResToolBar.h"
 #include "peimage/PeFormat.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
 #include "project/Module.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "archive/Archive.h"
 #include "languages/Language.h"
-#include "project/Archive.h"
 
 namespace {
 

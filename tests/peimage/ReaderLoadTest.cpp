@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "ReaderTestHelpers.h"
-#include "languages/LanguageFacts.h"
+#include "platform/LanguageFacts.h"
 #include "platform/Text.h"
 
 using namespace readertest;

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "languages/LanguageFacts.h"
 #include "peimage/PeFormat.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
+#include "platform/LanguageFacts.h"
 #include "resmodel/ResTableBase.h"
 
 namespace readertest {

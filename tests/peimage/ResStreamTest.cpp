@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "languages/LanguageFacts.h"
 #include "peimage/ResStream.h"
+#include "platform/LanguageFacts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "peimage/PeFormat.h"
 #include "peimage/Satellite.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 using namespace updtest;
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "ReaderTestHelpers.h"
-#include "languages/LanguageFacts.h"
 #include "peimage/LanguageSurvey.h"
+#include "platform/LanguageFacts.h"
 #include "platform/Text.h"
 
 using namespace readertest;

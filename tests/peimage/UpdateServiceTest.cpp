@@ -9,7 +9,7 @@
 #include "UpdateTestUtil.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResourceUpdate.h"
-#include "peimage/Rewrite.h"
+#include "project/Rewrite.h"
 
 using namespace updtest;
 using tvl::ResId;

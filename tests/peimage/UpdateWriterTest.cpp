@@ -6,10 +6,10 @@
 
 #include "TestSupport.h"
 #include "UpdateTestUtil.h"
+#include "archive/Exceptions.h"
 #include "peimage/PeFormat.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
-#include "project/Exceptions.h"
+#include "resmodel/CompileContext.h"
 
 using namespace updtest;
 

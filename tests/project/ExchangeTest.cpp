@@ -7,8 +7,8 @@
 #include "peimage/PeImage.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
 #include "project/TvlDoc.h"
+#include "resmodel/CompileContext.h"
 
 namespace fs = std::filesystem;
 

@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "archive/Archive.h"
 #include "formats/layout/ResBinary.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
 #include "project/TvlDoc.h"
 
 namespace {

@@ -1,19 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "project/Archive.h"
+#include <set>
+
+#include "archive/Archive.h"
 #include "resmodel/LocalizedParam.h"
 
 namespace {
 
-std::vector<BYTE> Store(CLocalizedParam& head) {
+std::vector<BYTE> Store(CLocalizedParam& head, const std::set<LANGID>* filter = nullptr) {
   CArchive ar;
+  if (filter) ar.SetLanguageFilter(*filter);
   head.Serialize(ar);
   return ar.GetStoredBytes();
 }
 
 template <class T>
-void Load(T& head, const std::vector<BYTE>& bytes) {
+void Load(T& head, const std::vector<BYTE>& bytes, const std::set<LANGID>* filter = nullptr) {
   CArchive ar(bytes.data(), bytes.size(), u"test.tvl");
+  if (filter) ar.SetLanguageFilter(*filter);
   head.Serialize(ar);
   ar.Close();
 }
@@ -171,27 +175,24 @@ TEST(LocalizedParam, TruncatedChainIsAnArchiveErrorNotACrash) {
 TEST(LanguageFilter, StoresAndLoadsOnlyLanguagesInTheSet) {
   CLocalizedString head;
   Chain(head, 0x0409, {0x0401, 0x0402, 0x0403});
-  std::vector<BYTE> onlyB;
-  {
-    CScopedLanguageFilter filter({0x0402});
-    onlyB = Store(head);
-  }
+  const std::set<LANGID> onlyB{0x0402}, onlyA{0x0401}, aAndC{0x0401, 0x0403};
+  std::vector<BYTE> storedB = Store(head, &onlyB);
   CLocalizedString loaded;
-  Load(loaded, onlyB);
+  Load(loaded, storedB);
   EXPECT_EQ(loaded.Languages(), (std::vector<LANGID>{0x0409, 0x0402}));
-  {
-    CScopedLanguageFilter filter({0x0401});
-    CLocalizedString filtered;
-    Load(filtered, onlyB);
-    EXPECT_EQ(filtered.Languages(), (std::vector<LANGID>{0x0409}));
-  }
-  EXPECT_FALSE(GetLanguageFilter().m_on);
+  CLocalizedString filtered;
+  Load(filtered, storedB, &onlyA);
+  EXPECT_EQ(filtered.Languages(), (std::vector<LANGID>{0x0409}));
+
+  // The filter belongs to one archive: the next one stores everything.
+  std::vector<BYTE> all = Store(head);
+  CLocalizedString everything;
+  Load(everything, all);
+  EXPECT_EQ(everything.Languages(), (std::vector<LANGID>{0x0409, 0x0401, 0x0402, 0x0403}));
 
   // Filtering out a middle node on loading relinks to the node after it.
-  std::vector<BYTE> all = Store(head);
-  CScopedLanguageFilter filter({0x0401, 0x0403});
   CLocalizedString relinked;
-  Load(relinked, all);
+  Load(relinked, all, &aAndC);
   EXPECT_EQ(relinked.Languages(), (std::vector<LANGID>{0x0409, 0x0401, 0x0403}));
 }
 

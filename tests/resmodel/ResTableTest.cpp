@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "archive/Archive.h"
 #include "formats/layout/ResBinary.h"
-#include "project/Archive.h"
 #include "resmodel/ResTable.h"
 
 namespace {

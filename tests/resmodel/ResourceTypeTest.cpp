@@ -3,11 +3,11 @@
 #include <sstream>
 
 #include "TestSupport.h"
+#include "archive/Archive.h"
 #include "formats/layout/ResBinary.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 #include "resmodel/ResourceType.h"
 
 namespace {

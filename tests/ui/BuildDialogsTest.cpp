@@ -13,7 +13,6 @@
 #include <filesystem>
 
 #include "UiTestSupport.h"
-#include "app/ViewRules.h"
 #include "formats/text/ResStringTable.h"
 #include "platform/Text.h"
 #include "ui/dialogs/BatchBuildDlg.h"
@@ -22,6 +21,7 @@
 #include "ui/dialogs/ImportTranslationDlg.h"
 #include "ui/dialogs/InstallDialogs.h"
 #include "ui/dialogs/ScribeDlgs.h"
+#include "workspace/ViewRules.h"
 
 namespace fs = std::filesystem;
 using tvl::ui::CFileRequest;

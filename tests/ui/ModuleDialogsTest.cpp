@@ -15,7 +15,6 @@
 #include <functional>
 
 #include "UiTestSupport.h"
-#include "app/ViewRules.h"
 #include "platform/Text.h"
 #include "ui/dialogs/DialogSupport.h"
 #include "ui/dialogs/InstallDialogs.h"
@@ -23,6 +22,7 @@
 #include "ui/dialogs/ModulePropertiesDlg.h"
 #include "ui/dialogs/NewModuleWizard.h"
 #include "ui/views/ProjectResView.h"
+#include "workspace/ViewRules.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "app/ViewRules.h"
 #include "ui/GuiApplication.h"
 #include "ui/dialogs/DialogSupport.h"
 #include "ui/dialogs/InstallDialogs.h"
 #include "ui/views/ProjectResView.h"
+#include "workspace/ViewRules.h"
 #include <QMessageBox>
 
 // Pictures of the main window for a reviewer: written only when TVL_SCREENSHOT_DIR names a

@@ -18,7 +18,6 @@
 #include <memory>
 
 #include "UiTestSupport.h"
-#include "app/ViewRules.h"
 #include "formats/text/ResStringTable.h"
 #include "peimage/PeImage.h"
 #include "platform/Text.h"
@@ -35,6 +34,7 @@
 #include "ui/views/ProjectResView.h"
 #include "ui/views/StringTableView.h"
 #include "ui/views/TranslationView.h"
+#include "workspace/ViewRules.h"
 
 namespace fs = std::filesystem;
 

@@ -5,13 +5,13 @@
 #include <ostream>
 #include <string_view>
 
+#include "archive/Archive.h"
 #include "formats/layout/ResDialog.h"
-#include "languages/LanguageFacts.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
+#include "platform/LanguageFacts.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CDlgInitMsg, CObject, VERSIONABLE_SCHEMA | 1)
 

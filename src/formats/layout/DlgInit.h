@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "project/Object.h"
+#include "archive/Object.h"
 #include "resmodel/LocalizedParam.h"
 
 constexpr WORD RT_DLGINIT = 240;

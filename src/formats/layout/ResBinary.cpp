@@ -2,9 +2,9 @@
 
 #include <ostream>
 
+#include "archive/Archive.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResBinary, CResource, VERSIONABLE_SCHEMA | 1)
 

@@ -4,13 +4,13 @@
 #include <atomic>
 #include <ostream>
 
+#include "archive/Archive.h"
+#include "archive/Collections.h"
 #include "formats/layout/DlgInit.h"
-#include "languages/LanguageFacts.h"
 #include "peimage/ResStream.h"
+#include "platform/LanguageFacts.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/Collections.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResDialogItem, CResourceElement, VERSIONABLE_SCHEMA | 1)
 IMPLEMENT_SERIAL(CResDialog, CResource, VERSIONABLE_SCHEMA | 1)

@@ -5,7 +5,7 @@
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
 #include "platform/Files.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResDialogTable, CResourceType, VERSIONABLE_SCHEMA | 1)
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <ostream>
 
+#include "archive/Archive.h"
 #include "peimage/PeFormat.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
 
 IMPLEMENT_SERIAL(CIcon, CObject, VERSIONABLE_SCHEMA | 1)
 IMPLEMENT_SERIAL(CResIconGroup, CResource, VERSIONABLE_SCHEMA | 1)

@@ -1,7 +1,7 @@
 #include "formats/layout/ResIconTable.h"
 
 #include "formats/layout/ResIcon.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResIconTable, CResourceType, VERSIONABLE_SCHEMA | 1)
 

@@ -3,10 +3,10 @@
 #include <ostream>
 #include <string_view>
 
+#include "archive/Archive.h"
 #include "peimage/ResStream.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResManifest, CResource, VERSIONABLE_SCHEMA | 1)
 

@@ -4,10 +4,10 @@
 #include <deque>
 #include <ostream>
 
+#include "archive/Archive.h"
 #include "peimage/ResStream.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 #include "resmodel/ResTable.h"
 #include "resmodel/ResourceType.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "project/Collections.h"
+#include "archive/Collections.h"
 #include "resmodel/Resource.h"
 
 class CResMenuItem;

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <ostream>
 
+#include "archive/Archive.h"
 #include "formats/layout/ResMenu.h"
+#include "formats/text/PromptAndTips.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
-#include "resmodel/PromptAndTips.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResToolBar, CResource, VERSIONABLE_SCHEMA | 1)
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <set>
 
+#include "archive/Collections.h"
 #include "formats/layout/ResBinary.h"
-#include "project/Collections.h"
 
 class CResToolBar : public CResource {
   DECLARE_SERIAL(CResToolBar)

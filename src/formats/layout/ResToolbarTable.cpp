@@ -1,8 +1,8 @@
 #include "formats/layout/ResToolbarTable.h"
 
+#include "archive/Archive.h"
 #include "formats/layout/ResToolBar.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResToolbarTable, CResourceType, VERSIONABLE_SCHEMA | 1)
 

@@ -4,10 +4,10 @@
 #include <ostream>
 #include <vector>
 
+#include "archive/Archive.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResAccelerator, CResourceElement, VERSIONABLE_SCHEMA | 1)
 IMPLEMENT_SERIAL(CResAcceleratorTable, CResource, VERSIONABLE_SCHEMA | 1)

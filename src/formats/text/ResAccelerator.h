@@ -3,7 +3,7 @@
 // language, the command id never.
 #include <iosfwd>
 
-#include "project/Collections.h"
+#include "archive/Collections.h"
 #include "resmodel/Resource.h"
 
 class CResourceData;

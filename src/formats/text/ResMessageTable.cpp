@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "languages/LanguageFacts.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
+#include "platform/LanguageFacts.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_DYNAMIC(CResMessageTable, CResStringTable)
 

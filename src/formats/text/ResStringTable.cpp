@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <ostream>
 
+#include "archive/Archive.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 #include "resmodel/ResTable.h"
 
 IMPLEMENT_SERIAL(CResString, CObject, VERSIONABLE_SCHEMA | 1)

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "project/Exceptions.h"
+#include "archive/Exceptions.h"
 #include "resmodel/LocalizedParam.h"
 #include "resmodel/ResourceIdentifier.h"
 #include "resmodel/ResourceType.h"

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "archive/Archive.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResVersion, CResource, VERSIONABLE_SCHEMA | 1)
 

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "archive/Exceptions.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "project/Exceptions.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
 #include "ui/dialogs/BuildDialogs.h"

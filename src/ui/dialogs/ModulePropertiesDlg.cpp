@@ -11,6 +11,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "project/ModuleFile.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -110,23 +111,8 @@ bool CDialogModuleProperties::Validate() {
   };
   m_sourceChanged = U16(m_sourceFileName->text()) != m_module.GetSourcePath();
   if (m_sourceChanged) {
-    std::u16string name = tvl::Trim(U16(m_sourceFileName->text()));
-    if (name.empty()) return refuse(u"Please specify the module filename.", m_sourceFileName);
-    CTvlDoc* document = m_module.GetDocument();
-    std::u16string full = name;
-    if (tvl::PathIsRelative(name)) {
-      if (!document || document->GetPathName().empty())
-        return refuse(u"Relative paths cannot be resolved because the Tessalingvora project file is not saved yet.",
-                      m_sourceFileName);
-      auto combined = tvl::PathCombine(tvl::PathRemoveFileSpec(document->GetPathName()), name);
-      if (!combined) return refuse(u"The file does not exist.", m_sourceFileName);
-      full = *combined;
-    }
-    if (!tvl::PathFileExists(full)) return refuse(u"The file does not exist.", m_sourceFileName);
-    if (document)
-      for (const auto& other : document->m_modules)
-        if (other.get() != &m_module && tvl::CompareNoCase(other->GetFullSourcePath(), full) == 0)
-          return refuse(u"The file is already in the Tessalingvora project.", m_sourceFileName);
+    CModuleFileCheck check = CheckModuleFile(m_module.GetDocument(), U16(m_sourceFileName->text()), &m_module, false);
+    if (check.m_problem != ModuleFileProblem::None) return refuse(check.Message(), m_sourceFileName);
   }
   if (m_usesMfcOnOpen && !m_usesMfc->isChecked() && m_mfcClues) {
     if (DoMessageBox(u"Tessalingvora found clues of MFC support in this module. Are you sure it does not support MFC ?",

@@ -19,6 +19,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "project/ModuleFile.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -107,37 +108,13 @@ void CWizardNewModulePage1::OnBrowse() {
 }
 
 bool CWizardNewModulePage1::validatePage() {
-  std::u16string name = tvl::Trim(U16(m_fileName->text()));
-  if (name.empty()) return Refuse(u"Please specify the module filename.", m_fileName);
-  std::u16string full = name;
-  if (tvl::PathIsRelative(name)) {
-    const std::u16string& project = m_wizard.m_project.GetPathName();
-    if (project.empty())
-      return Refuse(u"Relative paths cannot be resolved because the Tessalingvora project file is not saved yet.",
-                    m_fileName);
-    auto combined = tvl::PathCombine(tvl::PathRemoveFileSpec(project), name);
-    if (!combined) return Refuse(u"The file does not exist.", m_fileName);
-    full = *combined;
-  }
-  if (!tvl::PathFileExists(full)) return Refuse(u"The file does not exist.", m_fileName);
-  if (m_wizard.m_project.FindModule(full)) return Refuse(u"The file is already in the Tessalingvora project.", m_fileName);
-  CLanguageSurvey survey;
-  bool surveyed;
-  {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    surveyed = survey.Survey(full);
-    QApplication::restoreOverrideCursor();
-  }
-  if (!surveyed) return Refuse(u"The file cannot be loaded.", m_fileName);
-  if (survey.m_resourceCount == 0) return Refuse(u"This file does not contain any resources.", m_fileName);
-  if (!survey.m_singleLanguage)
-    return Refuse(u"This module contains multi-languages resources.\n\nTessalingvora does not currently support "
-                  u"multi-languages resource files. Please contact us and we will do our best to help you workaround "
-                  u"this issue.",
-                  m_fileName);
-  m_wizard.m_fileName = name;
-  m_wizard.m_fullPath = full;
-  m_wizard.m_guessedLanguage = survey.GuessSourceLanguage();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  CModuleFileCheck check = CheckModuleFile(&m_wizard.m_project, U16(m_fileName->text()), nullptr, true);
+  QApplication::restoreOverrideCursor();
+  if (check.m_problem != ModuleFileProblem::None) return Refuse(check.Message(), m_fileName);
+  m_wizard.m_fileName = check.m_name;
+  m_wizard.m_fullPath = check.m_fullPath;
+  m_wizard.m_guessedLanguage = check.m_survey.GuessSourceLanguage();
   return true;
 }
 

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QPalette>
 
-#include "app/ViewRules.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
@@ -14,6 +13,7 @@
 #include "ui/MainWindow.h"
 #include "ui/views/ImageStrip.h"
 #include "ui/views/ResourceAndHeaderViews.h"
+#include "workspace/ViewRules.h"
 
 namespace {
 

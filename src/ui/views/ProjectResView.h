@@ -4,8 +4,8 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "project/ProjectNodes.h"
 #include "project/ViewHints.h"
+#include "workspace/ProjectNodes.h"
 
 class CMainFrame;
 class CTvlDoc;

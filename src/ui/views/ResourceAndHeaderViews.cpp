@@ -5,12 +5,12 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "app/ViewRules.h"
 #include "formats/text/ResStringTable.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/StringTableView.h"
+#include "workspace/ViewRules.h"
 
 CDocumentNodeView::CDocumentNodeView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_frame(frame) {
   setObjectName(QStringLiteral("DocumentNodeView"));

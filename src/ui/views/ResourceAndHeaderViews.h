@@ -3,8 +3,8 @@
 // document's form with its three links.
 #include <QWidget>
 
-#include "project/ProjectNodes.h"
 #include "project/ViewHints.h"
+#include "workspace/ProjectNodes.h"
 
 class CMainFrame;
 class CTvlDoc;

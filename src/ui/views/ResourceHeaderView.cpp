@@ -14,16 +14,16 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "app/ViewRules.h"
 #include "formats/layout/ResDialog.h"
-#include "languages/LanguageFacts.h"
 #include "platform/Files.h"
+#include "platform/LanguageFacts.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
 #include "project/Undo.h"
 #include "ui/MainWindow.h"
 #include "ui/views/ImageStrip.h"
+#include "workspace/ViewRules.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "app/ViewRules.h"
 #include "formats/text/ResStringTable.h"
 #include "project/TvlDoc.h"
 #include "project/Undo.h"
@@ -14,6 +13,7 @@
 #include "ui/MainWindow.h"
 #include "ui/views/ImageStrip.h"
 #include "ui/views/ProjectResView.h"
+#include "workspace/ViewRules.h"
 
 namespace {
 

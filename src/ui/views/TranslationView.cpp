@@ -12,11 +12,11 @@
 #include <QStyle>
 #include <QTextBlock>
 
-#include "app/ViewRules.h"
 #include "platform/Messages.h"
 #include "project/TvlDoc.h"
 #include "resmodel/LocalizedParam.h"
 #include "ui/MainWindow.h"
+#include "workspace/ViewRules.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // total length; the second replaces it with the real entries.
 #include <cerrno>
 
+#include "archive/Exceptions.h"
 #include "peimage/ResourceUpdate.h"
 #include "platform/Messages.h"
-#include "project/CompileContext.h"
-#include "project/Exceptions.h"
+#include "resmodel/CompileContext.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "project/Exceptions.h"
+#include "archive/Exceptions.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
-#include "project/ProjectNodes.h"
+#include "workspace/ProjectNodes.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "app/ViewRules.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
+#include "workspace/ViewRules.h"
 
 CProjectNode::~CProjectNode() = default;
 

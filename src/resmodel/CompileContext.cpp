@@ -1,4 +1,4 @@
-#include "project/CompileContext.h"
+#include "resmodel/CompileContext.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "project/Object.h"
+#include "archive/Object.h"
 
 #include <algorithm>
 #include <new>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ViewRules.h"
+#include "workspace/ViewRules.h"
 
 using namespace tvl;
 

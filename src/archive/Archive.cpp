@@ -1,4 +1,4 @@
-#include "project/Archive.h"
+#include "archive/Archive.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,8 +1,8 @@
-#include "project/Collections.h"
+#include "archive/Collections.h"
 
 #include <algorithm>
 
-#include "project/Archive.h"
+#include "archive/Archive.h"
 
 IMPLEMENT_SERIAL(CObArray, CObject, 0)
 IMPLEMENT_SERIAL(CStringArray, CObject, 0)

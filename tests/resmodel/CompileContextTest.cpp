@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "project/CompileContext.h"
-#include "project/Exceptions.h"
+#include "archive/Exceptions.h"
+#include "resmodel/CompileContext.h"
 
 TEST(CResourceData, StartsWith4096PreparedBytes) {
   CResourceData data;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TvlCommands.h"
+#include "cli/TvlCommands.h"
 
 struct TvlRun {
   int rc;

@@ -1,4 +1,4 @@
-#include "languages/LanguageFacts.h"
+#include "platform/LanguageFacts.h"
 
 #include <cstdlib>
 

@@ -11,7 +11,7 @@
 
 #include "TestSupport.h"
 #include "TvlRun.h"
-#include "app/TvlCommands.h"
+#include "cli/TvlCommands.h"
 #include "languages/AvailableLanguages.h"
 #include "platform/Text.h"
 

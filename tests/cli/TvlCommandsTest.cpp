@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "TvlRun.h"
-#include "app/TvlCommands.h"
+#include "cli/TvlCommands.h"
 #include "languages/AvailableLanguages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"

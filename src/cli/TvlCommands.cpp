@@ -1,4 +1,4 @@
-#include "app/TvlCommands.h"
+#include "cli/TvlCommands.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,6 +16,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "project/ModuleFile.h"
 #include "project/TextExchange.h"
 #include "project/TextItems.h"
 #include "project/TvlDoc.h"
@@ -156,37 +157,16 @@ int CmdInsert(const Options& o) {
   if (o.positional.size() != 2) throw UsageError{"tvl insert PROJECT.tvl FILE [--source-lang L] [--mfc yes|no|unknown] [--satellite] [--lang L]..."};
   CTvlDoc doc;
   if (!Open(doc, o.positional[0])) return 1;
+  // Relative names are taken from the current folder, as a shell user means them.
   std::u16string file = tvl::Trim(FromUtf8(o.positional[1]));
-  // The checks of the new module wizard, in their order.
-  if (file.empty()) {
-    DoMessageBox(u"Please specify the module filename.", MB_ICONERROR);
+  if (!file.empty() && tvl::PathIsRelative(file)) file = Absolute(ToUtf8(file));
+  CModuleFileCheck check = CheckModuleFile(&doc, file, nullptr, true);
+  if (check.m_problem != ModuleFileProblem::None) {
+    DoMessageBox(check.Message(), MB_ICONERROR);
     return 1;
   }
-  std::u16string full = tvl::PathIsRelative(file) ? Absolute(ToUtf8(file)) : file;
-  if (!tvl::PathFileExists(full) || tvl::PathIsDirectory(full)) {
-    DoMessageBox(u"The file does not exist.", MB_ICONERROR);
-    return 1;
-  }
-  if (doc.FindModule(full)) {
-    DoMessageBox(u"The file is already in the Tessalingvora project.", MB_ICONERROR);
-    return 1;
-  }
-  CLanguageSurvey survey;
-  if (!survey.Survey(full)) {
-    DoMessageBox(u"The file cannot be loaded.", MB_ICONERROR);
-    return 1;
-  }
-  if (survey.m_resourceCount == 0) {
-    DoMessageBox(u"This file does not contain any resources.", MB_ICONERROR);
-    return 1;
-  }
-  if (!survey.m_singleLanguage) {
-    DoMessageBox(u"This module contains multi-languages resources.\n\nTessalingvora does not currently support "
-                 u"multi-languages resource files. Please contact us and we will do our best to help you workaround "
-                 u"this issue.",
-                 MB_ICONERROR);
-    return 1;
-  }
+  const std::u16string& full = check.m_fullPath;
+  const CLanguageSurvey& survey = check.m_survey;
   LANGID source = doc.m_sourceLanguage.GetLanguage();
   if (auto l = o.Get("--source-lang")) source = RequireLanguage(*l);
   if (source == 0) source = survey.GuessSourceLanguage();

@@ -1,4 +1,4 @@
-#include "app/ViewRules.h"
+#include "workspace/ViewRules.h"
 
 #include <unicode/ucol.h>
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "languages/LanguageFacts.h"
+#include "platform/LanguageFacts.h"
 
 namespace {
 

@@ -28,14 +28,15 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "archive/Exceptions.h"
+#include "archive/Object.h"
 #include "platform/Types.h"
-#include "project/Exceptions.h"
-#include "project/Object.h"
 
 class CArchiveException : public CException {
  public:
@@ -136,6 +137,14 @@ class CArchive {
   bool IsStoring() const { return m_storing; }
   const std::u16string& GetFileName() const { return m_fileName; }
   void SetFileName(std::u16string name) { m_fileName = std::move(name); }
+
+  // Which languages' translations are stored or loaded: all, unless a filter is set (a
+  // translator's copy holds only the languages chosen for it).
+  void SetLanguageFilter(std::set<WORD> languages) {
+    m_filterLanguages = true;
+    m_languages = std::move(languages);
+  }
+  bool PassesLanguage(WORD language) const { return !m_filterLanguages || m_languages.count(language) != 0; }
 
   // Storing: writes out the buffered bytes and closes the file (write errors throw
   // CWin32Exception). Loading: checks that every object read has an owner (else "bad
@@ -294,6 +303,8 @@ class CArchive {
   DWORD ReadObjectIndex(const CRuntimeClass* requested);
 
   bool m_storing;
+  bool m_filterLanguages = false;
+  std::set<WORD> m_languages;
   std::u16string m_fileName;
   std::FILE* m_file = nullptr;
 

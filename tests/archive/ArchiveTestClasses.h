@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "project/Archive.h"
-#include "project/Object.h"
+#include "archive/Archive.h"
+#include "archive/Object.h"
 
 class TestModule : public CObject {
   DECLARE_SERIAL(TestModule)

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "project/Collections.h"
+#include "archive/Collections.h"
 #include "resmodel/LocalizedParam.h"
 
 class CResTable;

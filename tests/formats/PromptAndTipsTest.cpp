@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "archive/Archive.h"
+#include "formats/text/PromptAndTips.h"
 #include "formats/text/ResStringTable.h"
-#include "project/Archive.h"
-#include "resmodel/PromptAndTips.h"
 #include "resmodel/ResTable.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "resmodel/PromptAndTips.h"
+#include "formats/text/PromptAndTips.h"
 
 #include <algorithm>
 
+#include "archive/Archive.h"
 #include "formats/text/ResStringTable.h"
-#include "project/Archive.h"
 #include "resmodel/ResTable.h"
 
 IMPLEMENT_SERIAL(CPromptAndTip, CObject, VERSIONABLE_SCHEMA | 1)

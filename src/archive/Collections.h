@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "archive/Object.h"
 #include "platform/Types.h"
-#include "project/Object.h"
 
 class CArchive;
 

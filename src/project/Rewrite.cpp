@@ -1,13 +1,13 @@
-#include "peimage/Rewrite.h"
+#include "project/Rewrite.h"
 
 #include <cerrno>
 #include <filesystem>
 
+#include "archive/Exceptions.h"
 #include "peimage/PeImage.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-#include "project/CompileContext.h"
-#include "project/Exceptions.h"
+#include "resmodel/CompileContext.h"
 
 namespace tvl {
 

@@ -8,9 +8,9 @@
 
 #include "ArchiveTestClasses.h"
 #include "TestSupport.h"
+#include "archive/Archive.h"
+#include "archive/Collections.h"
 #include "platform/Text.h"
-#include "project/Archive.h"
-#include "project/Collections.h"
 #include "resmodel/ResourceIdentifier.h"
 
 namespace {
