@@ -6,9 +6,9 @@
 //
 // Measuring uses FreeType with hinted integer advances (from the hinted outlines of an
 // outline face, even where the file also carries bitmap strikes; from the strike of a
-// bitmap-only face), no kerning; the text
-// height is the OS/2 table's usWinAscent + usWinDescent scaled to the pixel size, and the
-// dialog base unit across is ((width of "A".."Z" + "a".."z") / 26 + 1) / 2.
+// bitmap-only face), no kerning; the text height is the OS/2 table's usWinAscent +
+// usWinDescent scaled to the pixel size, and the dialog base unit across is
+// ((width of "A".."Z" + "a".."z") / 26 + 1) / 2.
 #include <atomic>
 #include <memory>
 #include <mutex>
