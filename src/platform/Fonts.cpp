@@ -485,7 +485,10 @@ std::shared_ptr<CFontFace> OpenFace(const std::string& path, int logicalHeight, 
 
 int GlyphAdvance(CFontFace& face, FT_UInt glyph) {
   std::lock_guard<std::mutex> lock(face.mutex);
-  if (FT_Load_Glyph(face.face, glyph, FT_LOAD_DEFAULT) != 0) return 0;
+  // Outline faces measure from their hinted outlines even at sizes where the file also
+  // carries a bitmap strike: the strikes' advances are not the ones the platform lays out with.
+  FT_Int32 flags = face.scalable ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT;
+  if (FT_Load_Glyph(face.face, glyph, flags) != 0) return 0;
   return static_cast<int>((face.face->glyph->advance.x + 32) >> 6);
 }
 

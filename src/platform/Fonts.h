@@ -4,10 +4,11 @@
 // which character sets, which local file stands in for a Windows face, and a font opened at
 // one size that gives text metrics, dialog base units and text widths at 96 dpi.
 //
-// Measuring uses FreeType with hinted integer advances (embedded bitmap strikes where the
-// file has them, as the substitute files of the classic faces do), no kerning; the text
-// height is the OS/2 table's usWinAscent + usWinDescent scaled to the pixel size, and the
-// dialog base unit across is ((width of "A".."Z" + "a".."z") / 26 + 1) / 2.
+// Measuring uses FreeType with hinted integer advances (from the hinted outlines of an
+// outline face, even where the file also carries bitmap strikes; from the strike of a
+// bitmap-only face), no kerning; the text height is the OS/2 table's usWinAscent +
+// usWinDescent scaled to the pixel size, and the dialog base unit across is
+// ((width of "A".."Z" + "a".."z") / 26 + 1) / 2.
 #include <atomic>
 #include <memory>
 #include <mutex>

@@ -33,21 +33,27 @@ std::vector<std::u16string> Split(const std::u16string& p) {
 
 char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
+// Greedy, going back only to the last '*' seen: whatever an earlier star matched, the later
+// one can take up the rest, so the work stays within name length x pattern length.
 bool Match(const char16_t* n, const char16_t* ne, const char16_t* p, const char16_t* pe) {
-  while (p < pe) {
-    if (*p == u'*') {
+  const char16_t* afterStar = nullptr;  // the pattern just after the last '*'
+  const char16_t* starName = nullptr;   // where that star's match currently ends
+  while (n < ne) {
+    if (p < pe && *p == u'*') {
+      afterStar = ++p;
+      starName = n;
+    } else if (p < pe && (*p == u'?' || Lower(*p) == Lower(*n))) {
       ++p;
-      if (p == pe) return true;
-      for (const char16_t* s = n; s <= ne; ++s)
-        if (Match(s, ne, p, pe)) return true;
+      ++n;
+    } else if (afterStar) {
+      p = afterStar;  // the star takes one more character
+      n = ++starName;
+    } else {
       return false;
     }
-    if (n == ne) return false;
-    if (*p != u'?' && Lower(*p) != Lower(*n)) return false;
-    ++p;
-    ++n;
   }
-  return n == ne;
+  while (p < pe && *p == u'*') ++p;
+  return p == pe;
 }
 
 }  // namespace

@@ -28,11 +28,11 @@ bool ParseBuildArgument(std::u16string text, std::u16string& modules, std::u16st
   modules = text.substr(0, colon);
   languages = text.substr(colon + 1);
   if (modules.empty()) {
-    DoMessageBox(u"Invalid module name pattern in /build argument.", MB_ICONERROR);
+    DoMessageBox(u"Invalid module name specification in /build argument.", MB_ICONERROR);
     return false;
   }
   if (languages.find(u':') != std::u16string::npos) {
-    DoMessageBox(u"Invalid language pattern in /build argument.", MB_ICONERROR);
+    DoMessageBox(u"Invalid language specification in /build argument.", MB_ICONERROR);
     return false;
   }
   return true;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "DialogTestUtil.h"
 #include "formats/layout/DlgInit.h"
 #include "formats/layout/ResBinary.h"
@@ -151,6 +153,23 @@ TEST(DialogMerge, AMovedControlKeepsItsTranslatedOffset) {
   EXPECT_EQ(size->m_status, 1);
   // Until the position is given again, a target uses the new source position.
   EXPECT_EQ(item.GetItemRect(kGerman, nullptr), (tvl::Rect{15, 13, 75, 23}));
+}
+
+TEST(DialogMerge, AShiftFromExtremeStoredPositionsSaturates) {
+  // A project may store any 32-bit position; the shift must not wrap round.
+  constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+  auto old = Dialog({{1, u"label", kMin, 0, 50, 10}});
+  old->m_items[0]->m_pos.SetPoint(kGerman, kMax - 5, kMin);
+  old->m_items[0]->m_pos.SetPoint(kFrench, kMin, 3);
+  auto fresh = Dialog({{1, u"label", kMax, -10, 50, 10}});
+  fresh->Merge(*old, true, false);
+  auto german = static_cast<const CLocalizedPoint*>(fresh->m_items[0]->m_pos.FindValue(kGerman));
+  auto french = static_cast<const CLocalizedPoint*>(fresh->m_items[0]->m_pos.FindValue(kFrench));
+  ASSERT_TRUE(german && french);
+  EXPECT_EQ(german->m_x, kMax);
+  EXPECT_EQ(german->m_y, kMin);
+  EXPECT_EQ(french->m_x, kMax);  // kMin moved by kMax - kMin: just in range
+  EXPECT_EQ(french->m_y, -7);
 }
 
 TEST(DialogMerge, ImportOfATranslatedFileFillsOnlyWhatIsMissing) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Fonts.h"
+#include "platform/Text.h"
 
 using namespace tvl;
 
@@ -155,4 +156,59 @@ TEST(Fonts, FaceMapPrefersMetricCompatibleFiles) {
   EXPECT_FALSE(FindSubstituteFont(u"Unknown Face 123", false, false).path.empty());
   EXPECT_FALSE(FindSubstituteFont(u"Unknown Face 123", false, false).metricCompatible);
   EXPECT_FALSE(FallbackFontPath().empty());
+}
+
+// Widths the platform measures for these fonts at 96 dpi (text extents, '&' counted as a
+// character), with each font's dialog base units. Every figure must come out exactly: a
+// control grown one pixel short clips its last letter there.
+TEST(Fonts, WidthsAndBaseUnitsAreThePlatformsExactly) {
+  struct FontRow {
+    const char16_t* face;
+    int points;
+    int weight;
+    int baseX, baseY;
+  };
+  const FontRow fonts[] = {
+      {u"MS Shell Dlg", 8, 400, 6, 13}, {u"MS Shell Dlg", 8, 700, 7, 13},
+      {u"Tahoma", 10, 400, 7, 16},      {u"Tahoma", 9, 400, 7, 14}};
+  struct TextRow {
+    const char16_t* text;
+    int widths[4];
+  };
+  const TextRow texts[] = {
+      {u"OK", {15, 17, 17, 16}},
+      {u"Cancel", {37, 39, 40, 38}},
+      {u"&Name:", {42, 46, 49, 46}},
+      {u"FR:Label text", {68, 76, 78, 72}},
+      {u"Schließen", {52, 57, 59, 53}},
+      {u"Paramètres avancés…", {116, 126, 134, 122}},
+      {u"Überprüfung der Einstellungen", {163, 181, 184, 168}},
+      {u"The quick brown fox jumps over the lazy dog", {231, 259, 272, 252}},
+      {u"0123456789", {60, 70, 70, 70}},
+      {u"WWW.iii.MMM", {72, 81, 81, 75}},
+      {u"Ctrl+Shift+F12", {78, 88, 85, 82}},
+      {u"Größe: 100 %", {69, 79, 85, 79}},
+  };
+  for (size_t f = 0; f < std::size(fonts); ++f) {
+    const FontRow& row = fonts[f];
+    auto font = CMeasureFont::Open(row.face, PointsToLogicalHeight(row.points), row.weight, false);
+    ASSERT_TRUE(font);
+    SCOPED_TRACE(testing::Message() << "font " << f);
+    EXPECT_EQ(font->GetBaseUnitX(), row.baseX);
+    EXPECT_EQ(font->GetBaseUnitY(), row.baseY);
+    for (const TextRow& t : texts) {
+      std::u16string_view text(t.text);
+      const int want = t.widths[f];
+      EXPECT_EQ(font->GetTextWidth(text), want) << "text " << ToUtf8(text);
+      if (text.find(u' ') == std::u16string_view::npos) continue;
+      // A wrapped label breaks where the platform's does: one line in exactly its width,
+      // more in a pixel less.
+      Rect r{0, 0, want, 1000};
+      font->CalcTextRect(text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX, r);
+      EXPECT_EQ(r, (Rect{0, 0, want, row.baseY})) << "text " << ToUtf8(text);
+      r = {0, 0, want - 1, 1000};
+      font->CalcTextRect(text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX, r);
+      EXPECT_EQ(r.bottom, 2 * row.baseY) << "text " << ToUtf8(text);
+    }
+  }
 }

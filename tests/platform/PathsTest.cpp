@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <vector>
 
 #include "TestSupport.h"
 #include "platform/Paths.h"
@@ -44,6 +46,60 @@ TEST(Paths, NamePartsAndPatterns) {
   EXPECT_FALSE(PathMatchSpec(u"FRA", u"F?"));
   EXPECT_TRUE(PathMatchSpec(u"b.dll", u"*.exe; *.dll"));
   EXPECT_TRUE(PathMatchSpec(u"", u"*"));
+}
+
+namespace {
+
+// The textbook table: prefix of the pattern against prefix of the name.
+bool ReferenceMatch(std::u16string_view name, std::u16string_view pattern) {
+  auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; };
+  std::vector<bool> row(name.size() + 1, false);
+  row[0] = true;
+  for (char16_t pc : pattern) {
+    std::vector<bool> next(name.size() + 1, false);
+    for (size_t i = 0; i <= name.size(); ++i) {
+      if (pc == u'*')
+        next[i] = row[i] || (i > 0 && next[i - 1]);
+      else
+        next[i] = i > 0 && row[i - 1] && (pc == u'?' || lower(pc) == lower(name[i - 1]));
+    }
+    row = std::move(next);
+  }
+  return row[name.size()];
+}
+
+// Every string of up to `length` characters from `alphabet`.
+std::vector<std::u16string> AllStrings(std::u16string_view alphabet, size_t length) {
+  std::vector<std::u16string> out{u""};
+  for (size_t start = 0, end = 1; length-- > 0; start = end, end = out.size())
+    for (size_t i = start; i < end; ++i)
+      for (char16_t c : alphabet) out.push_back(out[i] + c);
+  return out;
+}
+
+}  // namespace
+
+TEST(Paths, PatternsMatchAsTheTextbookTableDoes) {
+  const auto names = AllStrings(u"aB", 5);
+  auto patterns = AllStrings(u"ab?*", 5);
+  EXPECT_FALSE(PathMatchSpec(u"", u""));  // an empty pattern matches nothing
+  patterns.erase(patterns.begin());
+  for (const auto& pattern : patterns)
+    for (const auto& name : names)
+      ASSERT_EQ(PathMatchSpec(name, pattern), ReferenceMatch(name, pattern))
+          << ToUtf8(name) << " against " << ToUtf8(pattern);
+}
+
+TEST(Paths, ManyStarsAgainstALongNameTakeLinearTime) {
+  const std::u16string name(20000, u'a');
+  std::u16string stars;
+  for (int i = 0; i < 12; ++i) stars += u"*a";
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_FALSE(PathMatchSpec(name, stars + u"*b"));
+  EXPECT_TRUE(PathMatchSpec(name + u"B", stars + u"*b"));
+  EXPECT_TRUE(PathMatchSpec(name, u"x*y;" + stars + u"*?;z"));
+  EXPECT_FALSE(PathMatchSpec(name, stars + u"*b;" + stars + u"*c"));
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
 }
 
 TEST(Paths, FileTimeIsStableAndInFiletimeUnits) {

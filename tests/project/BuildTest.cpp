@@ -203,8 +203,8 @@ TEST(BatchBuild, BuildArgumentsSelectPairsAndReportInTheLog) {
   EXPECT_TRUE(byName.first);
   EXPECT_TRUE(fs::exists(f.dir.file("out/de.exe")));
 
-  EXPECT_EQ(run(u":FRA").second.back(), u"Invalid module name pattern in /build argument.");
-  EXPECT_EQ(run(u"App.exe:FRA:x").second.back(), u"Invalid language pattern in /build argument.");
+  EXPECT_EQ(run(u":FRA").second.back(), u"Invalid module name specification in /build argument.");
+  EXPECT_EQ(run(u"App.exe:FRA:x").second.back(), u"Invalid language specification in /build argument.");
   EXPECT_EQ(run(u"Other.exe").second.back(), u"Incorrect module name in /build argument.");
   EXPECT_EQ(run(u"App.exe:JPN").second.back(), u"Incorrect language spec in /build argument.");
   EXPECT_EQ(run(u"App.exe", u"x.exe").second.back(),

@@ -2,6 +2,7 @@
 // by id, source text, size and position, from strict to loose, and each pair merges its
 // values.
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <utility>
 #include <vector>
@@ -107,6 +108,12 @@ void TakeDifferingPoints(CLocalizedPoint& mine, const CLocalizedPoint& theirs) {
   }
 }
 
+// A translated coordinate moved by the source's shift. Stored positions may hold any 32-bit
+// value, so the sum is taken wide and saturates rather than wrapping round.
+int Shifted(int value, long long shift) {
+  return static_cast<int>(std::clamp<long long>(value + shift, INT_MIN, INT_MAX));
+}
+
 void TakeMissingTexts(CLocalizedString& mine, const CLocalizedString& theirs) {
   for (const CLocalizedParam* n = &theirs; n; n = n->GetNext()) {
     if (!n->IsKindOf(RUNTIME_CLASS(CLocalizedString)) || mine.FindValue(n->m_language)) continue;
@@ -128,8 +135,8 @@ void CResDialog::Merge(const CResource& otherResource, bool copyProperties, bool
     for (const auto& [i, j] : MatchControls(m_items, other->m_items)) {
       CResDialogItem& mine = *m_items[i];
       const CResDialogItem& theirs = *other->m_items[j];
-      const int dx = mine.m_pos.m_x - theirs.m_pos.m_x;
-      const int dy = mine.m_pos.m_y - theirs.m_pos.m_y;
+      const long long dx = static_cast<long long>(mine.m_pos.m_x) - theirs.m_pos.m_x;
+      const long long dy = static_cast<long long>(mine.m_pos.m_y) - theirs.m_pos.m_y;
       mine.m_text.MergeFrom(theirs.m_text, copyProperties, importMode);
       mine.m_size.MergeFrom(theirs.m_size, copyProperties, importMode);
       mine.m_pos.MergeFrom(theirs.m_pos, copyProperties, importMode);
@@ -142,8 +149,8 @@ void CResDialog::Merge(const CResource& otherResource, bool copyProperties, bool
           while (from && from->m_language != n->m_language) from = from->GetNext();
           if (!from) continue;
           auto* p = static_cast<CLocalizedPoint*>(n);
-          p->m_x += dx;
-          p->m_y += dy;
+          p->m_x = Shifted(p->m_x, dx);
+          p->m_y = Shifted(p->m_y, dy);
         }
       }
     }
