@@ -1,15 +1,45 @@
 // Process entry: a batch build never creates a GUI object; everything else is interactive.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/TessalingvoraApp.h"
+#include "platform/Messages.h"
 #include "platform/Text.h"
 #ifdef TVL_HAVE_GUI
 #include "ui/GuiApplication.h"
 #endif
 
+namespace {
+
+const char kUsage[] =
+    "usage: tessalingvora [PROJECT.tvl]\n"
+    "       tessalingvora PROJECT.tvl /build:MODULES[:LANGUAGES] [/output:FILE] [/source:FILE] [/logfile:FILE]\n"
+    "       tessalingvora PROJECT.tvl /buildall [/logfile:FILE]\n"
+    "\n"
+    "Without a build option the interactive program opens the project (or a new one).\n"
+    "MODULES and LANGUAGES are patterns with * and ?; the exit code of a build is 0 when\n"
+    "no error was logged.\n";
+
+// Answered before anything needs a display.
+bool AnswerInfoRequest(int argc, char** argv) {
+  if (argc < 2) return false;
+  if (std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return true;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::fputs(tvl::ToUtf8(LoadResString(IDS_BANNER)).c_str(), stdout);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (AnswerInfoRequest(argc, argv)) return 0;
   std::vector<std::u16string> args;
   for (int i = 0; i < argc; ++i) args.push_back(tvl::FromUtf8(argv[i]));
 

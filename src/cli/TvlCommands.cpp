@@ -568,7 +568,8 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
   try {
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
       auto help = kCommandHelp.find(command);
-      out << (help != kCommandHelp.end() ? help->second : kUsage);
+      if (help == kCommandHelp.end()) throw UsageError{"unknown command '" + command + "'"};
+      out << help->second;
       rc = 0;
     } else if (command == "new") {
       rc = CmdNew(Parse(args, 1, {"--source-lang"}, {"--force"}));

@@ -366,7 +366,10 @@ bool Measure(const PendingSet& set, Layout& l) {
   l.data = Align8(l.strings + strings);
   // Some PE tools call a section corrupt when it ends right after an empty root directory;
   // a few zero bytes after it cost nothing.
-  l.total = std::max<ULONGLONG>(l.data + l.blobs, kMinSection);
+  // A zero-length entry last would point just past the section's end, which readers
+  // that check the address alone refuse; a few zero bytes keep it inside.
+  const ULONGLONG tail = !items.empty() && items.back().size == 0 ? 8 : 0;
+  l.total = std::max<ULONGLONG>(l.data + l.blobs + tail, kMinSection);
   return l.total <= kMaxSection;
 }
 

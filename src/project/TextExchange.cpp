@@ -1,11 +1,13 @@
 #include "project/TextExchange.h"
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlwriter.h>
 
 #include <cctype>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -184,7 +186,8 @@ void PoField(std::ostringstream& out, const char* keyword, const std::u16string&
   }
 }
 
-bool PoUnquote(const std::string& line, size_t pos, std::string& out, std::string& error) {
+// One quoted string at pos; pos ends past its closing quote.
+bool PoUnquoteOne(const std::string& line, size_t& pos, std::string& out, std::string& error) {
   while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
   if (pos >= line.size() || line[pos] != '"') {
     error = "a quoted string was expected";
@@ -243,10 +246,18 @@ bool PoUnquote(const std::string& line, size_t pos, std::string& out, std::strin
     return false;
   }
   ++pos;
-  while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) ++pos;
-  if (pos == line.size()) return true;
-  // Several strings may share a line; they join like the lines that follow.
-  if (line[pos] == '"') return PoUnquote(line, pos, out, error);
+  return true;
+}
+
+bool PoUnquote(const std::string& line, size_t pos, std::string& out, std::string& error) {
+  // Several strings may share a line; they join like the lines that follow. A loop, so a
+  // line of many strings costs no stack.
+  for (;;) {
+    if (!PoUnquoteOne(line, pos, out, error)) return false;
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) ++pos;
+    if (pos == line.size()) return true;
+    if (line[pos] != '"') break;
+  }
   error = "text after the closing quote";
   return false;
 }
@@ -388,18 +399,75 @@ std::string WriteExchange(const ExchangeDocument& doc, ExchangeFormat format) {
   return {};
 }
 
-bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
-  xmlResetLastError();
-  std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> xml(
-      xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "import.xlf", nullptr,
-                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING),
-      xmlFreeDoc);
-  if (!xml) {
-    const xmlError* e = xmlGetLastError();
+// What the parser met that the reader refuses: an entity declaration (the document type
+// declaration's entities would be expanded, or silently dropped from the texts) or a
+// reference to an entity it does not know (its text would be lost).
+struct EntityGuard {
+  std::string refusal;
+};
+
+void RefuseEntity(void* context, const xmlChar* name, const char* what) {
+  auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+  auto* guard = static_cast<EntityGuard*>(ctxt->_private);
+  if (guard->refusal.empty()) {
+    const int line = ctxt->input ? ctxt->input->line : 0;
+    guard->refusal = "line " + std::to_string(line) + ": " + what + " " + (name ? reinterpret_cast<const char*>(name) : "") +
+                     " is refused (XLIFF files need no document type declaration)";
+  }
+  xmlStopParser(ctxt);  // nothing after it is parsed, so nothing is expanded
+}
+
+void OnEntityDecl(void* context, const xmlChar* name, int, const xmlChar*, const xmlChar*, xmlChar*) {
+  RefuseEntity(context, name, "the entity declaration of");
+}
+
+void OnUnparsedEntityDecl(void* context, const xmlChar* name, const xmlChar*, const xmlChar*, const xmlChar*) {
+  RefuseEntity(context, name, "the entity declaration of");
+}
+
+void OnReference(void* context, const xmlChar* name) { RefuseEntity(context, name, "the reference to the entity"); }
+
+using XmlDocPtr = std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)>;
+
+// Parses without loading anything from outside and without expanding entities: a file that
+// declares or uses entities is refused, so the work stays linear in the file's size.
+XmlDocPtr ParseXliff(const std::string& bytes, std::string& error) {
+  XmlDocPtr none(nullptr, xmlFreeDoc);
+  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+    error = "the file is too large";
+    return none;
+  }
+  std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> ctxt(
+      xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())), xmlFreeParserCtxt);
+  if (!ctxt || !ctxt->sax) {
+    error = "not enough memory";
+    return none;
+  }
+  xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  EntityGuard guard;
+  ctxt->_private = &guard;
+  ctxt->sax->entityDecl = OnEntityDecl;
+  ctxt->sax->unparsedEntityDecl = OnUnparsedEntityDecl;
+  ctxt->sax->reference = OnReference;
+  xmlParseDocument(ctxt.get());
+  XmlDocPtr xml(ctxt->myDoc, xmlFreeDoc);
+  ctxt->myDoc = nullptr;
+  if (!guard.refusal.empty()) {
+    error = guard.refusal;
+    return none;
+  }
+  if (!ctxt->wellFormed || !xml) {
+    const xmlError* e = xmlCtxtGetLastError(ctxt.get());
     error = e && e->message ? "line " + std::to_string(e->line) + ": " + ToUtf8(Trim(FromUtf8(e->message)))
                             : "not a well-formed XML document";
-    return false;
+    return none;
   }
+  return xml;
+}
+
+bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
+  XmlDocPtr xml = ParseXliff(bytes, error);
+  if (!xml) return false;
   const xmlNode* root = xmlDocGetRootElement(xml.get());
   if (!root || !IsElement(root, "xliff") ||
       (root->ns && std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliffNamespace)) {

@@ -55,6 +55,23 @@ void CResTableBase::AddRawResource(CResStream& stream) {
   handler->AddResource(stream);
 }
 
+void CResTableBase::AddEmptyResource(const CResName& type, const CResName& name, LANGID language) {
+  const CResourceIdentifier typeId(type), nameId(name);
+  if (const CResourceType* fixed = FindType(typeId); fixed && fixed->FindResource(nameId)) return;
+  // Kept apart from the type's own handler, which could not parse it: a handler created on
+  // demand holds it as raw bytes, so it is stored, listed and written like any such resource.
+  CResourceType* holder = nullptr;
+  for (CResourceType* t : m_types)
+    if (t->m_createdOnDemand && t->m_identifier == typeId) holder = t;
+  if (!holder) {
+    auto created = std::make_unique<CResourceType>();
+    created->m_identifier = typeId;
+    created->m_createdOnDemand = 1;
+    holder = AddOwnedType(std::move(created));
+  }
+  if (!holder->FindResource(nameId)) holder->AddEmptyResource(nameId, language);
+}
+
 CResourceType* CResTableBase::FindType(const CResourceIdentifier& type) const {
   for (CResourceType* t : m_types)
     if (t->m_identifier == type) return t;
@@ -107,9 +124,13 @@ bool CResTableBase::Walk() {
   if (ok) {
     for (const CPeResource& r : m_module->GetResources()) {
       if (IsSkippedType(r.type)) continue;
-      std::span<const BYTE> data = m_module->GetData(r);
-      if (data.empty()) continue;  // unreadable or empty: skipped without a message
       const LANGID language = m_overrideLanguage != kNoLanguage ? m_overrideLanguage : r.language;
+      if (r.size == 0) {
+        AddEmptyResource(r.type, r.name, language);
+        continue;
+      }
+      std::span<const BYTE> data = m_module->GetData(r);
+      if (data.empty()) continue;  // unreadable: skipped without a message
       CResStream stream(m_module.get(), r.type, r.name, language, r.language, data.data(),
                         static_cast<DWORD>(data.size()));
       try {

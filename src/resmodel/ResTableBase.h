@@ -11,6 +11,7 @@
 
 class CArchive;
 class CPeImage;
+class CResName;
 class CResStream;
 class CResourceIdentifier;
 class CResourceType;
@@ -32,6 +33,9 @@ class CResTableBase : public CObject {
   // Called once per resource of the walk; the stream's module stays loaded meanwhile.
   // Routes the resource to the handler of its type, created on demand when there is none.
   virtual void AddRawResource(CResStream& stream);
+  // A resource of zero bytes: legal, and programs test for its presence, so it is kept as
+  // it is (never parsed, never offered for translation) and written to every target.
+  void AddEmptyResource(const CResName& type, const CResName& name, LANGID language);
   // The handler of a type (ordinal, or case-sensitive name); nullptr when there is none.
   CResourceType* FindType(const CResourceIdentifier& type) const;
   // For each handler of other, the handler of the same type here merges it.

@@ -102,6 +102,16 @@ bool CResourceType::AddResource(CResStream& stream) {
   return true;
 }
 
+void CResourceType::AddEmptyResource(const CResourceIdentifier& name, LANGID language) {
+  auto resource = std::make_unique<CResBinary>();  // not translatable from the start
+  resource->m_identifier = name;
+  resource->m_statusChain.m_language = language;
+  resource->m_statusChain.m_status = 0;
+  resource->m_data.m_language = language;
+  resource->m_data.m_status = 0;
+  AddResourceObject(std::move(resource));
+}
+
 void CResourceType::Dump(std::ostream& out) const {
   out << "Type " << tvl::ToUtf8(GetDisplayName()) << " (" << m_resources.size() << " resources)\n";
   for (const auto& r : m_resources) r->Dump(out);

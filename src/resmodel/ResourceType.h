@@ -49,6 +49,8 @@ class CResourceType : public CObject {
   // Appends a resource (owned) and makes this handler its owner.
   CResource* AddResourceObject(std::unique_ptr<CResource> resource);
   std::unique_ptr<CResource> RemoveResource(CResource* resource);
+  // Appends a resource of zero bytes, kept as raw bytes and marked not to translate.
+  void AddEmptyResource(const CResourceIdentifier& name, LANGID language);
 
   CResourceIdentifier m_identifier;
   std::vector<std::unique_ptr<CResource>> m_resources;

@@ -3,17 +3,24 @@
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "TestSupport.h"
 
 namespace {
-int RunProgram(const std::string& args) {
-  // No display: a batch run must not need one.
+// Without a display: a batch run must not need one. The standard output goes to `out`
+// when given.
+int RunProgram(const std::string& args, std::string* out = nullptr) {
   std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + std::string(TVL_BINARY_DIR) +
-                    "/tessalingvora " + args + " >/dev/null 2>&1";
-  int status = std::system(cmd.c_str());
+                    "/tessalingvora " + args + (out ? " 2>/dev/null" : " >/dev/null 2>&1");
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return -1;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
+    if (out) out->append(buffer, n);
+  int status = pclose(p);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 }  // namespace
@@ -44,4 +51,13 @@ TEST(Program, BundledExampleBuildsBothTargets) {
                       dir.file("out/SampleFRA.exe") + "\n"),
             std::string::npos)
       << text;
+}
+
+TEST(Program, HelpAndVersionNeedNoDisplay) {
+  std::string help, version;
+  EXPECT_EQ(RunProgram("--help", &help), 0);
+  EXPECT_EQ(help.rfind("usage: tessalingvora [PROJECT.tvl]\n", 0), 0u) << help;
+  EXPECT_NE(help.find("/buildall"), std::string::npos);
+  EXPECT_EQ(RunProgram("--version", &version), 0);
+  EXPECT_EQ(version, "Tessalingvora " TVL_VERSION " - localization of Windows executables\n");
 }

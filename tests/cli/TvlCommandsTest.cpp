@@ -74,6 +74,10 @@ TEST(TvlCommands, BadUsageIsStatusTwoAndFailuresLeaveTheFileAlone) {
   TvlRun help = Tvl({"export", "--help"});
   EXPECT_EQ(help.rc, 0);
   EXPECT_EQ(help.out.rfind("usage: tvl export PROJECT.tvl --lang L", 0), 0u) << help.out;
+  TvlRun unknownHelp = Tvl({"frobnicate", "--help"});
+  EXPECT_EQ(unknownHelp.rc, 2);
+  EXPECT_TRUE(unknownHelp.out.empty()) << unknownHelp.out;
+  EXPECT_EQ(unknownHelp.err.rfind("tvl: unknown command 'frobnicate'\n", 0), 0u) << unknownHelp.err;
   CScratchDir dir;
   std::string project = dir.file("p.tvl");
   ASSERT_EQ(Tvl({"new", project}).rc, 0);

@@ -186,6 +186,14 @@ TEST(TvlExchange, FaultyFilesAndUnknownIdsChangeNothing) {
                  " {\"id\": \"all32.exe/16/1/FileVersion#fixed\", \"translation\": \"one\"}]}"},
       // Translations for another language.
       {"e.json", "{\"language\": \"de-DE\", \"items\": [{\"id\": \"all32.exe/6/15/text\", \"translation\": \"X\"}]}"},
+      // Entities that would expand to gigabytes: refused at their declaration.
+      {"f.xlf", "<!DOCTYPE xliff [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+                "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">"
+                "<!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\"><!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">]>"
+                "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"><file><body>"
+                "<trans-unit id=\"all32.exe/6/15/text\" resname=\"&h;\"><source>Fifteen</source>"
+                "<target>&h;</target></trans-unit></body></file></xliff>"},
   };
   for (auto [name, text] : broken) {
     WriteText(dir.file(name), text);

@@ -119,6 +119,23 @@ TEST(UpdateFixtures, DecompilerReadsTheSameResources) {
   }
 }
 
+// A zero-length entry last in the directory has an address inside the section, so a
+// reader that checks the address alone accepts it.
+TEST(UpdateService, ZeroLengthEntryLastPointsInsideTheSection) {
+  if (!RunTool("x86_64-w64-mingw32-windres", "--version")) GTEST_SKIP() << "windres not installed";
+  CScratchDir dir;
+  std::string path = dir.file("all64.exe");
+  std::filesystem::copy_file(FixturePath("all64.exe"), path);
+  ResTypeMap set;
+  set[ResId::Id(10)][ResId::Id(1)][0x0409] = {'x'};
+  set[ResId::Id(10)][ResId::Id(2)][0x0409] = {};
+  ASSERT_TRUE(CommitSet(path, set));
+  EXPECT_TRUE(Walk(path) == Flatten(set));
+  auto rc = RunTool("x86_64-w64-mingw32-windres", "-i '" + path + "' -O rc");
+  ASSERT_TRUE(rc);
+  EXPECT_EQ(rc->status, 0) << rc->output;
+}
+
 // A different set replaces the file's own exactly, small or large (growing past .reloc and
 // the debug sections, which move with their relocation data and symbol table).
 TEST(UpdateService, DifferentSetIsHeldExactly) {

@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "TestSupport.h"
 #include "formats/layout/ResBinary.h"
 #include "peimage/PeImage.h"
+#include "peimage/ResourceUpdate.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -20,9 +22,11 @@ std::u16string U8(const std::string& s) { return tvl::FromUtf8(s); }
 // A saved project with all32.exe (copied next to it) and German and French targets; the
 // second bitmap has a German replacement and is translatable.
 struct BuildFixture {
-  BuildFixture() {
+  // prepare may change the copied source before the module reads it.
+  explicit BuildFixture(const std::function<void(const std::string&)>& prepare = {}) {
     tvl::SetProgramDirectory(U8(std::string(TVL_SOURCE_DIR) + "/data/"));
     fs::copy_file(FixturePath("all32.exe"), dir.file("App.exe"));
+    if (prepare) prepare(dir.file("App.exe"));
     doc.SetPathName(U8(dir.file("App.tvl")));
     CLanguageArray languages;
     languages.Add(CLanguage(0x0407));
@@ -165,6 +169,51 @@ TEST(Build, ChangedSourceIsReadAgainWithTheProjectsTranslations) {
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].text.rfind(u"Failed to build the target file:\nFailed to load the source file.", 0), 0u);
   EXPECT_FALSE(fs::exists(f.dir.file("AppFRA.exe")));
+}
+
+TEST(Build, ZeroLengthResourcesSurviveTheProjectFileAndReachTheTarget) {
+  // One of a type without a handler, one of a type whose handler would parse it.
+  const std::pair<CResName, CResName> empties[] = {{CResName(WORD{10}), CResName(u"EMPTY")},
+                                                   {CResName(WORD{5}), CResName(WORD{4242})}};
+  CRecordingSink sink;
+  BuildFixture f([](const std::string& path) {
+    tvl::CResourceUpdate update;
+    const BYTE none = 0;
+    ASSERT_TRUE(update.Begin(path, false));
+    ASSERT_TRUE(update.Add(tvl::ResId::Id(10), tvl::ResId::Name(u"EMPTY"), 0x0409, &none, 0));
+    ASSERT_TRUE(update.Add(tvl::ResId::Id(5), tvl::ResId::Id(4242), 0x0409, &none, 0));
+    ASSERT_TRUE(update.Commit());
+  });
+  EXPECT_TRUE(sink.messages.empty());  // never handed to a parser, so never reported
+
+  CTvlDoc reopened;
+  ASSERT_TRUE(reopened.OnOpenDocument(f.doc.GetPathName()));
+  ASSERT_EQ(reopened.m_modules.size(), 1u);
+  CModule& module = *reopened.m_modules[0];
+  for (const auto& [type, name] : empties) {
+    const CResource* kept = nullptr;
+    for (const CResourceType* t : module.m_resTable.GetTypes())
+      if (t->m_identifier == CResourceIdentifier(type) && t->FindResource(CResourceIdentifier(name)))
+        kept = t->FindResource(CResourceIdentifier(name));
+    ASSERT_NE(kept, nullptr) << tvl::ToUtf8(CResourceIdentifier(name).GetText(true));
+    EXPECT_TRUE(kept->m_doNotTranslate);
+    std::vector<BYTE> bytes{1};
+    EXPECT_TRUE(kept->GetData(bytes, 0x0407));
+    EXPECT_TRUE(bytes.empty());
+  }
+
+  ASSERT_TRUE(module.BuildLanguages({0x0407}));
+  auto german = Read(f.dir.file("AppDEU.exe"));
+  for (const auto& [type, name] : empties) {
+    const CPeResource* r = german->FindResourceEx(type, name, 0x0407);
+    ASSERT_NE(r, nullptr) << tvl::ToUtf8(CResourceIdentifier(name).GetText(true));
+    EXPECT_EQ(r->size, 0u);
+  }
+  // The dialogs the source has are still dialogs.
+  EXPECT_GT(module.m_resTable.m_dialogs.GetCount(), 0);
+  EXPECT_NE(german->FindResourceEx(CResName(WORD{5}), module.m_resTable.m_dialogs.GetResource(0)->m_identifier.ToResName(),
+                                   0x0407),
+            nullptr);
 }
 
 TEST(Build, SatelliteWithoutSourceBuildsFromProjectWhenTimeIsZero) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+
+#include "TestSupport.h"
 #include "project/TextExchange.h"
 
 namespace {
@@ -69,4 +73,82 @@ TEST(TextExchange, ReadersRefuseBrokenInput) {
     EXPECT_FALSE(tvl::ReadExchange(text, format, file, error)) << text;
     EXPECT_FALSE(error.empty()) << text;
   }
+}
+
+namespace {
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string XliffWith(const std::string& doctype, const std::string& target) {
+  return "<?xml version=\"1.0\"?>\n" + doctype +
+         "\n<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">"
+         "<file original=\"m.exe\" target-language=\"fr-FR\"><body>"
+         "<trans-unit id=\"m.exe/6/1/text\" resname=\"" + target + "\"><source>One</source><target>" + target +
+         "</target></trans-unit></body></file></xliff>\n";
+}
+
+// Ten levels of ten references each: 10^10 characters if anything expanded them.
+std::string Laughs() {
+  std::string dtd = "<!DOCTYPE xliff [\n<!ENTITY l0 \"laugh\">\n";
+  for (int i = 1; i <= 10; ++i) {
+    dtd += "<!ENTITY l" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k) dtd += "&l" + std::to_string(i - 1) + ";";
+    dtd += "\">\n";
+  }
+  return dtd + "]>";
+}
+}  // namespace
+
+TEST(TextExchange, XliffEntitiesAreRefusedNeverExpandedOrLoaded) {
+  CScratchDir dir;
+  // Were the document type definition read, the entity it declares would be the one refused.
+  WriteText(dir.file("outside.dtd"), "<!ENTITY outside \"Un\">");
+  const std::string secret = dir.file("secret.txt");
+  WriteText(secret, "Un");
+  const struct {
+    const char* name;
+    std::string text;
+    const char* refusal;  // part of the message; null when the file is read
+  } cases[] = {
+      {"billion laughs", XliffWith(Laughs(), "&l10;"), "entity declaration of l0 "},
+      {"internal entity", XliffWith("<!DOCTYPE xliff [<!ENTITY un \"Un\">]>", "&un;"), "entity declaration of un "},
+      {"external entity", XliffWith("<!DOCTYPE xliff [<!ENTITY ext SYSTEM \"file://" + secret + "\">]>", "&ext;"),
+       "entity declaration of ext "},
+      {"external definition", XliffWith("<!DOCTYPE xliff SYSTEM \"file://" + dir.file("outside.dtd") + "\">", "&outside;"),
+       "reference to the entity outside "},
+      {"definition without entities", XliffWith("<!DOCTYPE xliff SYSTEM \"file://" + dir.file("outside.dtd") + "\">",
+                                                "Un &amp; &#x55;n"), nullptr},
+  };
+  for (const auto& c : cases) {
+    ImportFile file;
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    const bool read = tvl::ReadExchange(c.text, ExchangeFormat::kXliff, file, error);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << c.name;
+    if (!c.refusal) {
+      ASSERT_TRUE(read) << c.name << ": " << error;
+      ASSERT_EQ(file.m_entries.size(), 1u);
+      EXPECT_EQ(file.m_entries[0].m_translation, u"Un & Un");
+      continue;
+    }
+    EXPECT_FALSE(read) << c.name;
+    EXPECT_NE(error.find(c.refusal), std::string::npos) << c.name << ": " << error;
+    EXPECT_NE(error.find("XLIFF files need no document type declaration"), std::string::npos) << error;
+    EXPECT_TRUE(file.m_entries.empty()) << c.name;
+  }
+}
+
+TEST(TextExchange, PoAndJsonReadersStayLinearOnLargeFlatOrDeepInput) {
+  // 200,000 strings joined on one line, and arrays nested 200,000 deep: no expansion, no
+  // recursion that grows with the input.
+  std::string joined = "msgctxt \"m.exe/6/1/text\"\nmsgid \"One\"\nmsgstr";
+  for (int i = 0; i < 200000; ++i) joined += " \"a\"";
+  ImportFile po;
+  std::string error;
+  ASSERT_TRUE(tvl::ReadExchange(joined + "\n", ExchangeFormat::kPo, po, error)) << error;
+  ASSERT_EQ(po.m_entries.size(), 1u);
+  EXPECT_EQ(po.m_entries[0].m_translation.size(), 200000u);
+
+  ImportFile json;
+  EXPECT_FALSE(tvl::ReadExchange(std::string(200000, '[') + std::string(200000, ']'), ExchangeFormat::kJson, json, error));
+  EXPECT_FALSE(error.empty());
 }
