@@ -4,8 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 secs="${1:-20}"
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTVL_FUZZ=ON -DTVL_GUI=OFF -DTVL_TESTS=OFF -DTVL_BENCH=OFF -DTVL_WERROR=ON >/dev/null
+  -DTVL_FUZZ=ON -DTVL_GUI=OFF -DTVL_TESTS=OFF -DTVL_BENCH=OFF -DTVL_WERROR=ON "${launcher[@]}" >/dev/null
 cmake --build build-fuzz
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
