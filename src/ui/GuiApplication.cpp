@@ -10,10 +10,9 @@
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
 #include "ui/dialogs/InstallDialogs.h"
+#include "ui/QtText.h"
 
 namespace {
-
-QString Q(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Shows the program's messages in ordinary message boxes, over the active window.
 class CGuiMessageSink : public CMessageSink {
@@ -35,7 +34,7 @@ class CGuiMessageSink : public CMessageSink {
 std::unique_ptr<QMessageBox> CreateMessageBox(const std::u16string& text, UINT type, QWidget* parent) {
   auto box = std::make_unique<QMessageBox>(parent);
   box->setWindowTitle(QStringLiteral("Tessalingvora"));
-  box->setText(Q(text));
+  box->setText(QStr(text));
   switch (type & MB_ICONMASK) {
     case MB_ICONERROR: box->setIcon(QMessageBox::Critical); break;
     case MB_ICONQUESTION: box->setIcon(QMessageBox::Question); break;

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 #include "ui/dialogs/DialogSupport.h"
 
+#include <QClipboard>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,22 +17,19 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 
 #include "languages/Language.h"
 #include "platform/Messages.h"
 #include "project/TvlDoc.h"
 #include "ui/GuiApplication.h"
+#include "ui/QtText.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/views/ProjectResView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/TranslationView.h"
 #include "workspace/ViewRules.h"
-
-QString QStr(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
-std::u16string U16(const QString& s) { return s.toStdU16String(); }
 
 namespace {
 
@@ -50,6 +48,7 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
   m_storedLanguage = m_settings.m_language;
 
   CreateActions();
+  RouteCommands();
   CreateMenus();
   CreateToolBar();
   CreatePanes();
@@ -60,20 +59,21 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
   SetModeListToMode();
 
   m_document.m_saveAs = [this](CTvlDoc&) { return SaveDocumentAs(); };
+  ObserveLast();
+  // Besides the document: the focus decides which pane the editing commands act on, and
+  // the editor's boxes and the clipboard decide whether they can.
+  connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUi(); });
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommandUi(); });
+  connect(m_editor, &CTranslationView::commandStateChanged, this, [this] { UpdateCommandUi(); });
   m_tree->OnInitialUpdate();
   UpdateTitle();
   UpdateCommandUi();
-
-  // What the framework does at idle time: the title, the command states, the idle hint.
-  m_idleTimer = new QTimer(this);
-  m_idleTimer->setInterval(200);
-  connect(m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(); });
-  m_idleTimer->start();
-  qApp->installEventFilter(this);
 }
 
 CMainFrame::~CMainFrame() {
-  qApp->removeEventFilter(this);
+  m_document.RemoveView(this);
+  disconnect(qApp, nullptr, this, nullptr);
+  disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
   m_document.m_saveAs = nullptr;
   // The views leave the document before the window's children are destroyed.
   delete m_editor;
@@ -95,13 +95,37 @@ QAction* CMainFrame::AddAction(int id, const QString& text, const QString& promp
   int nl = prompt.indexOf(QLatin1Char('\n'));
   a->setStatusTip(nl < 0 ? prompt : prompt.left(nl));
   if (nl >= 0) a->setToolTip(prompt.mid(nl + 1));
-  m_actions[id] = a;
+  m_commands[id].action = a;
+  connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
   return a;
 }
 
 QAction* CMainFrame::Action(int id) const {
-  auto it = m_actions.find(id);
-  return it == m_actions.end() ? nullptr : it->second;
+  auto it = m_commands.find(id);
+  return it == m_commands.end() ? nullptr : it->second.action;
+}
+
+void CMainFrame::Route(int id, std::function<void()> run, std::function<bool()> enabled) {
+  CCommand& command = m_commands.at(id);
+  command.run = std::move(run);
+  command.enabled = std::move(enabled);
+}
+
+void CMainFrame::Execute(int id) {
+  auto it = m_commands.find(id);
+  if (it == m_commands.end()) return;
+  const CCommand& command = it->second;
+  // The handler never runs on a state that changed after the action was last set.
+  if (!command.enabled || command.enabled()) {
+    if (command.run) command.run();
+  }
+  UpdateTitle();
+  UpdateCommandUi();
+}
+
+void CMainFrame::ObserveLast() {
+  m_document.RemoveView(this);
+  m_document.AddView(this);
 }
 
 void CMainFrame::CreateActions() {
@@ -131,10 +155,9 @@ void CMainFrame::CreateActions() {
   AddAction(ID_EDIT_DELETE, tr("&Delete\tDel"), tr("Delete the selection\nDelete"));
   AddAction(ID_EDIT_SELECT_ALL, tr("Select &All"), tr("Select the whole text\nSelect All"), QKeySequence::SelectAll);
 
-  QAction* toolbar = AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar\nToggle ToolBar"));
-  toolbar->setCheckable(true);
-  QAction* status = AddAction(ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar\nToggle StatusBar"));
-  status->setCheckable(true);
+  AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar\nToggle ToolBar"))->setCheckable(true);
+  AddAction(ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar\nToggle StatusBar"))
+      ->setCheckable(true);
   AddAction(ID_VIEW_ALL_ITEMS, tr("&All Items"), tr("Display all items\nAll Items"))->setCheckable(true);
   AddAction(ID_VIEW_TRANSLATABLE, tr("A&ll Translatable Items"), tr("Display all translatable items\nAll Translatable Items"))
       ->setCheckable(true);
@@ -156,49 +179,69 @@ void CMainFrame::CreateActions() {
   AddAction(ID_MODULE_PROPERTIES, tr("Module &Properties..."), tr("Edit the properties of the selected module\nProperties"),
             QKeySequence(Qt::ALT | Qt::Key_Return));
   AddAction(ID_APP_ABOUT, tr("&About Tessalingvora..."), tr("Display program information and version\nAbout"));
+}
 
-  connect(Action(ID_FILE_NEW), &QAction::triggered, this, [this] { NewDocument(); });
-  connect(Action(ID_FILE_OPEN), &QAction::triggered, this, [this] { OnOpen(); });
-  connect(Action(ID_FILE_SAVE), &QAction::triggered, this, [this] { SaveDocument(); });
-  connect(Action(ID_FILE_SAVE_AS), &QAction::triggered, this, [this] { SaveDocumentAs(); });
-  connect(Action(ID_APP_EXIT), &QAction::triggered, this, [this] { close(); });
-  connect(Action(ID_APP_ABOUT), &QAction::triggered, this, [this] { OnAbout(); });
-  connect(Action(ID_EDIT_UNDO), &QAction::triggered, this, [this] { OnUndo(); });
-  connect(Action(ID_EDIT_REDO), &QAction::triggered, this, [this] { OnRedo(); });
-  for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_SELECT_ALL})
-    connect(Action(id), &QAction::triggered, this, [this, id] { OnEditCommand(id); });
-  for (int id : {ID_VIEW_ALL_ITEMS, ID_VIEW_TRANSLATABLE, ID_VIEW_TO_TRANSLATE, ID_VIEW_TO_EDIT})
-    connect(Action(id), &QAction::triggered, this, [this, id] { OnModeCommand(id); });
-  connect(Action(ID_VIEW_REFRESH), &QAction::triggered, this, [this] { Broadcast(HintRefreshAll); });
-  connect(toolbar, &QAction::toggled, this, [this](bool on) {
-    for (QToolBar* bar : findChildren<QToolBar*>()) bar->setVisible(on);
-  });
-  connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+void CMainFrame::RouteCommands() {
+  auto hook = [](const auto& h) { return [&h] { return static_cast<bool>(h); }; };
+  auto modules = [this] { return !m_document.m_modules.empty(); };
+  auto editor = [this](bool (CTranslationView::*can)() const) {
+    return [this, can] { return EditorHasFocus() && (m_editor->*can)(); };
+  };
 
-  // Commands carried out by the tree.
-  connect(Action(ID_TRANSLATIONS_BUILD), &QAction::triggered, this, [this] { Broadcast(HintBuildTarget); });
-  connect(Action(ID_IMPORT_TRANSLATION), &QAction::triggered, this, [this] { Broadcast(HintImportTranslation); });
-  connect(Action(ID_UPDATE_SOURCE), &QAction::triggered, this, [this] { Broadcast(HintUpdateSource); });
-  connect(Action(ID_IMPORT_SCRIBE), &QAction::triggered, this, [this] { Broadcast(HintImportScribe); });
-  connect(Action(ID_UPDATE_SOURCE_ALL), &QAction::triggered, this, [this] {
-    if (m_tree) m_tree->OnUpdateSourceAll();
+  Route(ID_FILE_NEW, [this] { NewDocument(); });
+  Route(ID_FILE_OPEN, [this] { OnOpen(); });
+  Route(ID_FILE_SAVE, [this] { SaveDocument(); });
+  Route(ID_FILE_SAVE_AS, [this] { SaveDocumentAs(); });
+  Route(ID_FILE_INSERT_MODULE, [this] { m_hooks.insertModule(); }, hook(m_hooks.insertModule));
+  Route(ID_UPDATE_SOURCE, [this] { Broadcast(HintUpdateSource); }, modules);
+  Route(ID_UPDATE_SOURCE_ALL, [this] { m_tree->OnUpdateSourceAll(); }, modules);
+  Route(ID_EXPORT_SCRIBE, [this] { m_hooks.exportScribe(); }, hook(m_hooks.exportScribe));
+  Route(ID_IMPORT_SCRIBE, [this] { Broadcast(HintImportScribe); }, hook(m_hooks.importScribe));
+  Route(ID_APP_EXIT, [this] { close(); });
+
+  Route(ID_EDIT_UNDO, [this] { OnUndo(); },
+        [this] { return (EditorHasFocus() && m_editor->BoxCanUndo()) || m_document.CanUndo(); });
+  Route(ID_EDIT_REDO, [this] { OnRedo(); },
+        [this] { return (EditorHasFocus() && m_editor->BoxCanRedo()) || m_document.CanRedo(); });
+  Route(ID_EDIT_CUT, [this] { m_editor->Cut(); }, editor(&CTranslationView::CanCut));
+  Route(ID_EDIT_COPY, [this] { m_editor->Copy(); }, editor(&CTranslationView::CanCopy));
+  Route(ID_EDIT_PASTE, [this] { m_editor->Paste(); }, editor(&CTranslationView::CanPaste));
+  Route(ID_EDIT_SELECT_ALL, [this] { m_editor->SelectAll(); }, editor(&CTranslationView::CanSelectAll));
+  Route(ID_EDIT_DELETE, [this] { OnDelete(); }, [this] {
+    if (TreeHasFocus()) return m_tree->CanDeleteModule();
+    if (EditorHasFocus()) return m_editor->CanDeleteTranslation();
+    return m_pane->Header() && m_pane->Header()->IsLinkShown(QStringLiteral("delete"));
   });
-  connect(Action(ID_MODULE_PROPERTIES), &QAction::triggered, this, [this] {
-    if (m_tree) m_tree->OnProperties();
-  });
-  // Commands whose dialogs are installed from outside.
-  connect(Action(ID_FILE_INSERT_MODULE), &QAction::triggered, this, [this] {
-    if (m_hooks.insertModule) m_hooks.insertModule();
-  });
-  connect(Action(ID_TRANSLATIONS_LANGUAGES), &QAction::triggered, this, [this] {
-    if (m_hooks.languages && m_document.CanDefineLanguages()) m_hooks.languages();
-  });
-  connect(Action(ID_BATCH_BUILD), &QAction::triggered, this, [this] {
-    if (m_hooks.batchBuild) m_hooks.batchBuild();
-  });
-  connect(Action(ID_EXPORT_SCRIBE), &QAction::triggered, this, [this] {
-    if (m_hooks.exportScribe) m_hooks.exportScribe();
-  });
+  m_commands.at(ID_EDIT_DELETE).text = [this] { return DeleteText(); };
+
+  // The bars' check marks follow the bars, which the tool bar's own menu can hide too.
+  Route(ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(Action(ID_VIEW_TOOLBAR)->isChecked()); });
+  m_commands.at(ID_VIEW_TOOLBAR).checked = [this] { return !m_toolBar->isHidden(); };
+  Route(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(Action(ID_VIEW_STATUS_BAR)->isChecked()); });
+  m_commands.at(ID_VIEW_STATUS_BAR).checked = [this] { return !statusBar()->isHidden(); };
+  auto translation = [this] { return !IsSourceLanguageSelected(); };
+  for (int id : {ID_VIEW_ALL_ITEMS, ID_VIEW_TRANSLATABLE, ID_VIEW_TO_TRANSLATE, ID_VIEW_TO_EDIT}) {
+    bool needsTranslation = id == ID_VIEW_TO_TRANSLATE || id == ID_VIEW_TO_EDIT;
+    Route(id, [this, id] { OnModeCommand(id); }, needsTranslation ? std::function<bool()>(translation) : nullptr);
+  }
+  m_commands.at(ID_VIEW_ALL_ITEMS).checked = [this] { return m_mode == ID_VIEW_TRANSLATABLE && m_showNonTranslatable; };
+  m_commands.at(ID_VIEW_TRANSLATABLE).checked = [this] { return m_mode == ID_VIEW_TRANSLATABLE && !m_showNonTranslatable; };
+  m_commands.at(ID_VIEW_TO_TRANSLATE).checked = [this] { return m_mode == ID_VIEW_TO_TRANSLATE; };
+  m_commands.at(ID_VIEW_TO_EDIT).checked = [this] { return m_mode == ID_VIEW_TO_EDIT; };
+  Route(ID_VIEW_REFRESH, [this] { Broadcast(HintRefreshAll); });
+  // Layout mode needs a dialog view, which this window does not show yet.
+  Route(ID_LAYOUT_MODE, {}, [] { return false; });
+
+  Route(ID_TRANSLATIONS_LANGUAGES, [this] {
+    if (m_document.CanDefineLanguages()) m_hooks.languages();
+  }, hook(m_hooks.languages));
+  // The tree carries out the commands on the selected module.
+  Route(ID_TRANSLATIONS_BUILD, [this] { Broadcast(HintBuildTarget); }, hook(m_hooks.buildTarget));
+  Route(ID_BATCH_BUILD, [this] { m_hooks.batchBuild(); }, hook(m_hooks.batchBuild));
+  Route(ID_IMPORT_TRANSLATION, [this] { Broadcast(HintImportTranslation); },
+        [this, modules] { return m_hooks.importTranslation && modules(); });
+  Route(ID_MODULE_PROPERTIES, [this] { m_tree->OnProperties(); }, [this] { return m_tree->CanEditProperties(); });
+  Route(ID_APP_ABOUT, [this] { OnAbout(); });
 }
 
 void CMainFrame::CreateMenus() {
@@ -266,13 +309,10 @@ void CMainFrame::CreateMenus() {
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(Action(ID_APP_ABOUT));
-
-  for (QMenu* m : {file, edit, view, translations})
-    connect(m, &QMenu::aboutToShow, this, [this] { UpdateCommandUi(); });
 }
 
 void CMainFrame::CreateToolBar() {
-  QToolBar* bar = addToolBar(tr("Standard"));
+  QToolBar* bar = m_toolBar = addToolBar(tr("Standard"));
   bar->setObjectName(QStringLiteral("StandardBar"));
   bar->addAction(Action(ID_FILE_NEW));
   bar->addAction(Action(ID_FILE_OPEN));
@@ -303,8 +343,6 @@ void CMainFrame::CreateToolBar() {
   });
   bar->addSeparator();
   bar->addAction(Action(ID_TRANSLATIONS_BUILD));
-  Action(ID_VIEW_TOOLBAR)->setChecked(true);
-  Action(ID_VIEW_STATUS_BAR)->setChecked(true);
 }
 
 void CMainFrame::CreatePanes() {
@@ -682,8 +720,10 @@ void CMainFrame::OnAbout() {
 void CMainFrame::ShowNodeViews(CProjectNode* node) {
   if (!m_pane) return;
   m_pane->ShowNode(node);
+  ObserveLast();
   // Without a view to work in, the tree keeps the focus.
   if (!QApplication::focusWidget() && m_tree) m_tree->setFocus();
+  UpdateCommandUi();
 }
 
 bool CMainFrame::EditorHasFocus() const {
@@ -694,7 +734,6 @@ bool CMainFrame::EditorHasFocus() const {
 bool CMainFrame::TreeHasFocus() const { return m_tree && QApplication::focusWidget() == m_tree; }
 
 void CMainFrame::RunCommand(int id) {
-  UpdateCommandUi();
   QAction* a = Action(id);
   if (a && a->isEnabled()) a->trigger();
 }
@@ -713,79 +752,36 @@ void CMainFrame::OnRedo() {
     m_document.Redo();
 }
 
-void CMainFrame::OnEditCommand(int id) {
-  if (id == ID_EDIT_DELETE) {
-    if (TreeHasFocus())
-      m_tree->OnDeleteModule();
-    else if (EditorHasFocus())
-      m_editor->DeleteTranslation();
-    else if (m_pane->Header() && m_pane->Header()->IsLinkShown(QStringLiteral("delete")))
-      Broadcast(HintDeleteTranslation);
-    return;
-  }
-  if (!EditorHasFocus()) return;
-  switch (id) {
-    case ID_EDIT_CUT: m_editor->Cut(); break;
-    case ID_EDIT_COPY: m_editor->Copy(); break;
-    case ID_EDIT_PASTE: m_editor->Paste(); break;
-    case ID_EDIT_SELECT_ALL: m_editor->SelectAll(); break;
-    default: break;
-  }
+void CMainFrame::OnDelete() {
+  if (TreeHasFocus())
+    m_tree->OnDeleteModule();
+  else if (EditorHasFocus())
+    m_editor->DeleteTranslation();
+  else
+    Broadcast(HintDeleteTranslation);
+}
+
+QString CMainFrame::DeleteText() const {
+  if (TreeHasFocus()) return tr("&Delete Module\tDel");
+  if (EditorHasFocus()) return tr("&Delete Translation\tDel");
+  return tr("&Delete\tDel");
 }
 
 void CMainFrame::UpdateCommandUi() {
-  bool editor = EditorHasFocus();
-  Action(ID_EDIT_UNDO)->setEnabled((editor && m_editor->BoxCanUndo()) || m_document.CanUndo());
-  Action(ID_EDIT_REDO)->setEnabled((editor && m_editor->BoxCanRedo()) || m_document.CanRedo());
-  Action(ID_EDIT_CUT)->setEnabled(editor && m_editor->CanCut());
-  Action(ID_EDIT_COPY)->setEnabled(editor && m_editor->CanCopy());
-  Action(ID_EDIT_PASTE)->setEnabled(editor && m_editor->CanPaste());
-  Action(ID_EDIT_SELECT_ALL)->setEnabled(editor && m_editor->CanSelectAll());
-
-  QAction* del = Action(ID_EDIT_DELETE);
-  if (TreeHasFocus()) {
-    del->setText(tr("&Delete Module\tDel"));
-    del->setEnabled(m_tree->CanDeleteModule());
-  } else if (editor) {
-    del->setText(tr("&Delete Translation\tDel"));
-    del->setEnabled(m_editor->CanDeleteTranslation());
-  } else {
-    del->setText(tr("&Delete\tDel"));
-    del->setEnabled(m_pane->Header() && m_pane->Header()->IsLinkShown(QStringLiteral("delete")));
+  // Also reached from focus changes while the window is being taken down.
+  if (!m_tree || !m_pane || !m_editor) return;
+  for (auto& [id, command] : m_commands) {
+    QAction* a = command.action;
+    a->setEnabled(!command.enabled || command.enabled());
+    if (command.checked) a->setChecked(command.checked());
+    if (command.text) {
+      QString text = command.text();
+      if (a->text() != text) a->setText(text);
+    }
   }
-
-  bool source = IsSourceLanguageSelected();
-  Action(ID_VIEW_ALL_ITEMS)->setChecked(m_mode == ID_VIEW_TRANSLATABLE && m_showNonTranslatable);
-  Action(ID_VIEW_TRANSLATABLE)->setChecked(m_mode == ID_VIEW_TRANSLATABLE && !m_showNonTranslatable);
-  Action(ID_VIEW_TO_TRANSLATE)->setChecked(m_mode == ID_VIEW_TO_TRANSLATE);
-  Action(ID_VIEW_TO_TRANSLATE)->setEnabled(!source);
-  Action(ID_VIEW_TO_EDIT)->setChecked(m_mode == ID_VIEW_TO_EDIT);
-  Action(ID_VIEW_TO_EDIT)->setEnabled(!source);
-  // Layout mode needs a dialog view, which this window does not show yet.
-  Action(ID_LAYOUT_MODE)->setEnabled(false);
-
-  bool modules = !m_document.m_modules.empty();
-  Action(ID_FILE_INSERT_MODULE)->setEnabled(static_cast<bool>(m_hooks.insertModule));
-  Action(ID_TRANSLATIONS_LANGUAGES)->setEnabled(static_cast<bool>(m_hooks.languages));
-  Action(ID_TRANSLATIONS_BUILD)->setEnabled(static_cast<bool>(m_hooks.buildTarget));
-  Action(ID_BATCH_BUILD)->setEnabled(static_cast<bool>(m_hooks.batchBuild));
-  Action(ID_IMPORT_TRANSLATION)->setEnabled(static_cast<bool>(m_hooks.importTranslation) && modules);
-  Action(ID_EXPORT_SCRIBE)->setEnabled(static_cast<bool>(m_hooks.exportScribe));
-  Action(ID_IMPORT_SCRIBE)->setEnabled(static_cast<bool>(m_hooks.importScribe));
-  Action(ID_MODULE_PROPERTIES)->setEnabled(m_tree && m_tree->CanEditProperties());
-  Action(ID_UPDATE_SOURCE)->setEnabled(modules);
-  Action(ID_UPDATE_SOURCE_ALL)->setEnabled(modules);
-  if (auto* form = qobject_cast<CDocumentNodeView*>(m_pane->View())) form->UpdateLinks();
 }
 
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-  // A shortcut finds its command's state as it is now, not as it was at the last idle time.
-  if (event->type() == QEvent::ShortcutOverride && isActiveWindow()) UpdateCommandUi();
-  return QMainWindow::eventFilter(watched, event);
-}
-
-void CMainFrame::OnIdle() {
+void CMainFrame::OnUpdate(int, const void*) {
   UpdateTitle();
   UpdateCommandUi();
-  m_document.OnIdle();
 }

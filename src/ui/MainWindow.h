@@ -2,6 +2,11 @@
 // The main window: the project tree on the left, the resource header and view on the right,
 // the translation editor below; the menus, tool bar and status bar; the display mode and
 // language lists that steer every view; opening and saving the project.
+//
+// Every command goes one route: its id names an entry of the command table holding the
+// action, the handler and the enabled state. The states are worked out again whenever the
+// document tells its views of a change (the window is its last view), the selection or the
+// focus moves, or a command has run; nothing polls.
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -12,6 +17,7 @@
 
 #include "app/Settings.h"
 #include "platform/Types.h"
+#include "project/ViewHints.h"
 #include "ui/QtSettingsStore.h"
 
 class CTvlDoc;
@@ -21,7 +27,7 @@ class QAction;
 class QComboBox;
 class QMenu;
 class QSplitter;
-class QTimer;
+class QToolBar;
 
 class CProjectResView;
 class CTranslationView;
@@ -40,7 +46,7 @@ struct CDialogHooks {
   std::function<void()> importScribe;                  // Scribe Edition > Import...
 };
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CDocumentView {
   Q_OBJECT
  public:
   // store: where the settings live; nullptr keeps them under $XDG_CONFIG_HOME.
@@ -90,10 +96,14 @@ class CMainFrame : public QMainWindow {
   // The right pane for a selected node (none: an empty list).
   void ShowNodeViews(CProjectNode* node);
 
-  // Commands by id; the action's enabled and checked states follow UpdateCommandUi.
+  // Commands by id. RunCommand triggers the action when it is enabled, as a click would.
   QAction* Action(int id) const;
   void RunCommand(int id);
+  // Sets every action's enabled, checked and text state from the command table; also for
+  // whoever changes what the table reads without the document hearing of it (the dialog hooks).
   void UpdateCommandUi();
+  // The document's changes: the title and the command states follow each one.
+  void OnUpdate(int hint, const void* object) override;
   // "Tessalingvora - <title> *", with a space for an unmodified project.
   QString FrameTitle() const;
   void UpdateTitle();
@@ -103,19 +113,31 @@ class CMainFrame : public QMainWindow {
   void ShowAtStartUp();
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
+  // One command: its action, what it does and when it is available.
+  struct CCommand {
+    QAction* action = nullptr;
+    std::function<void()> run;
+    std::function<bool()> enabled;  // empty: always available
+    std::function<bool()> checked;  // empty: the action keeps its own check mark
+    std::function<QString()> text;  // empty: the text stays
+  };
+
   void CreateActions();
+  void RouteCommands();
+  void Route(int id, std::function<void()> run, std::function<bool()> enabled = {});
+  void Execute(int id);
+  // The window reads the other views' state, so it hears each hint after them.
+  void ObserveLast();
   void CreateMenus();
   void CreateToolBar();
   void CreatePanes();
   void LoadSettings();
-  void OnIdle();
   void AddRecentFile(const std::u16string& path);
   void RebuildRecentMenu();
   void SetModeListToMode();
@@ -124,7 +146,8 @@ class CMainFrame : public QMainWindow {
   void OnAbout();
   void OnUndo();
   void OnRedo();
-  void OnEditCommand(int id);
+  void OnDelete();
+  QString DeleteText() const;
   bool EditorHasFocus() const;
   bool TreeHasFocus() const;
   void Broadcast(int hint);
@@ -144,7 +167,7 @@ class CMainFrame : public QMainWindow {
   bool m_placementApplied = false;
   bool m_showMaximized = false;
 
-  std::map<int, QAction*> m_actions;
+  std::map<int, CCommand> m_commands;
   QMenu* m_recentMenu = nullptr;
   std::vector<QAction*> m_recentActions;
   QComboBox* m_modeList = nullptr;
@@ -154,9 +177,5 @@ class CMainFrame : public QMainWindow {
   CProjectResView* m_tree = nullptr;
   CWndResourceAndHeaderViews* m_pane = nullptr;
   CTranslationView* m_editor = nullptr;
-  QTimer* m_idleTimer = nullptr;
+  QToolBar* m_toolBar = nullptr;
 };
-
-// Qt text from a model string and back.
-QString QStr(const std::u16string& s);
-std::u16string U16(const QString& s);

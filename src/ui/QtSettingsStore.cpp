@@ -2,21 +2,21 @@
 
 #include <QDir>
 
+#include "ui/QtText.h"
+
 namespace tvl::ui {
 
 namespace {
 
-QString Q(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
-
 // A section name as one INI group: the store keeps a flat list of sections.
 QString Group(const std::u16string& section) {
-  QString g = Q(section);
+  QString g = QStr(section);
   g.replace(QLatin1Char('/'), QLatin1Char('_'));
   g.replace(QLatin1Char('\\'), QLatin1Char('_'));
   return g;
 }
 
-QString Key(const std::u16string& section, const std::u16string& name) { return Group(section) + u'/' + Q(name); }
+QString Key(const std::u16string& section, const std::u16string& name) { return Group(section) + u'/' + QStr(name); }
 
 }  // namespace
 
@@ -66,7 +66,7 @@ std::optional<std::u16string> CIniSettingsStore::ReadString(const std::u16string
                                                             const std::u16string& name) const {
   QVariant v = Value(section, name);
   if (!v.isValid() || v.typeId() == QMetaType::QByteArray) return std::nullopt;
-  return v.toString().toStdU16String();
+  return U16(v.toString());
 }
 
 bool CIniSettingsStore::WriteDword(const std::u16string& section, const std::u16string& name, DWORD value) {
@@ -86,7 +86,7 @@ bool CIniSettingsStore::WriteBinary(const std::u16string& section, const std::u1
 bool CIniSettingsStore::WriteString(const std::u16string& section, const std::u16string& name,
                                     const std::u16string& value) {
   if (!Writable()) return false;
-  m_settings->setValue(Key(section, name), Q(value));
+  m_settings->setValue(Key(section, name), QStr(value));
   return true;
 }
 

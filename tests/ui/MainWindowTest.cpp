@@ -7,11 +7,15 @@
 #include <QPushButton>
 #include <QMimeData>
 #include <QUrl>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "UiTestSupport.h"
 #include "ui/GuiApplication.h"
 #include "ui/views/ProjectResView.h"
+#include "ui/views/TranslationView.h"
+#include "platform/Text.h"
+#include "workspace/CommandIds.h"
 
 TEST(MainWindow, TitleNamesProgramProjectAndModifiedMark) {
   EXPECT_EQ(MainWindowTitle(u"Example.tvl", false), u"Tessalingvora - Example.tvl  ");
@@ -97,4 +101,69 @@ TEST(MainWindow, MessageTypesChooseIconAndButtons) {
   auto save = CreateMessageBox(u"Save?", MB_YESNOCANCEL | MB_ICONWARNING);
   EXPECT_EQ(save->icon(), QMessageBox::Warning);
   EXPECT_EQ(static_cast<QAbstractButton*>(save->defaultButton()), save->button(QMessageBox::Yes));
+}
+
+// The command states are checked right after each change, with no event processed in
+// between: a state that waited for a later refresh would read as the one before.
+TEST(MainWindowCommands, UndoAndRedoFollowEachEditAtOnce) {
+  CFrameFixture f;
+  CProjectFile project;
+  ASSERT_TRUE(f.Open(project.Path()));
+  f.SetLanguage(0x040C);
+  f.Select(f.FindNode(u"String Table"));
+  QAction* undo = f.frame->Action(ID_EDIT_UNDO);
+  QAction* redo = f.frame->Action(ID_EDIT_REDO);
+  ASSERT_FALSE(undo->isEnabled());
+  // Committed with the mouse, so that no key press passes by on the way.
+  auto commit = [&](const QString& text) {
+    f.frame->Editor()->TranslationBox()->setPlainText(text);
+    QTest::mouseClick(f.frame->Editor()->OkButton(), Qt::LeftButton);
+  };
+  commit(QStringLiteral("Un"));
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+  EXPECT_EQ(f.frame->windowTitle().right(1), QStringLiteral("*"));
+  f.frame->RunCommand(ID_EDIT_UNDO);
+  EXPECT_TRUE(redo->isEnabled());
+  commit(QStringLiteral("Deux"));
+  EXPECT_FALSE(redo->isEnabled());
+}
+
+TEST(MainWindowCommands, ModuleCommandsFollowTheSelectionFocusAndDeletion) {
+  CRecordingSink sink;
+  CFrameFixture f;
+  f.frame->Hooks().moduleProperties = [](CModule*) { return false; };
+  CProjectFile project;
+  ASSERT_TRUE(f.Open(project.Path()));
+  QAction* del = f.frame->Action(ID_EDIT_DELETE);
+  const struct {
+    const char16_t* node;
+    bool moduleSelected;
+  } selections[] = {{u"App.exe", true}, {u"String Table", false}, {u"App.exe", true}};
+  f.frame->Tree()->setFocus();
+  for (const auto& s : selections) {
+    f.Select(f.FindNode(s.node));
+    EXPECT_EQ(f.frame->Action(ID_MODULE_PROPERTIES)->isEnabled(), s.moduleSelected) << tvl::ToUtf8(s.node);
+    EXPECT_EQ(del->isEnabled(), s.moduleSelected) << tvl::ToUtf8(s.node);
+    EXPECT_EQ(del->text(), QStringLiteral("&Delete Module\tDel"));
+  }
+  // The editor takes the focus once it offers a string.
+  f.SetLanguage(0x040C);
+  f.Select(f.FindNode(u"String Table"));
+  f.frame->Editor()->TranslationBox()->setFocus();
+  EXPECT_EQ(del->text(), QStringLiteral("&Delete Translation\tDel"));
+  f.frame->Tree()->setFocus();
+  EXPECT_EQ(del->text(), QStringLiteral("&Delete Module\tDel"));
+  f.Select(f.FindNode(u"App.exe"));
+
+  const int moduleCommands[] = {ID_UPDATE_SOURCE, ID_UPDATE_SOURCE_ALL, ID_MODULE_PROPERTIES, ID_EDIT_DELETE};
+  sink.answers = {IDYES};
+  QTest::keyClick(f.frame->Tree(), Qt::Key_Delete);
+  ASSERT_TRUE(f.doc.m_modules.empty());
+  for (int id : moduleCommands) EXPECT_FALSE(f.frame->Action(id)->isEnabled()) << id;
+  EXPECT_TRUE(f.frame->Action(ID_EDIT_UNDO)->isEnabled());
+
+  f.frame->RunCommand(ID_EDIT_UNDO);
+  ASSERT_EQ(f.doc.m_modules.size(), 1u);
+  for (int id : moduleCommands) EXPECT_TRUE(f.frame->Action(id)->isEnabled()) << id;
 }

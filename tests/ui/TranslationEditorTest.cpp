@@ -223,7 +223,7 @@ TEST(TranslationEditor, LastStringOfTheTableMovesTheTreeOnAndTheImageChanges) {
 TEST(TranslationEditor, SavedTranslationsComeBackWithTheProject) {
   EditorFixture f;
   f.TypeAndCommit(QStringLiteral("Un"));
-  // The title follows the modified flag at idle time.
+  // The title follows the modified flag.
   QTest::qWait(300);
   EXPECT_EQ(f.frame->windowTitle().right(1), QStringLiteral("*"));
   QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
+#include "ui/QtText.h"
 
 class CStringTableView;
 class CProjectNode;

@@ -10,7 +10,7 @@
 
 #include "platform/Messages.h"
 #include "project/TvlDoc.h"
-#include "ui/MainWindow.h"
+#include "ui/QtText.h"
 #include "ui/dialogs/BuildDialogs.h"
 
 namespace {

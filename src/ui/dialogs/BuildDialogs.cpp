@@ -10,6 +10,7 @@
 #include "ui/dialogs/ImportTranslationDlg.h"
 #include "ui/dialogs/InstallDialogs.h"
 #include "ui/dialogs/ScribeDlgs.h"
+#include "ui/QtText.h"
 
 namespace tvl::ui {
 

@@ -13,7 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
-#include "ui/MainWindow.h"
+#include "ui/QtText.h"
 #include "ui/dialogs/BuildDialogs.h"
 
 namespace {

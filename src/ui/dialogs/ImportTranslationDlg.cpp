@@ -11,7 +11,7 @@
 #include "languages/AvailableLanguages.h"
 #include "platform/Messages.h"
 #include "project/Module.h"
-#include "ui/MainWindow.h"
+#include "ui/QtText.h"
 
 CDialogImportTranslation::CDialogImportTranslation(const CModule& module, const std::u16string& path, LANGID guessed,
                                                    LANGID sourceLanguage, QWidget* parent)

@@ -18,7 +18,7 @@
 #include "languages/AvailableLanguages.h"
 #include "platform/Fonts.h"
 #include "platform/Messages.h"
-#include "ui/MainWindow.h"
+#include "ui/QtText.h"
 #include "ui/dialogs/DialogSupport.h"
 
 namespace {

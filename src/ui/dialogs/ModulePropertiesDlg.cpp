@@ -13,7 +13,7 @@
 #include "platform/Text.h"
 #include "project/ModuleFile.h"
 #include "project/TvlDoc.h"
-#include "ui/MainWindow.h"
+#include "ui/QtText.h"
 #include "ui/dialogs/DialogSupport.h"
 
 CDialogModuleProperties::CDialogModuleProperties(CModule& module, QWidget* parent)

@@ -11,7 +11,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "project/TvlDoc.h"
-#include "ui/MainWindow.h"
+#include "ui/QtText.h"
 #include "ui/dialogs/BuildDialogs.h"
 
 namespace {

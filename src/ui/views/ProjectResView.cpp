@@ -14,6 +14,7 @@
 #include "ui/views/ImageStrip.h"
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "workspace/ViewRules.h"
+#include "ui/QtText.h"
 
 namespace {
 
@@ -405,7 +406,6 @@ void CProjectResView::ShowContextMenu(const QPoint& globalPos) {
   const char16_t* texts[] = {u"&Build...\tF7", u"&Update Source", nullptr, u"&Insert Module...",
                              u"&Import an Existing Translation...", nullptr, u"&Delete\tDel", nullptr,
                              u"&Properties\tAlt+Enter"};
-  m_frame->UpdateCommandUi();
   for (size_t i = 0; i < std::size(ids); ++i) {
     if (!ids[i]) {
       menu.addSeparator();

@@ -40,6 +40,8 @@ CDocumentNodeView::CDocumentNodeView(CMainFrame* frame, QWidget* parent) : QWidg
     box->addWidget(link);
     box->addWidget(text);
     m_links.emplace_back(e.id, link);
+    // A link is as available as its command, and follows it.
+    if (QAction* command = m_frame->Action(e.id)) connect(command, &QAction::changed, this, &CDocumentNodeView::UpdateLinks);
   }
   box->addStretch(1);
   UpdateLinks();

@@ -17,7 +17,7 @@ class CDocumentNodeView : public QWidget {
   Q_OBJECT
  public:
   CDocumentNodeView(CMainFrame* frame, QWidget* parent = nullptr);
-  // Enables the links whose commands are available.
+  // Enables the links whose commands are available; runs whenever one of them changes.
   void UpdateLinks();
 
  private:

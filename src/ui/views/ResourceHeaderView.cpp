@@ -24,6 +24,7 @@
 #include "ui/MainWindow.h"
 #include "ui/views/ImageStrip.h"
 #include "workspace/ViewRules.h"
+#include "ui/QtText.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "ui/views/ImageStrip.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ViewRules.h"
+#include "ui/QtText.h"
 
 namespace {
 

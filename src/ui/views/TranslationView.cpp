@@ -17,6 +17,7 @@
 #include "resmodel/LocalizedParam.h"
 #include "ui/MainWindow.h"
 #include "workspace/ViewRules.h"
+#include "ui/QtText.h"
 
 namespace {
 
@@ -121,6 +122,11 @@ CTranslationView::CTranslationView(CMainFrame* frame, CTvlDoc& document, QWidget
     del->setEnabled(CanDeleteTranslation());
     connect(del, &QAction::triggered, this, [this] { DeleteTranslation(); });
   };
+
+  for (QPlainTextEdit* box : {m_source, static_cast<QPlainTextEdit*>(m_translation)})
+    connect(box, &QPlainTextEdit::selectionChanged, this, &CTranslationView::commandStateChanged);
+  connect(m_translation, &QPlainTextEdit::undoAvailable, this, &CTranslationView::commandStateChanged);
+  connect(m_translation, &QPlainTextEdit::redoAvailable, this, &CTranslationView::commandStateChanged);
 
   m_note->setVisible(false);
   m_noteIcon->setVisible(false);

@@ -73,6 +73,10 @@ class CTranslationView : public QWidget, public CDocumentView {
 
   QSize minimumSizeHint() const override;
 
+ signals:
+  // The boxes' selection, undo or redo state changed: what the editing commands read.
+  void commandStateChanged();
+
  private:
   void Offer(const CTranslationRequest* request);
   void SetFormEnabled(bool enabled);
