@@ -8,6 +8,7 @@
 #include "formats/text/ResStringTable.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
+#include "ui/views/ContentViews.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/StringTableView.h"
 #include "workspace/ViewRules.h"
@@ -88,6 +89,7 @@ void CWndResourceAndHeaderViews::Discard() {
   }
   if (m_view) {
     if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->Release();
+    if (auto* content = dynamic_cast<CContentView*>(m_view)) content->Release();
     m_view->hide();
     m_layout->removeWidget(m_view);
     m_view->deleteLater();
@@ -123,6 +125,8 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
       auto* t = static_cast<CProjectNodeResourceType*>(node);
       auto* view = new CStringTableView(m_frame, m_document, static_cast<CResStringTable*>(t->GetType()), this);
       m_view = view;
+    } else if (auto* r = dynamic_cast<CProjectNodeResource*>(node)) {
+      m_view = CreateContentView(m_kind, m_frame, m_document, r->GetResource(), this);
     }
   }
   if (!m_view) {
