@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
+#include "resmodel/ResTable.h"
+#include "resmodel/ResourceType.h"
+#include "ui/views/ProjectResView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
 
 struct CContentViewFixture : CFrameFixture {
@@ -24,6 +27,19 @@ struct CContentViewFixture : CFrameFixture {
         Select(c.get());
         return dynamic_cast<T*>(static_cast<CResource*>(const_cast<void*>(c->GetObject())));
       }
+    return nullptr;
+  }
+  // Selects the resource whose type and identifier read as given (e.g. "10" and "700").
+  template <class T>
+  T* SelectByText(const std::u16string& type, const std::u16string& id) {
+    for (CResourceType* t : module->m_resTable.GetTypes()) {
+      if (t->m_identifier.GetText() != type) continue;
+      for (const auto& r : t->m_resources)
+        if (r->m_identifier.GetText() == id) {
+          Select(frame->Tree()->Root()->FindNode(r.get()));
+          return dynamic_cast<T*>(r.get());
+        }
+    }
     return nullptr;
   }
   template <class V>
