@@ -719,6 +719,8 @@ void CMainFrame::OnEditCommand(int id) {
       m_tree->OnDeleteModule();
     else if (EditorHasFocus())
       m_editor->DeleteTranslation();
+    else if (bool enabled = false; m_pane->ViewHasDeleteTranslation(enabled))
+      m_pane->ViewDeleteTranslation();
     else if (m_pane->Header() && m_pane->Header()->IsLinkShown(QStringLiteral("delete")))
       Broadcast(HintDeleteTranslation);
     return;
@@ -749,6 +751,9 @@ void CMainFrame::UpdateCommandUi() {
   } else if (editor) {
     del->setText(tr("&Delete Translation\tDel"));
     del->setEnabled(m_editor->CanDeleteTranslation());
+  } else if (bool enabled = false; m_pane->ViewHasDeleteTranslation(enabled)) {
+    del->setText(tr("&Delete Translation\tDel"));
+    del->setEnabled(enabled);
   } else {
     del->setText(tr("&Delete\tDel"));
     del->setEnabled(m_pane->Header() && m_pane->Header()->IsLinkShown(QStringLiteral("delete")));

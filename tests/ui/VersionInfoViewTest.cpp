@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QTest>
 
 #include "ContentViewFixture.h"
@@ -7,6 +8,7 @@
 #include "platform/Text.h"
 #include "ui/views/TranslationView.h"
 #include "ui/views/VersionInfoView.h"
+#include "workspace/CommandIds.h"
 #include "workspace/ContentViewRules.h"
 
 namespace {
@@ -171,6 +173,13 @@ TEST(CVersionInfoView, DeleteTranslationErasesTheSelectedValue) {
   EXPECT_EQ(f.doc.GetUndoList().GetCount(), 2u);
   f.doc.Undo();
   ASSERT_NE(f.French(f.version->m_values[0]->m_value), nullptr);
+  // The menu command does the same while the list has the focus.
+  f.SelectRow(3);
+  f.frame->UpdateCommandUi();
+  EXPECT_EQ(f.frame->Action(ID_EDIT_DELETE)->text(), QStringLiteral("&Delete Translation\tDel"));
+  f.frame->RunCommand(ID_EDIT_DELETE);
+  EXPECT_EQ(f.French(f.version->m_values[0]->m_value), nullptr);
+  f.doc.Undo();
   // Nothing to delete for the source language.
   f.SetLanguage(0x0409);
   f.SelectRow(3);

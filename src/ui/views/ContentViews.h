@@ -15,6 +15,10 @@ class CContentView {
  public:
   virtual ~CContentView() = default;
   virtual void Release() = 0;
+  // Delete Translation (command 32800) of views that have it.
+  virtual bool HasDeleteTranslation() const { return false; }
+  virtual bool CanDeleteTranslation() const { return false; }
+  virtual void DeleteTranslation() {}
 };
 
 // The view of a resource node, built and filled; null for kinds that have none here.

@@ -140,6 +140,17 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
   if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->OnInitialUpdate();
 }
 
+bool CWndResourceAndHeaderViews::ViewHasDeleteTranslation(bool& enabled) const {
+  auto* content = dynamic_cast<CContentView*>(m_view);
+  if (!content || !content->HasDeleteTranslation()) return false;
+  enabled = content->CanDeleteTranslation();
+  return true;
+}
+
+void CWndResourceAndHeaderViews::ViewDeleteTranslation() {
+  if (auto* content = dynamic_cast<CContentView*>(m_view)) content->DeleteTranslation();
+}
+
 void CWndResourceAndHeaderViews::OnUpdate(int hint, const void*) {
   if (hint == HintReleaseResourceView) ShowNode(nullptr);
 }

@@ -68,6 +68,10 @@ bool CWholeResourceView::CanDeleteTranslation() const {
   return !m_released && language != 0 && !m_frame->IsSourceLanguageSelected() && m_resource->HasTranslation(language);
 }
 
+void CWholeResourceView::DeleteTranslation() {
+  if (CanDeleteTranslation()) m_document.UpdateAllViews(HintDeleteTranslation);
+}
+
 bool CWholeResourceView::HandleKey(QKeyEvent* event) {
   if (event->modifiers() != Qt::NoModifier) return false;
   if (event->key() == Qt::Key_Tab) {
@@ -75,8 +79,7 @@ bool CWholeResourceView::HandleKey(QKeyEvent* event) {
     return true;
   }
   if (event->key() == Qt::Key_Delete) {
-    // The header asks for confirmation and records the change.
-    if (CanDeleteTranslation()) m_document.UpdateAllViews(HintDeleteTranslation);
+    DeleteTranslation();
     return true;
   }
   return false;

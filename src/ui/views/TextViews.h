@@ -22,7 +22,10 @@ class CWholeResourceView : public CDocumentView, public CContentView {
   void OnUpdate(int hint, const void* object) override;
   void Release() override;
   // Delete Translation: a translation language is selected and the resource holds one.
-  bool CanDeleteTranslation() const;
+  bool HasDeleteTranslation() const override { return true; }
+  bool CanDeleteTranslation() const override;
+  // Hands the deletion to the header, which confirms and records it.
+  void DeleteTranslation() override;
 
  protected:
   // Shows the data for the selected language again.

@@ -57,8 +57,9 @@ class CVersionInfoView : public QTreeView, public CDocumentView, public CContent
   int CurrentRow() const;
   void SelectNextToTranslate(int afterRow);
   // Delete Translation: available for a selected value that has a translation.
-  bool CanDeleteTranslation() const;
-  void DeleteTranslation();
+  bool HasDeleteTranslation() const override { return true; }
+  bool CanDeleteTranslation() const override;
+  void DeleteTranslation() override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
