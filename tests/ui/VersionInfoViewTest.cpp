@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QTest>
 
 #include "ContentViewFixture.h"
 #include "formats/text/ResVersion.h"
 #include "platform/Text.h"
+#include "ui/views/ResourceHeaderView.h"
 #include "ui/views/TranslationView.h"
 #include "ui/views/VersionInfoView.h"
 #include "workspace/CommandIds.h"
@@ -184,4 +186,21 @@ TEST(CVersionInfoView, DeleteTranslationErasesTheSelectedValue) {
   f.SetLanguage(0x0409);
   f.SelectRow(3);
   EXPECT_FALSE(f.view()->CanDeleteTranslation());
+}
+
+TEST(CVersionInfoView, TheHeaderMarksTheOfferedValueDoNotTranslate) {
+  VersionFixture f;
+  f.SelectRow(3);
+  QCheckBox* box = f.frame->ResourcePane()->Header()->DoNotTranslateBox();
+  ASSERT_TRUE(box->isEnabled());
+  box->click();
+  CLocalizedString& company = f.version->m_values[0]->m_value;
+  EXPECT_TRUE(company.IsDoNotTranslate());
+  EXPECT_EQ(f.doc.GetUndoList().GetCount(), 1u);
+  EXPECT_TRUE(f.view()->Model()->index(3, 0).data(Qt::ForegroundRole).isValid());
+  // Not translatable any more: on to the next value to translate.
+  EXPECT_EQ(f.view()->CurrentRow(), 4);
+  f.doc.Undo();
+  EXPECT_FALSE(company.IsDoNotTranslate());
+  EXPECT_EQ(f.view()->CurrentRow(), 3);
 }
