@@ -125,9 +125,9 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
       auto* t = static_cast<CProjectNodeResourceType*>(node);
       auto* view = new CStringTableView(m_frame, m_document, static_cast<CResStringTable*>(t->GetType()), this);
       m_view = view;
-    } else if (auto* r = dynamic_cast<CProjectNodeResource*>(node)) {
-      m_view = CreateContentView(m_kind, m_frame, m_document, r->GetResource(), this);
     }
+    if (auto* r = dynamic_cast<CProjectNodeResource*>(node); r && !m_view)
+      m_view = CreateContentView(m_kind, m_frame, m_document, r->GetResource(), this);
   }
   if (!m_view) {
     // Kinds without a view of their own yet show an empty list.
