@@ -210,6 +210,7 @@ void CMainFrame::RouteCommands() {
   Route(ID_EDIT_DELETE, [this] { OnDelete(); }, [this] {
     if (TreeHasFocus()) return m_tree->CanDeleteModule();
     if (EditorHasFocus()) return m_editor->CanDeleteTranslation();
+    if (bool enabled = false; m_pane->ViewHasDeleteTranslation(enabled)) return enabled;
     return m_pane->Header() && m_pane->Header()->IsLinkShown(QStringLiteral("delete"));
   });
   m_commands.at(ID_EDIT_DELETE).text = [this] { return DeleteText(); };
@@ -757,6 +758,8 @@ void CMainFrame::OnDelete() {
     m_tree->OnDeleteModule();
   else if (EditorHasFocus())
     m_editor->DeleteTranslation();
+  else if (bool enabled = false; m_pane->ViewHasDeleteTranslation(enabled))
+    m_pane->ViewDeleteTranslation();
   else
     Broadcast(HintDeleteTranslation);
 }
@@ -764,6 +767,7 @@ void CMainFrame::OnDelete() {
 QString CMainFrame::DeleteText() const {
   if (TreeHasFocus()) return tr("&Delete Module\tDel");
   if (EditorHasFocus()) return tr("&Delete Translation\tDel");
+  if (bool enabled = false; m_pane->ViewHasDeleteTranslation(enabled)) return tr("&Delete Translation\tDel");
   return tr("&Delete\tDel");
 }
 

@@ -1,6 +1,8 @@
 #include "ui/views/ResourceAndHeaderViews.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -8,6 +10,7 @@
 #include "formats/text/ResStringTable.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
+#include "ui/views/ContentViews.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/StringTableView.h"
 #include "workspace/ViewRules.h"
@@ -90,6 +93,7 @@ void CWndResourceAndHeaderViews::Discard() {
   }
   if (m_view) {
     if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->Release();
+    if (auto* content = dynamic_cast<CContentView*>(m_view)) content->Release();
     m_view->hide();
     m_layout->removeWidget(m_view);
     m_view->deleteLater();
@@ -126,6 +130,8 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
       auto* view = new CStringTableView(m_frame, m_document, static_cast<CResStringTable*>(t->GetType()), this);
       m_view = view;
     }
+    if (auto* r = dynamic_cast<CProjectNodeResource*>(node); r && !m_view)
+      m_view = CreateContentView(m_kind, m_frame, m_document, r->GetResource(), this);
   }
   if (!m_view) {
     // Kinds without a view of their own yet show an empty list.
@@ -136,6 +142,27 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
   m_layout->addWidget(m_view, 1);
   m_view->show();
   if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->OnInitialUpdate();
+  FollowSelection();
+}
+
+void CWndResourceAndHeaderViews::FollowSelection() {
+  // Commands such as Delete Translation depend on the view's current row: the window's
+  // states follow it as they follow the document.
+  if (!m_frame || !dynamic_cast<CContentView*>(m_view)) return;
+  for (auto* items : m_view->findChildren<QAbstractItemView*>())
+    if (QItemSelectionModel* selection = items->selectionModel())
+      connect(selection, &QItemSelectionModel::currentChanged, m_frame, [frame = m_frame] { frame->UpdateCommandUi(); });
+}
+
+bool CWndResourceAndHeaderViews::ViewHasDeleteTranslation(bool& enabled) const {
+  auto* content = dynamic_cast<CContentView*>(m_view);
+  if (!content || !content->HasDeleteTranslation()) return false;
+  enabled = content->CanDeleteTranslation();
+  return true;
+}
+
+void CWndResourceAndHeaderViews::ViewDeleteTranslation() {
+  if (auto* content = dynamic_cast<CContentView*>(m_view)) content->DeleteTranslation();
 }
 
 void CWndResourceAndHeaderViews::OnUpdate(int hint, const void*) {

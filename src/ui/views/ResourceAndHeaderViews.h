@@ -43,9 +43,14 @@ class CWndResourceAndHeaderViews : public QWidget, public CDocumentView {
   QWidget* View() const { return m_view; }
   CStringTableView* StringView() const;
   NodeViewKind ViewKind() const { return m_kind; }
+  // Delete Translation of the shown view: false when the view has no such command, else
+  // whether it is enabled now.
+  bool ViewHasDeleteTranslation(bool& enabled) const;
+  void ViewDeleteTranslation();
 
  private:
   void Discard();
+  void FollowSelection();
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTest>
+
+#include "ContentViewFixture.h"
+#include "formats/layout/ResBinary.h"
+#include "formats/layout/ResIcon.h"
+#include "formats/layout/ResManifest.h"
+#include "formats/text/ResVersion.h"
+
+// Pictures of each content view, written only when TVL_SCREENSHOT_DIR names a folder.
+TEST(Screenshots, ContentViews) {
+  QString dir = qEnvironmentVariable("TVL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "TVL_SCREENSHOT_DIR is not set";
+  CContentViewFixture f;
+  f.frame->resize(1100, 720);
+  f.frame->ChooseModeEntry(0);
+  auto shoot = [&](const char* name) {
+    QTest::qWait(50);
+    EXPECT_TRUE(f.frame->grab().save(QDir(dir).filePath(QStringLiteral("tvl-view-%1.png").arg(QLatin1String(name)))));
+  };
+  ASSERT_NE(f.SelectResource<CResVersion>(u"Version", u"1"), nullptr);
+  shoot("version");
+  ASSERT_NE(f.SelectResource<CResIconGroup>(u"Icons", u"400"), nullptr);
+  shoot("icon");
+  ASSERT_NE(f.SelectResource<CResIconGroup>(u"Cursors", u"500"), nullptr);
+  shoot("cursor");
+  ASSERT_NE(f.SelectResource<CResBitmap>(u"Bitmaps", u"\"LOGO\""), nullptr);
+  shoot("bitmap");
+  ASSERT_NE(f.SelectResource<CResManifest>(u"XP Manifests", u"1"), nullptr);
+  shoot("manifest");
+  ASSERT_NE(f.SelectByText<CResBinary>(u"10", u"700"), nullptr);
+  shoot("binary");
+  ASSERT_NE(f.SelectByText<CResBinary>(u"23", u"INDEX.HTM"), nullptr);
+  shoot("html");
+}
