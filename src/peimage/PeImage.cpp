@@ -162,11 +162,11 @@ bool CPeImage::ReadDirectory(size_t offset, std::vector<DirEntry>& entries) {
   CByteReader dir = region.Sub(offset, m_resRegionSize - offset);
   const size_t count = static_cast<size_t>(dir.U16At(pe::kResDirNamedCount)) + dir.U16At(pe::kResDirIdCount);
   if ((dir.Size() - pe::kResDirHeaderSize) / pe::kResDirEntrySize < count) return false;
+  // One bounds check for the whole entry array, then plain reads inside it.
+  const std::span<const BYTE> array = dir.BytesAt(pe::kResDirHeaderSize, count * pe::kResDirEntrySize);
   entries.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    const size_t e = pe::kResDirHeaderSize + i * pe::kResDirEntrySize;
-    entries.push_back({dir.U32At(e), dir.U32At(e + 4)});
-  }
+  for (size_t e = 0; e < array.size(); e += pe::kResDirEntrySize)
+    entries.push_back({tvl::Get32(&array[e]), tvl::Get32(&array[e + 4])});
   return true;
 }
 
@@ -181,8 +181,9 @@ bool CPeImage::ReadEntryName(DWORD nameField, CResName& out) const {
   if (!region.Fits(offset, 2)) return false;
   const size_t length = region.U16At(offset);
   if ((m_resRegionSize - offset - 2) / 2 < length) return false;
+  const std::span<const BYTE> chars = region.BytesAt(offset + 2, 2 * length);
   std::u16string name(length, u'\0');
-  for (size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(region.U16At(offset + 2 + 2 * i));
+  for (size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(tvl::Get16(&chars[2 * i]));
   out = CResName(std::move(name));
   return true;
 }
