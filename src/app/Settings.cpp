@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "peimage/PeFormat.h"
+#include "platform/ByteReader.h"
 
 namespace tvl {
 
@@ -135,14 +135,15 @@ std::vector<BYTE> CWindowPlacement::ToBytes() const {
                             static_cast<DWORD>(m_top),
                             static_cast<DWORD>(m_right),
                             static_cast<DWORD>(m_bottom)};
-  for (size_t i = 0; i < 11; ++i) pe::Put32(b.data() + 4 * i, fields[i]);
+  for (size_t i = 0; i < 11; ++i) tvl::Put32(b.data() + 4 * i, fields[i]);
   return b;
 }
 
 std::optional<CWindowPlacement> CWindowPlacement::FromBytes(const std::vector<BYTE>& bytes) {
   if (bytes.size() != kSize) return std::nullopt;
   DWORD f[11];
-  for (size_t i = 0; i < 11; ++i) f[i] = pe::Get32(bytes.data() + 4 * i);
+  CByteReader in(bytes);
+  for (DWORD& field : f) field = in.Read32();
   if (f[0] != kSize) return std::nullopt;
   CWindowPlacement p;
   p.m_flags = f[1];

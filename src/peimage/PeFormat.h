@@ -1,27 +1,20 @@
 #pragma once
-// Offsets and constants of the PE/COFF format, and little-endian access to raw bytes.
+// Offsets and constants of the PE/COFF format; the little-endian helpers come from platform/.
 // Shared by the resource walk and the resource update service.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "platform/ByteReader.h"
 #include "platform/Types.h"
 
 namespace pe {
 
-inline WORD Get16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-inline DWORD Get32(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-         (static_cast<DWORD>(p[3]) << 24);
-}
-inline ULONGLONG Get64(const BYTE* p) { return Get32(p) | (static_cast<ULONGLONG>(Get32(p + 4)) << 32); }
-inline void Put16(BYTE* p, WORD v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-}
-inline void Put32(BYTE* p, DWORD v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>(v >> (8 * i));
-}
+using tvl::Get16;
+using tvl::Get32;
+using tvl::Get64;
+using tvl::Put16;
+using tvl::Put32;
 
 // DOS header
 constexpr WORD kDosSignature = 0x5A4D;  // "MZ"

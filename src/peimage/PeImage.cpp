@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "peimage/PeFormat.h"
+#include "platform/ByteReader.h"
 #include "platform/LanguageFacts.h"
 
 namespace {
@@ -68,22 +69,22 @@ bool CPeImage::LoadBytes(std::vector<BYTE> bytes) {
 size_t CPeImage::GetOptionalHeaderOffset() const { return m_ntOffset + pe::kOptionalHeaderOffset; }
 
 bool CPeImage::Parse() {
+  CByteReader file(m_bytes);
   const size_t fileSize = m_bytes.size();
-  const BYTE* b = m_bytes.data();
-  if (fileSize < 0x40 || pe::Get16(b) != pe::kDosSignature) return false;
-  m_ntOffset = pe::Get32(b + pe::kDosLfanew);
-  if (m_ntOffset > fileSize || fileSize - m_ntOffset < pe::kOptionalHeaderOffset) return false;
-  if (pe::Get32(b + m_ntOffset) != pe::kNtSignature) return false;
+  if (fileSize < 0x40 || file.U16At(0) != pe::kDosSignature) return false;
+  m_ntOffset = file.U32At(pe::kDosLfanew);
+  if (!file.Fits(m_ntOffset, pe::kOptionalHeaderOffset)) return false;
+  if (file.U32At(m_ntOffset) != pe::kNtSignature) return false;
 
-  const BYTE* fh = b + m_ntOffset + pe::kFileHeaderOffset;
-  const size_t sectionCount = pe::Get16(fh + pe::kFhNumberOfSections);
-  const size_t optSize = pe::Get16(fh + pe::kFhSizeOfOptionalHeader);
-  m_dll = (pe::Get16(fh + pe::kFhCharacteristics) & pe::kFileDll) != 0;
+  CByteReader fh = file.Sub(m_ntOffset + pe::kFileHeaderOffset, pe::kFileHeaderSize);
+  const size_t sectionCount = fh.U16At(pe::kFhNumberOfSections);
+  const size_t optSize = fh.U16At(pe::kFhSizeOfOptionalHeader);
+  m_dll = (fh.U16At(pe::kFhCharacteristics) & pe::kFileDll) != 0;
 
   const size_t optOffset = GetOptionalHeaderOffset();
-  if (optSize < 2 || fileSize - optOffset < optSize) return false;
-  const BYTE* oh = b + optOffset;
-  const WORD magic = pe::Get16(oh + pe::kOhMagic);
+  if (optSize < 2 || !file.Fits(optOffset, optSize)) return false;
+  CByteReader oh = file.Sub(optOffset, optSize);
+  const WORD magic = oh.U16At(pe::kOhMagic);
   size_t countField, dirOffset;
   if (magic == pe::kMagicPe32) {
     countField = pe::kOhNumberOfRvaAndSizes32;
@@ -95,33 +96,33 @@ bool CPeImage::Parse() {
     return false;
   }
   m_pe32Plus = magic == pe::kMagicPe32Plus;
-  if (optSize < pe::kOhSizeOfHeaders + 4) return false;
-  m_sizeOfHeaders = pe::Get32(oh + pe::kOhSizeOfHeaders);
+  if (!oh.Fits(pe::kOhSizeOfHeaders, 4)) return false;
+  m_sizeOfHeaders = oh.U32At(pe::kOhSizeOfHeaders);
 
   // The resource directory is entry 2; a header too short to hold it means no resources.
   const size_t resEntry = dirOffset + pe::kDirResource * pe::kDataDirectoryEntrySize;
-  if (optSize >= countField + 4 && pe::Get32(oh + countField) > pe::kDirResource &&
-      optSize >= resEntry + pe::kDataDirectoryEntrySize) {
-    m_resourceRva = pe::Get32(oh + resEntry);
-    m_resourceSize = pe::Get32(oh + resEntry + 4);
+  if (oh.Fits(countField, 4) && oh.U32At(countField) > pe::kDirResource &&
+      oh.Fits(resEntry, pe::kDataDirectoryEntrySize)) {
+    m_resourceRva = oh.U32At(resEntry);
+    m_resourceSize = oh.U32At(resEntry + 4);
   }
 
   const size_t tableOffset = optOffset + optSize;
   if (sectionCount > kMaxSections || tableOffset > fileSize ||
       (fileSize - tableOffset) / pe::kSectionHeaderSize < sectionCount)
     return false;
+  CByteReader table = file.Sub(tableOffset, sectionCount * pe::kSectionHeaderSize);
   m_endOfSections = 0;
   for (size_t i = 0; i < sectionCount; ++i) {
-    const BYTE* sh = b + tableOffset + i * pe::kSectionHeaderSize;
+    CByteReader sh = table.Sub(i * pe::kSectionHeaderSize, pe::kSectionHeaderSize);
     CPeSection s;
-    size_t len = 0;
-    while (len < 8 && sh[pe::kShName + len]) ++len;
-    s.name.assign(reinterpret_cast<const char*>(sh + pe::kShName), len);
-    s.virtualSize = pe::Get32(sh + pe::kShVirtualSize);
-    s.virtualAddress = pe::Get32(sh + pe::kShVirtualAddress);
-    s.sizeOfRawData = pe::Get32(sh + pe::kShSizeOfRawData);
-    s.pointerToRawData = pe::Get32(sh + pe::kShPointerToRawData);
-    s.characteristics = pe::Get32(sh + pe::kShCharacteristics);
+    std::span<const BYTE> name = sh.BytesAt(pe::kShName, 8);
+    s.name.assign(name.begin(), std::find(name.begin(), name.end(), BYTE{0}));
+    s.virtualSize = sh.U32At(pe::kShVirtualSize);
+    s.virtualAddress = sh.U32At(pe::kShVirtualAddress);
+    s.sizeOfRawData = sh.U32At(pe::kShSizeOfRawData);
+    s.pointerToRawData = sh.U32At(pe::kShPointerToRawData);
+    s.characteristics = sh.U32At(pe::kShCharacteristics);
     if (s.sizeOfRawData && s.pointerToRawData < fileSize) {
       size_t end = static_cast<size_t>(s.pointerToRawData) + s.sizeOfRawData;
       if (end > fileSize) end = fileSize;
@@ -149,18 +150,23 @@ std::optional<size_t> CPeImage::RvaToOffset(DWORD rva, DWORD size) const {
   return std::nullopt;
 }
 
+CByteReader CPeImage::ResourceRegion() const {
+  return CByteReader(std::span<const BYTE>(m_bytes).subspan(m_resDirOffset, m_resRegionSize));
+}
+
 bool CPeImage::ReadDirectory(size_t offset, std::vector<DirEntry>& entries) {
   entries.clear();
-  if (offset >= m_resRegionSize || m_resRegionSize - offset < pe::kResDirHeaderSize) return false;
+  CByteReader region = ResourceRegion();
+  if (offset >= m_resRegionSize || !region.Fits(offset, pe::kResDirHeaderSize)) return false;
   if (!m_visited.insert(offset).second) return false;
-  const BYTE* dir = m_bytes.data() + m_resDirOffset + offset;
-  const size_t count = static_cast<size_t>(pe::Get16(dir + pe::kResDirNamedCount)) + pe::Get16(dir + pe::kResDirIdCount);
-  if ((m_resRegionSize - offset - pe::kResDirHeaderSize) / pe::kResDirEntrySize < count) return false;
+  CByteReader dir = region.Sub(offset, m_resRegionSize - offset);
+  const size_t count = static_cast<size_t>(dir.U16At(pe::kResDirNamedCount)) + dir.U16At(pe::kResDirIdCount);
+  if ((dir.Size() - pe::kResDirHeaderSize) / pe::kResDirEntrySize < count) return false;
+  // One bounds check for the whole entry array, then plain reads inside it.
+  const std::span<const BYTE> array = dir.BytesAt(pe::kResDirHeaderSize, count * pe::kResDirEntrySize);
   entries.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    const BYTE* e = dir + pe::kResDirHeaderSize + i * pe::kResDirEntrySize;
-    entries.push_back({pe::Get32(e), pe::Get32(e + 4)});
-  }
+  for (size_t e = 0; e < array.size(); e += pe::kResDirEntrySize)
+    entries.push_back({tvl::Get32(&array[e]), tvl::Get32(&array[e + 4])});
   return true;
 }
 
@@ -171,12 +177,13 @@ bool CPeImage::ReadEntryName(DWORD nameField, CResName& out) const {
     return true;
   }
   const size_t offset = nameField & ~pe::kResNameIsString;
-  if (offset >= m_resRegionSize || m_resRegionSize - offset < 2) return false;
-  const BYTE* p = m_bytes.data() + m_resDirOffset + offset;
-  const size_t length = pe::Get16(p);
+  CByteReader region = ResourceRegion();
+  if (!region.Fits(offset, 2)) return false;
+  const size_t length = region.U16At(offset);
   if ((m_resRegionSize - offset - 2) / 2 < length) return false;
+  const std::span<const BYTE> chars = region.BytesAt(offset + 2, 2 * length);
   std::u16string name(length, u'\0');
-  for (size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(pe::Get16(p + 2 + 2 * i));
+  for (size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(tvl::Get16(&chars[2 * i]));
   out = CResName(std::move(name));
   return true;
 }
@@ -209,6 +216,7 @@ void CPeImage::WalkResources() {
 
   std::vector<DirEntry> types, names, languages;
   if (!ReadDirectory(0, types)) return;
+  CByteReader region = ResourceRegion();
   m_hasResources = true;
   for (const DirEntry& t : types) {
     CResName type;
@@ -221,16 +229,15 @@ void CPeImage::WalkResources() {
       for (const DirEntry& l : languages) {
         // Languages are ordinals and lead to data entries.
         if ((l.name & pe::kResNameIsString) || l.name > 0xFFFF || (l.offset & pe::kResDataIsDirectory)) continue;
-        const size_t at = l.offset;
-        if (at >= m_resRegionSize || m_resRegionSize - at < pe::kResDataEntrySize) continue;
-        const BYTE* de = m_bytes.data() + m_resDirOffset + at;
+        if (!region.Fits(l.offset, pe::kResDataEntrySize)) continue;
+        CByteReader de = region.Sub(l.offset, pe::kResDataEntrySize);
         CPeResource r;
         r.type = type;
         r.name = name;
         r.language = static_cast<LANGID>(l.name);
-        r.dataRva = pe::Get32(de);
-        r.size = pe::Get32(de + 4);
-        r.codePage = pe::Get32(de + 8);
+        r.dataRva = de.U32At(0);
+        r.size = de.U32At(4);
+        r.codePage = de.U32At(8);
         if (std::optional<size_t> off = RvaToOffset(r.dataRva, r.size)) r.data = m_bytes.data() + *off;
         m_index.emplace(Key{r.type, r.name, r.language}, m_resources.size());
         m_resources.push_back(std::move(r));

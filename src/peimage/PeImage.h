@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "peimage/ResName.h"
+#include "platform/ByteReader.h"
 #include "platform/Types.h"
 
 struct CPeSection {
@@ -104,6 +105,8 @@ class CPeImage {
     DWORD name;
     DWORD offset;
   };
+  // The bytes from the root directory to the end of its section's raw data.
+  CByteReader ResourceRegion() const;
   bool ReadDirectory(size_t offset, std::vector<DirEntry>& entries);
   bool ReadEntryName(DWORD nameField, CResName& out) const;
 

@@ -1,6 +1,6 @@
 #include "peimage/ResStream.h"
 
-#include "peimage/PeFormat.h"
+#include "platform/ByteReader.h"
 #include "platform/LanguageFacts.h"
 
 CResStream::CResStream(const CPeImage* module, CResName type, CResName name, LANGID language, LANGID fileLanguage,
@@ -29,9 +29,9 @@ const BYTE* CResStream::Read(size_t n) {
   return p;
 }
 
-WORD CResStream::ReadWord() { return pe::Get16(Read(2)); }
+WORD CResStream::ReadWord() { return tvl::Get16(Read(2)); }
 
-DWORD CResStream::ReadDword() { return pe::Get32(Read(4)); }
+DWORD CResStream::ReadDword() { return tvl::Get32(Read(4)); }
 
 std::u16string CResStream::ReadString() { return ReadString(m_size); }
 
@@ -41,7 +41,7 @@ std::u16string CResStream::ReadString(size_t limit) {
   std::u16string text;
   // Byte-wise: a string may start at an odd offset.
   for (size_t i = offset; i + 2 <= limit; i += 2) {
-    char16_t c = static_cast<char16_t>(pe::Get16(m_data + i));
+    char16_t c = static_cast<char16_t>(tvl::Get16(m_data + i));
     if (c == 0) {
       m_cursor = m_data + i + 2;
       return text;

@@ -15,9 +15,11 @@
 #include <new>
 #include <optional>
 #include <set>
+#include <span>
 #include <unordered_map>
 
 #include "peimage/PeFormat.h"
+#include "platform/ByteReader.h"
 #include "platform/Files.h"
 
 namespace tvl {
@@ -102,27 +104,29 @@ bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
 
 // Reads the headers from the first `size` bytes of a file of `fileSize` bytes.
 bool ParseImage(const BYTE* f, size_t size, ULONGLONG fileSize, Image& img) {
-  if (size < 0x40 || Get16(f) != kDosSignature) return false;
-  size_t nt = Get32(f + kDosLfanew);
-  if (nt > size || size - nt < kOptionalHeaderOffset || Get32(f + nt) != kNtSignature) return false;
+  CByteReader in(std::span<const BYTE>(f, size));
+  if (size < 0x40 || in.U16At(0) != kDosSignature) return false;
+  size_t nt = in.U32At(kDosLfanew);
+  if (!in.Fits(nt, kOptionalHeaderOffset) || in.U32At(nt) != kNtSignature) return false;
   img.fileHeader = nt + kFileHeaderOffset;
   img.optHeader = nt + kOptionalHeaderOffset;
-  size_t sizeOpt = Get16(f + img.fileHeader + kFhSizeOfOptionalHeader);
-  size_t numSections = Get16(f + img.fileHeader + kFhNumberOfSections);
-  if (size - img.optHeader < sizeOpt) return false;
-  WORD magic = sizeOpt >= 2 ? Get16(f + img.optHeader) : 0;
+  size_t sizeOpt = in.U16At(img.fileHeader + kFhSizeOfOptionalHeader);
+  size_t numSections = in.U16At(img.fileHeader + kFhNumberOfSections);
+  if (!in.Fits(img.optHeader, sizeOpt)) return false;
+  CByteReader opt = in.Sub(img.optHeader, sizeOpt);
+  WORD magic = sizeOpt >= 2 ? opt.U16At(0) : 0;
   if (magic == kMagicPe32Plus)
     img.pe32plus = true;
   else if (magic != kMagicPe32)
     return false;
   size_t dirOffset = img.pe32plus ? kOhDataDirectory64 : kOhDataDirectory32;
   if (sizeOpt < dirOffset) return false;
-  DWORD declared = Get32(f + img.optHeader + (img.pe32plus ? kOhNumberOfRvaAndSizes64 : kOhNumberOfRvaAndSizes32));
+  DWORD declared = opt.U32At(img.pe32plus ? kOhNumberOfRvaAndSizes64 : kOhNumberOfRvaAndSizes32);
   img.numDirs = static_cast<DWORD>(std::min<size_t>({declared, (sizeOpt - dirOffset) / kDataDirectoryEntrySize, 16}));
   img.dataDirs = img.optHeader + dirOffset;
-  img.fileAlignment = Get32(f + img.optHeader + kOhFileAlignment);
-  img.sectionAlignment = Get32(f + img.optHeader + kOhSectionAlignment);
-  img.sizeOfHeaders = Get32(f + img.optHeader + kOhSizeOfHeaders);
+  img.fileAlignment = opt.U32At(kOhFileAlignment);
+  img.sectionAlignment = opt.U32At(kOhSectionAlignment);
+  img.sizeOfHeaders = opt.U32At(kOhSizeOfHeaders);
   if (!IsPowerOfTwo(img.fileAlignment) || img.fileAlignment > 0x10000 || !IsPowerOfTwo(img.sectionAlignment) ||
       img.sectionAlignment < img.fileAlignment)
     return false;
@@ -132,14 +136,14 @@ bool ParseImage(const BYTE* f, size_t size, ULONGLONG fileSize, Image& img) {
   for (size_t i = 0; i < numSections; ++i) {
     Section& s = img.sections[i];
     s.headerOffset = img.sectionTable + i * kSectionHeaderSize;
-    const BYTE* h = f + s.headerOffset;
-    s.virtualSize = Get32(h + kShVirtualSize);
-    s.va = Get32(h + kShVirtualAddress);
-    s.rawSize = Get32(h + kShSizeOfRawData);
-    s.rawPtr = Get32(h + kShPointerToRawData);
-    s.ptrRelocs = Get32(h + kShPointerToRelocations);
-    s.ptrLines = Get32(h + kShPointerToLinenumbers);
-    s.characteristics = Get32(h + kShCharacteristics);
+    CByteReader h = in.Sub(s.headerOffset, kSectionHeaderSize);
+    s.virtualSize = h.U32At(kShVirtualSize);
+    s.va = h.U32At(kShVirtualAddress);
+    s.rawSize = h.U32At(kShSizeOfRawData);
+    s.rawPtr = h.U32At(kShPointerToRawData);
+    s.ptrRelocs = h.U32At(kShPointerToRelocations);
+    s.ptrLines = h.U32At(kShPointerToLinenumbers);
+    s.characteristics = h.U32At(kShCharacteristics);
     if (s.HasRaw() && s.RawEnd() > fileSize) return false;
   }
   return true;
@@ -451,18 +455,20 @@ class DirectoryReader {
   };
 
   size_t Length() const { return m_end - m_start; }
+  CByteReader Region() const { return CByteReader(std::span<const BYTE>(m_f + m_start, Length())); }
 
   bool Table(DWORD offset, bool subdirs, std::vector<Item>& items) {
     // Each table is read once: a loop or a shared table would multiply the work.
     if (!m_seen.insert(offset).second) return false;
-    if (offset > Length() || Length() - offset < kResDirHeaderSize) return false;
-    const BYTE* p = m_f + m_start + offset;
-    size_t count = static_cast<size_t>(Get16(p + kResDirNamedCount)) + Get16(p + kResDirIdCount);
-    if ((Length() - offset - kResDirHeaderSize) / kResDirEntrySize < count) return false;
+    CByteReader region = Region();
+    if (!region.Fits(offset, kResDirHeaderSize)) return false;
+    CByteReader table = region.Sub(offset, Length() - offset);
+    size_t count = static_cast<size_t>(table.U16At(kResDirNamedCount)) + table.U16At(kResDirIdCount);
+    if ((table.Size() - kResDirHeaderSize) / kResDirEntrySize < count) return false;
     items.reserve(count);
     for (size_t i = 0; i < count; ++i) {
-      const BYTE* e = p + kResDirHeaderSize + i * kResDirEntrySize;
-      DWORD nameField = Get32(e), target = Get32(e + 4);
+      const size_t e = kResDirHeaderSize + i * kResDirEntrySize;
+      DWORD nameField = table.U32At(e), target = table.U32At(e + 4);
       if (((target & kResDataIsDirectory) != 0) != subdirs) return false;
       Item item;
       if (nameField & kResNameIsString) {
@@ -478,20 +484,20 @@ class DirectoryReader {
   }
 
   bool Name(DWORD offset, ResId& id) {
-    if (offset > Length() || Length() - offset < 2) return false;
-    const BYTE* p = m_f + m_start + offset;
-    size_t len = Get16(p);
+    CByteReader region = Region();
+    if (!region.Fits(offset, 2)) return false;
+    size_t len = region.U16At(offset);
     if ((Length() - offset - 2) / 2 < len) return false;
     std::u16string s(len, u'\0');
-    for (size_t i = 0; i < len; ++i) s[i] = static_cast<char16_t>(Get16(p + 2 + 2 * i));
+    for (size_t i = 0; i < len; ++i) s[i] = static_cast<char16_t>(region.U16At(offset + 2 + 2 * i));
     id = ResId::Name(std::move(s));
     return true;
   }
 
   bool Leaf(const ResId& type, const ResId& name, WORD lang, DWORD offset) {
-    if (offset > Length() || Length() - offset < kResDataEntrySize) return false;
-    const BYTE* p = m_f + m_start + offset;
-    DWORD rva = Get32(p), size = Get32(p + 4);
+    CByteReader region = Region();
+    if (!region.Fits(offset, kResDataEntrySize)) return false;
+    DWORD rva = region.U32At(offset), size = region.U32At(offset + 4);
     std::vector<BYTE> bytes;
     if (size != 0) {
       auto at = m_img.RvaToOffset(rva, size);

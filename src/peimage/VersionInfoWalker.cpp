@@ -1,6 +1,9 @@
 #include "peimage/VersionInfoWalker.h"
 
+#include <algorithm>
+
 #include "peimage/PeFormat.h"
+#include "platform/ByteReader.h"
 #include "platform/Text.h"
 
 namespace {
@@ -13,52 +16,48 @@ size_t Align4(size_t v) { return (v + 3) & ~size_t{3}; }
 
 }  // namespace
 
+VersionNodeRead ReadVersionNode(std::span<const BYTE> data, size_t offset, size_t limit, CVersionInfoNode& node) {
+  CByteReader in(data.first(std::min(limit, data.size())));
+  if (!in.Fits(offset, kNodeHeader)) return VersionNodeRead::kNoNode;
+  const size_t length = in.U16At(offset);
+  if (length < kNodeHeader || !in.Fits(offset, length)) return VersionNodeRead::kNoNode;
+  node.end = offset + length;
+  in = in.Sub(0, node.end);
+  node.valueLength = in.U16At(offset + 2);
+  node.type = in.U16At(offset + 4);
+
+  in.Seek(offset + kNodeHeader);
+  // A read past the node fails and yields 0, which ends the loop.
+  for (char16_t c = static_cast<char16_t>(in.Read16()); c != 0; c = static_cast<char16_t>(in.Read16()))
+    node.key.push_back(c);
+  if (!in.Ok()) return VersionNodeRead::kBadKey;
+
+  // Text values are counted in UTF-16 units, binary ones in bytes.
+  const size_t stored = node.type == 1 ? size_t{node.valueLength} * 2 : node.valueLength;
+  node.valueOffset = std::min(Align4(in.Offset()), node.end);
+  const size_t room = node.end - node.valueOffset;
+  node.valueSize = std::min(stored, node.type == 1 ? room & ~size_t{1} : room);
+  node.valueCut = stored > room;
+  node.childrenOffset = Align4(node.valueOffset + node.valueSize);
+  return VersionNodeRead::kNode;
+}
+
 bool CVersionInfoWalker::Parse(std::span<const BYTE> data) {
   m_data = data;
   m_root = CVersionInfoNode();
-  size_t next = 0;
-  return ReadNode(0, data.size(), 0, m_root, next);
+  return ReadTree(0, data.size(), 0, m_root);
 }
 
-bool CVersionInfoWalker::ReadNode(size_t offset, size_t limit, int depth, CVersionInfoNode& node,
-                                  size_t& next) const {
-  if (offset > limit || limit - offset < kNodeHeader) return false;
-  const BYTE* p = m_data.data();
-  const size_t length = pe::Get16(p + offset);
-  if (length < kNodeHeader || length > limit - offset) return false;
-  const size_t end = offset + length;
-  node.valueLength = pe::Get16(p + offset + 2);
-  node.type = pe::Get16(p + offset + 4);
-
-  size_t at = offset + kNodeHeader;
-  bool terminated = false;
-  while (at + 2 <= end) {
-    char16_t c = static_cast<char16_t>(pe::Get16(p + at));
-    at += 2;
-    if (c == 0) {
-      terminated = true;
-      break;
-    }
-    node.key.push_back(c);
+bool CVersionInfoWalker::ReadTree(size_t offset, size_t limit, int depth, CVersionInfoNode& node) const {
+  if (ReadVersionNode(m_data, offset, limit, node) != VersionNodeRead::kNode) return false;
+  if (depth >= kMaxDepth) return true;
+  // The survey takes what it can: a child that cannot be read ends its parent's list.
+  for (size_t at = node.childrenOffset; at < node.end;) {
+    CVersionInfoNode child;
+    if (!ReadTree(at, node.end, depth + 1, child)) break;
+    at = Align4(child.end);
+    node.children.push_back(std::move(child));
   }
-  if (!terminated) return false;
-
-  at = Align4(at);
-  size_t valueBytes = node.type == 1 ? size_t{node.valueLength} * 2 : node.valueLength;
-  node.valueOffset = std::min(at, end);
-  node.valueSize = std::min(valueBytes, end - node.valueOffset);
-  at = Align4(node.valueOffset + node.valueSize);
-
-  if (depth < kMaxDepth) {
-    while (at < end) {
-      CVersionInfoNode child;
-      size_t childNext = 0;
-      if (!ReadNode(at, end, depth + 1, child, childNext)) break;
-      node.children.push_back(std::move(child));
-      at = Align4(childNext);
-    }
-  }
-  next = end;
   return true;
 }
 
@@ -98,6 +97,10 @@ std::vector<LANGID> CVersionInfoWalker::TranslationLanguages(std::span<const BYT
   const CVersionInfoNode* node = walker.Find(u"\\VarFileInfo\\Translation");
   if (!node) return languages;
   std::span<const BYTE> value = walker.GetValue(*node);
-  for (size_t i = 0; i + 4 <= value.size(); i += 4) languages.push_back(pe::Get16(value.data() + i));
+  CByteReader in(value);
+  while (in.Remaining() >= 4) {
+    languages.push_back(in.Read16());
+    in.Skip(2);
+  }
   return languages;
 }

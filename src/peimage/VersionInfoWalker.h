@@ -14,9 +14,24 @@ struct CVersionInfoNode {
   WORD type = 0;          // 1 text, 0 binary
   WORD valueLength = 0;   // as stored: UTF-16 units for text, bytes otherwise
   size_t valueOffset = 0; // from the start of the resource
-  size_t valueSize = 0;   // in bytes, cut to what the node holds
+  size_t valueSize = 0;   // in bytes, cut to what the node holds (whole UTF-16 units for text)
+  bool valueCut = false;  // the stored value length runs past the node
+  size_t end = 0;         // offset just past the node
+  size_t childrenOffset = 0;
   std::vector<CVersionInfoNode> children;
 };
+
+// What ReadVersionNode found at an offset.
+enum class VersionNodeRead {
+  kNode,
+  kNoNode,  // no header, or a length below it or past the limit: the list ends here
+  kBadKey,  // the key has no terminator inside the node
+};
+
+// Reads the header, key and value position of the node at `offset`, touching only the
+// bytes of `data` before `limit`; its children are left unread. The one definition of a
+// node that both the survey and the version format read by.
+VersionNodeRead ReadVersionNode(std::span<const BYTE> data, size_t offset, size_t limit, CVersionInfoNode& node);
 
 class CVersionInfoWalker {
  public:
@@ -35,7 +50,7 @@ class CVersionInfoWalker {
   static std::vector<LANGID> TranslationLanguages(std::span<const BYTE> versionResource);
 
  private:
-  bool ReadNode(size_t offset, size_t limit, int depth, CVersionInfoNode& node, size_t& next) const;
+  bool ReadTree(size_t offset, size_t limit, int depth, CVersionInfoNode& node) const;
 
   std::span<const BYTE> m_data;
   CVersionInfoNode m_root;

@@ -2,6 +2,7 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/uchar.h>
+#include <unicode/ucol.h>
 #include <unicode/ustring.h>
 
 #include <memory>
@@ -204,6 +205,36 @@ std::u16string Trim(std::u16string_view text) {
   while (b < e && isSpace(text[b])) ++b;
   while (e > b && isSpace(text[e - 1])) --e;
   return std::u16string(text.substr(b, e - b));
+}
+
+namespace {
+
+// One collator per strength, opened once; a collator is not safe to share between threads.
+struct Collator {
+  UCollator* handle = nullptr;
+  std::mutex mutex;
+  explicit Collator(UCollationStrength strength) {
+    UErrorCode err = U_ZERO_ERROR;
+    handle = ucol_open("", &err);
+    if (U_FAILURE(err)) {
+      handle = nullptr;
+      return;
+    }
+    ucol_setStrength(handle, strength);
+  }
+};
+
+}  // namespace
+
+int CollateText(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
+  static Collator caseless(UCOL_SECONDARY);
+  static Collator exact(UCOL_TERTIARY);
+  Collator& c = ignoreCase ? caseless : exact;
+  if (!c.handle) return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
+  std::lock_guard<std::mutex> lock(c.mutex);
+  UCollationResult r = ucol_strcoll(c.handle, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+                                    reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
+  return r == UCOL_LESS ? -1 : r == UCOL_EQUAL ? 0 : 1;
 }
 
 }  // namespace tvl

@@ -28,4 +28,9 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b);
 
 std::u16string Trim(std::u16string_view text);
 
+// Orders two texts as the root locale's collation does: -1, 0 or 1. With `ignoreCase`
+// letters compare without regard to case, else case counts too. Code unit order where
+// the collator cannot be opened.
+int CollateText(std::u16string_view a, std::u16string_view b, bool ignoreCase);
+
 }  // namespace tvl

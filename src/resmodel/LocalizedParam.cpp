@@ -1,11 +1,8 @@
 #include "resmodel/LocalizedParam.h"
 
-#include <unicode/ucol.h>
-
-#include <mutex>
-
 #include "archive/Archive.h"
 #include "archive/Collections.h"
+#include "platform/Text.h"
 
 IMPLEMENT_SERIAL(CLocalizedParam, CObject, VERSIONABLE_SCHEMA | 1)
 IMPLEMENT_SERIAL(CLocalizedString, CLocalizedParam, VERSIONABLE_SCHEMA | 1)
@@ -149,21 +146,7 @@ void CLocalizedParam::MergeChain(const T& other, bool copyProperties, bool impor
 // ---------------------------------------------------------------------------------------
 // Text values
 
-bool TextsEqual(const std::u16string& a, const std::u16string& b) {
-  if (a == b) return true;
-  static UCollator* collator = [] {
-    UErrorCode err = U_ZERO_ERROR;
-    UCollator* c = ucol_open("", &err);
-    if (U_FAILURE(err)) return static_cast<UCollator*>(nullptr);
-    ucol_setStrength(c, UCOL_TERTIARY);
-    return c;
-  }();
-  static std::mutex mutex;
-  if (!collator) return false;
-  std::lock_guard<std::mutex> lock(mutex);
-  return ucol_strcoll(collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
-                      reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size())) == UCOL_EQUAL;
-}
+bool TextsEqual(const std::u16string& a, const std::u16string& b) { return a == b || tvl::CollateText(a, b, false) == 0; }
 
 void CLocalizedString::Serialize(CArchive& ar) {
   CLocalizedParam::Serialize(ar);

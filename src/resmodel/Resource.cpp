@@ -41,7 +41,7 @@ void CResource::Write(CCompileContext& context) {
   if (m_doNotTranslate && context.m_data.m_satelliteDll && context.m_data.m_noDuplicateNeutral) return;
   try {
     WriteData(context.m_data);
-  } catch (...) {
+  } catch (const CException&) {
     return;  // a resource that cannot be written is left out of the target
   }
   context.AddToWriter();

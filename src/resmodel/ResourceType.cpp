@@ -1,6 +1,7 @@
 #include "resmodel/ResourceType.h"
 
 #include <algorithm>
+#include <new>
 #include <ostream>
 
 #include "archive/Archive.h"
@@ -95,7 +96,7 @@ bool CResourceType::AddResource(CResStream& stream) {
                                     Arg(message)}),
                  MB_ICONERROR);
     return false;
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     RemoveResource(resource);
     return false;
   }

@@ -1,10 +1,9 @@
 #include "workspace/ViewRules.h"
 
-#include <unicode/ucol.h>
-
 #include <algorithm>
-#include <mutex>
 #include <vector>
+
+#include "platform/Text.h"
 
 namespace tvl {
 
@@ -221,20 +220,6 @@ std::u16string ExportFileName(const std::u16string& identifierText, const std::u
   return name;
 }
 
-int CompareUiText(const std::u16string& a, const std::u16string& b) {
-  static UCollator* collator = [] {
-    UErrorCode err = U_ZERO_ERROR;
-    UCollator* c = ucol_open("", &err);
-    if (U_FAILURE(err)) return static_cast<UCollator*>(nullptr);
-    ucol_setStrength(c, UCOL_SECONDARY);  // letters compare without regard to case
-    return c;
-  }();
-  static std::mutex mutex;
-  if (!collator) return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
-  std::lock_guard<std::mutex> lock(mutex);
-  UCollationResult r = ucol_strcoll(collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
-                                    reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
-  return r == UCOL_LESS ? -1 : r == UCOL_EQUAL ? 0 : 1;
-}
+int CompareUiText(const std::u16string& a, const std::u16string& b) { return CollateText(a, b, true); }
 
 }  // namespace tvl

@@ -23,19 +23,7 @@ std::string ReadText(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-std::string Shell(const std::string& command, int& rc) {
-  std::string output;
-  FILE* p = popen((command + " 2>&1").c_str(), "r");
-  if (!p) {
-    rc = -1;
-    return output;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) output.append(buf, n);
-  rc = pclose(p);
-  return output;
-}
+std::string Shell(const std::string& command, int& rc) { return RunCommand(command + " 2>&1", &rc); }
 
 // Validates against the official XLIFF 1.2 schema that scripts/setup.sh fetches; the catalog
 // keeps xmllint off the network. Returns xmllint's rc and puts its words in `output`.
@@ -160,12 +148,12 @@ TEST(TvlExchange, ExportFillImportBuildFindsTheTranslations) {
   ASSERT_EQ(build.rc, 0) << build.err;
   for (auto [file, prefix] : {std::pair{"AppFRA.exe", "FR "}, std::pair{"AppDEU.exe", "DE "}}) {
     ASSERT_TRUE(fs::exists(dir.file(file))) << file;
-    std::string rc2 = Shell("timeout 20 x86_64-w64-mingw32-windres -i " + dir.file(file) + " -O rc", rc);
+    std::string rc2 = DecompileModule(dir.file(file), &rc);
     ASSERT_EQ(rc, 0) << rc2;
     for (const char* text : {"Classic dialog", "Fifteen", "Fixture Makers", "Open a file"})
       EXPECT_NE(rc2.find(std::string(prefix) + text), std::string::npos) << file << ": " << text;
   }
-  std::string fr = Shell("timeout 20 x86_64-w64-mingw32-windres -i " + dir.file("AppFRA.exe") + " -O rc", rc);
+  std::string fr = DecompileModule(dir.file("AppFRA.exe"), &rc);
   EXPECT_NE(fr.find("FILEVERSION 5, 6, 7, 8"), std::string::npos);
 }
 

@@ -104,21 +104,6 @@ std::u16string ValueText(const CResVersion& v, const char16_t* key) {
   return s ? s->m_value.m_text : u"<missing>";
 }
 
-bool HaveDecompiler() { return std::system("command -v x86_64-w64-mingw32-windres >/dev/null 2>&1") == 0; }
-
-// The decompiler's script of a target.
-std::string Decompile(const std::string& path) {
-  std::string cmd = "timeout 20 x86_64-w64-mingw32-windres -i '" + path + "' -O rc 2>/dev/null";
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    pclose(p);
-  }
-  return out;
-}
-
 // The lines of one resource statement of a script ("300 ACCELERATORS", "1 VERSIONINFO")
 // up to its closing END at column 0.
 std::string Statement(const std::string& script, const std::string& head) {
@@ -180,7 +165,7 @@ TEST(AcceleratorVersionBuild, TranslationsWithStatusAreBuiltAndTheRestIsSource) 
 
   // The decompiler reads the same.
   if (!HaveDecompiler()) GTEST_SKIP() << "x86_64-w64-mingw32-windres is not installed";
-  std::string deScript = Decompile(de);
+  std::string deScript = DecompileModule(de);
   std::string deAccel = Statement(deScript, "300 ACCELERATORS");
   EXPECT_NE(deAccel.find("  75, 1001, VIRTKEY, CONTROL\n"), std::string::npos) << deAccel;
   EXPECT_NE(deAccel.find("  116, 1003, VIRTKEY\n"), std::string::npos) << deAccel;
@@ -194,7 +179,7 @@ TEST(AcceleratorVersionBuild, TranslationsWithStatusAreBuiltAndTheRestIsSource) 
   EXPECT_NE(deInfo.find("VALUE \"FileDescription\", \"All resource kinds\""), std::string::npos) << deInfo;
   EXPECT_NE(deInfo.find("VALUE \"ProductName\", \"Testdaten\""), std::string::npos) << deInfo;
   EXPECT_NE(deInfo.find("VALUE \"Translation\", 0x407, 1200"), std::string::npos) << deInfo;
-  std::string frScript = Decompile(fr);
+  std::string frScript = DecompileModule(fr);
   EXPECT_NE(Statement(frScript, "300 ACCELERATORS").find("  82, 1001, VIRTKEY, CONTROL\n"), std::string::npos);
   std::string frInfo = Statement(frScript, "1 VERSIONINFO");
   EXPECT_NE(frInfo.find("BLOCK \"040C04B0\""), std::string::npos) << frInfo;
@@ -230,7 +215,7 @@ TEST(AcceleratorVersionBuild, DoNotTranslateKeepsTheSourceAndSatellitesAreDlls) 
   EXPECT_EQ(info->m_fixedInfo[CResVersion::kFileType], 2);
 
   if (!HaveDecompiler()) GTEST_SKIP() << "x86_64-w64-mingw32-windres is not installed";
-  std::string script = Decompile(dll);
+  std::string script = DecompileModule(dll);
   EXPECT_NE(Statement(script, "300 ACCELERATORS").find("  67, 1001, VIRTKEY, CONTROL\n"), std::string::npos) << script;
   std::string infoText = Statement(script, "1 VERSIONINFO");
   EXPECT_NE(infoText.find(" FILETYPE 0x2\n"), std::string::npos) << infoText;

@@ -97,18 +97,6 @@ int Px(const std::u16string& text) {
 }
 int Du(int pixels) { return MulDiv(pixels, 1000, 1500); }
 
-std::string RunWindres(const std::string& file) {
-  std::string command = "timeout 20 x86_64-w64-mingw32-windres -i '" + file + "' -O rc 2>&1";
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    pclose(p);
-  }
-  return out;
-}
-
 }  // namespace
 
 TEST(DialogBuild, TranslatedTargetHoldsTextsRectanglesFontsAndListEntries) {
@@ -187,7 +175,7 @@ TEST(DialogBuild, TranslatedTargetHoldsTextsRectanglesFontsAndListEntries) {
   EXPECT_EQ(jaClassic->m_caption.m_text, u"Classic dialog");
 
   // What the resource compiler's own decompiler reads from the German target.
-  const std::string rc = RunWindres(p.dir.file("AppDEU.exe"));
+  const std::string rc = DecompileModule(p.dir.file("AppDEU.exe"));
   ASSERT_NE(rc.find("100 DIALOG"), std::string::npos) << rc.substr(0, 2000);
   EXPECT_NE(rc.find("CAPTION \"Klassischer Dialog\""), std::string::npos);
   EXPECT_NE(rc.find("LTEXT \"Linker Text mit viel mehr Inhalt:\", 1000, 7, 7, " + std::to_string(left) + ", 8,"),

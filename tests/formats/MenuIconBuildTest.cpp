@@ -73,18 +73,6 @@ std::vector<BYTE> Bytes(const CPeImage& image, WORD type, const CResName& name) 
   return {data.begin(), data.end()};
 }
 
-std::string Decompile(const std::string& path) {
-  std::string cmd = "timeout 20 x86_64-w64-mingw32-windres -i '" + path + "' -O rc 2>/dev/null";
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    pclose(p);
-  }
-  return out;
-}
-
 }  // namespace
 
 TEST(MenuIconBuild, TranslatedMenuIconCursorAndManifestReachTheTarget) {
@@ -136,7 +124,7 @@ TEST(MenuIconBuild, TranslatedMenuIconCursorAndManifestReachTheTarget) {
   EXPECT_EQ(pe::Get16(Bytes(image, 1, CResName(pe::Get16(cursorDir.data() + 6 + 12))).data()), 9);
   EXPECT_EQ(Bytes(image, 24, CResName(WORD{1})), std::vector<BYTE>(german.begin(), german.end()));
 
-  std::string script = Decompile(target);
+  std::string script = DecompileModule(target);
   if (script.empty()) GTEST_SKIP() << "x86_64-w64-mingw32-windres is not available";
   EXPECT_NE(script.find("POPUP \"&Datei\""), std::string::npos);
   EXPECT_NE(script.find("MENUITEM \"&Oeffnen...\\tStrg+O\", 1001"), std::string::npos);

@@ -116,14 +116,9 @@ struct Decompiled {
 
 // Runs the decompiler; false when it is not installed or fails.
 bool Decompile(const std::string& path, Decompiled& out) {
-  std::string command = "timeout 20 x86_64-w64-mingw32-windres -i '" + path + "' -O rc 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return false;
-  std::string text;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-  if (pclose(pipe) != 0 || text.empty()) return false;
+  int status = 0;
+  const std::string text = DecompileModule(path, &status);
+  if (status != 0 || text.empty()) return false;
 
   std::istringstream lines(text);
   std::string line;

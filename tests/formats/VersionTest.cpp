@@ -9,6 +9,7 @@
 #include "formats/text/ResVersion.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
+#include "peimage/VersionInfoWalker.h"
 #include "platform/Text.h"
 #include "resmodel/CompileContext.h"
 #include "resmodel/ResourceType.h"
@@ -264,6 +265,19 @@ TEST(VersionParse, MalformedTreesAreRefusedOrSkippedSafely) {
                                  Translation({0x407, 1252}), Translation({0x40C, 1252})}),
                            kEnglish);
   EXPECT_EQ(vars->m_translations, (std::vector<LangAndCodePage>{{0x407, 1252}}));
+}
+
+TEST(VersionParse, AChildClaimingMoreThanItsParentEndsTheListAsTheSurveySeesIt) {
+  // "C" claims 200 bytes in a table that holds fewer: neither reader takes it, nor refuses the rest.
+  std::vector<BYTE> tree = Root({Node(u"StringFileInfo", 1, 0, {},
+                                      {Node(u"040904b0", 1, 0, {}, {Str(u"A", u"B"), Node(u"C", 1, 2, TextBytes(u"D"), {}, 200)})})});
+  auto v = ParseVersion(tree, kEnglish);
+  ASSERT_EQ(v->m_values.size(), 1u);
+  EXPECT_EQ(v->m_values[0]->m_key, u"A");
+  CVersionInfoWalker walker;
+  ASSERT_TRUE(walker.Parse(tree));
+  EXPECT_NE(walker.Find(u"\\StringFileInfo\\040904b0\\A"), nullptr);
+  EXPECT_EQ(walker.Find(u"\\StringFileInfo\\040904b0\\C"), nullptr);
 }
 
 TEST(VersionParse, TextLengthCountedInBytesStillEndsAtTheTerminator) {

@@ -33,6 +33,21 @@ TEST(Text, CaseHelpers) {
   EXPECT_EQ(tvl::Trim(u" \t x y \r\n"), u"x y");
 }
 
+TEST(Text, CollationOrdersLettersAndCaseAsAsked) {
+  struct Case {
+    const char16_t *a, *b;
+    bool ignoreCase;
+    int expected;
+  } cases[] = {
+      {u"apple", u"Banana", true, -1},  {u"apple", u"Banana", false, -1}, {u"ABC", u"abc", true, 0},
+      {u"ABC", u"abc", false, 1},       {u"\u00e9", u"f", false, -1},      {u"same", u"same", false, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(tvl::CollateText(c.a, c.b, c.ignoreCase), c.expected) << tvl::ToUtf8(c.a) << " " << tvl::ToUtf8(c.b);
+    EXPECT_EQ(tvl::CollateText(c.b, c.a, c.ignoreCase), -c.expected);
+  }
+}
+
 TEST(MessageFormat, InsertsTextAndPrintfTypedNumbers) {
   EXPECT_EQ(FormatMessageText(u"%1 (%2!u!pt)", {Arg(u"Tahoma"), Arg(std::int64_t{8})}), u"Tahoma (8pt)");
   EXPECT_EQ(FormatMessageText(u"Unknown : 0x%1!04X!", {Arg(std::int64_t{0x409})}), u"Unknown : 0x0409");

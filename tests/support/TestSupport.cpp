@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,3 +53,24 @@ std::u16string tvl_test_u16(const std::string& utf8) {
   for (unsigned char c : utf8) out += static_cast<char16_t>(c);  // test paths are ASCII
   return out;
 }
+
+std::string RunCommand(const std::string& command, int* status) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) {
+    if (status) *status = -1;
+    return out;
+  }
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int rc = pclose(pipe);
+  if (status) *status = rc;
+  return out;
+}
+
+std::string DecompileModule(const std::string& path, int* status) {
+  return RunCommand("timeout 20 x86_64-w64-mingw32-windres -i '" + path + "' -O rc 2>/dev/null", status);
+}
+
+bool HaveDecompiler() { return std::system("command -v x86_64-w64-mingw32-windres >/dev/null 2>&1") == 0; }

@@ -42,5 +42,12 @@ std::string FixturePath(const std::string& name);
 std::vector<unsigned char> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::string ReadFileText(const std::string& path);
+// Runs a shell command: its standard output, and its exit status in `status`.
+std::string RunCommand(const std::string& command, int* status = nullptr);
+// The resource script the mingw-w64 decompiler writes for a module; a non-zero status when
+// it is not installed or cannot read the module.
+std::string DecompileModule(const std::string& path, int* status = nullptr);
+bool HaveDecompiler();
+
 // A UTF-8 path as the model holds paths.
 std::u16string tvl_test_u16(const std::string& utf8);

@@ -63,36 +63,8 @@ bool CResBinary::GetData(std::vector<BYTE>& bytes, LANGID language) const { retu
 bool CResBinary::SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) {
   std::vector<BYTE> value;
   if (!FromFile(bytes, value)) return false;
-  if (!m_statusChain.FindValue(language)) m_statusChain.SetStatus(language, 0);
-  replaced = m_data.RemoveTranslation(language, false);
+  replaced = TakeOutForReplacement(language);
   m_data.SetBlob(language, std::move(value));
   return true;
 }
 
-std::unique_ptr<CLocalizedParam> CResBinary::DetachTranslation(LANGID language) {
-  m_statusChain.RemoveTranslation(language, true);
-  return m_data.RemoveTranslation(language, false);
-}
-
-void CResBinary::AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) {
-  if (!value) return;
-  m_statusChain.SetStatus(value->m_language, status);
-  m_data.Append(std::move(value));
-}
-
-void CResBinary::CollectTranslationChains(std::vector<CLocalizedParam*>& chains) {
-  CResource::CollectTranslationChains(chains);
-  chains.push_back(&m_data);
-}
-
-void CResBinary::SetTranslationStatus(LANGID language, int status) {
-  if (CLocalizedParam* n = m_data.FindValue(language)) n->m_status = status;
-  if (CLocalizedParam* n = m_statusChain.FindValue(language)) n->m_status = status;
-}
-
-bool CResBinary::HasTranslation(LANGID language) const { return m_data.FindValue(language) != nullptr; }
-
-int CResBinary::ComputeStatus(LANGID language) const {
-  const CLocalizedParam* n = m_data.FindValue(language);
-  return n ? n->m_status : 0;
-}

@@ -1,9 +1,9 @@
 #pragma once
 // Resources kept as raw bytes and translated as a whole: every type without a handler of
 // its own, and bitmaps (with a header check and the .bmp file form).
-#include "resmodel/Resource.h"
+#include "formats/layout/WholeResource.h"
 
-class CResBinary : public CResource {
+class CResBinary : public CWholeResource {
   DECLARE_SERIAL(CResBinary)
  public:
   CResBinary();
@@ -14,12 +14,6 @@ class CResBinary : public CResource {
   void WriteData(CResourceData& data) override;
   bool GetData(std::vector<BYTE>& bytes, LANGID language) const override;
   bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) override;
-  std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language) override;
-  void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) override;
-  void CollectTranslationChains(std::vector<CLocalizedParam*>& chains) override;
-  void SetTranslationStatus(LANGID language, int status) override;
-  bool HasTranslation(LANGID language) const override;
-  int ComputeStatus(LANGID language) const override;
 
   // The bytes of a language's node (whatever its status), else the source bytes.
   const std::vector<BYTE>& GetBytes(LANGID language) const;
@@ -27,6 +21,7 @@ class CResBinary : public CResource {
   CLocalizedBlob m_data;
 
  protected:
+  CLocalizedParam& Values() override { return m_data; }
   // The file form of the bytes for export, and back; the raw bytes here.
   virtual bool ToFile(const std::vector<BYTE>& value, std::vector<BYTE>& file) const;
   virtual bool FromFile(const std::vector<BYTE>& file, std::vector<BYTE>& value) const;

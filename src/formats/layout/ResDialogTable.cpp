@@ -1,5 +1,7 @@
 #include "formats/layout/ResDialogTable.h"
 
+#include <new>
+
 #include "formats/layout/DlgInit.h"
 #include "formats/layout/ResDialog.h"
 #include "peimage/PeImage.h"
@@ -21,7 +23,7 @@ void CResDialogTable::Write(CCompileContext& context) {
     context.m_data.Reset();
     try {
       dialog->WriteDlgInit(context.m_data);
-    } catch (...) {
+    } catch (const CException&) {
       continue;  // the data cannot be written in this language: left out of the target
     }
     if (context.m_data.GetSize() > 0) context.AddToWriter();
@@ -48,7 +50,9 @@ int CResDialogTable::RestoreHelpIds(const std::u16string& sourcePath) {
     CResDialog source;
     try {
       source.Parse(stream);
-    } catch (...) {
+    } catch (const CException&) {
+      continue;
+    } catch (const std::bad_alloc&) {
       continue;
     }
     if (source.m_isEx && dialog->TakeHelpIds(source)) ++restored;

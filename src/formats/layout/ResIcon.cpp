@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <ostream>
+#include <span>
 
 #include "archive/Archive.h"
-#include "peimage/PeFormat.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
+#include "platform/ByteReader.h"
 
 IMPLEMENT_SERIAL(CIcon, CObject, VERSIONABLE_SCHEMA | 1)
 IMPLEMENT_SERIAL(CResIconGroup, CResource, VERSIONABLE_SCHEMA | 1)
@@ -30,9 +31,9 @@ const CIcon* IconOf(const CLocalizedParam* node) {
   return value ? dynamic_cast<const CIcon*>(value->m_object.get()) : nullptr;
 }
 
-bool IsPng(const BYTE* p, size_t n) {
+bool IsPng(std::span<const BYTE> p) {
   static const BYTE signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  return n >= 8 && std::memcmp(p, signature, 8) == 0;
+  return p.size() >= 8 && std::memcmp(p.data(), signature, 8) == 0;
 }
 
 DWORD GetBigEndian32(const BYTE* p) {
@@ -43,28 +44,29 @@ DWORD GetBigEndian32(const BYTE* p) {
 // compiler writes it: the bitmap header's width and full height (image and mask), planes and
 // bit count, and the size of the image with its hotspot. Data without a bitmap header (a
 // compressed image) takes width and height from the file's entry.
-void BuildCursorEntry(BYTE entry[14], const BYTE* fileEntry, const BYTE* data, size_t size) {
+void BuildCursorEntry(BYTE entry[14], std::span<const BYTE> fileEntry, std::span<const BYTE> data) {
   WORD width = 0, height = 0, planes = 1, bitCount = 0;
-  const DWORD headerSize = size >= 4 ? pe::Get32(data) : 0;
-  if (headerSize == 12 && size >= 12) {
-    width = pe::Get16(data + 4);
-    height = pe::Get16(data + 6);
-    planes = pe::Get16(data + 8);
-    bitCount = pe::Get16(data + 10);
-  } else if (headerSize >= 16 && size >= 16 && !IsPng(data, size)) {
-    width = static_cast<WORD>(pe::Get32(data + 4));
-    height = static_cast<WORD>(pe::Get32(data + 8));
-    planes = pe::Get16(data + 12);
-    bitCount = pe::Get16(data + 14);
+  CByteReader in(data);
+  const DWORD headerSize = in.Fits(0, 4) ? in.U32At(0) : 0;
+  if (headerSize == 12 && in.Fits(0, 12)) {
+    width = in.U16At(4);
+    height = in.U16At(6);
+    planes = in.U16At(8);
+    bitCount = in.U16At(10);
+  } else if (headerSize >= 16 && in.Fits(0, 16) && !IsPng(data)) {
+    width = static_cast<WORD>(in.U32At(4));
+    height = static_cast<WORD>(in.U32At(8));
+    planes = in.U16At(12);
+    bitCount = in.U16At(14);
   } else {
     width = fileEntry[0] ? fileEntry[0] : 256;
     height = static_cast<WORD>(2 * (fileEntry[1] ? fileEntry[1] : 256));
   }
-  pe::Put16(entry, width);
-  pe::Put16(entry + 2, height);
-  pe::Put16(entry + 4, planes);
-  pe::Put16(entry + 6, bitCount);
-  pe::Put32(entry + 8, static_cast<DWORD>(size + 4));
+  tvl::Put16(entry, width);
+  tvl::Put16(entry + 2, height);
+  tvl::Put16(entry + 4, planes);
+  tvl::Put16(entry + 6, bitCount);
+  tvl::Put32(entry + 8, static_cast<DWORD>(data.size() + 4));
 }
 
 }  // namespace
@@ -72,33 +74,33 @@ void BuildCursorEntry(BYTE entry[14], const BYTE* fileEntry, const BYTE* data, s
 // ---------------------------------------------------------------------------------------
 // Images
 
-WORD CIconImage::GetImageId() const { return pe::Get16(m_entry + 12); }
-WORD CIconImage::GetPlanes() const { return pe::Get16(m_entry + 4); }
-WORD CIconImage::GetBitCount() const { return pe::Get16(m_entry + 6); }
-DWORD CIconImage::GetDataSize() const { return pe::Get32(m_entry + 8); }
+WORD CIconImage::GetImageId() const { return tvl::Get16(m_entry + 12); }
+WORD CIconImage::GetPlanes() const { return tvl::Get16(m_entry + 4); }
+WORD CIconImage::GetBitCount() const { return tvl::Get16(m_entry + 6); }
+DWORD CIconImage::GetDataSize() const { return tvl::Get32(m_entry + 8); }
 
 CIconImageSize GetIconImageSize(const CIconImage& image, bool isIcon) {
   CIconImageSize size;
   const size_t skip = isIcon ? 0 : 4;  // a cursor's hotspot
   if (image.m_bytes.size() < skip) return size;
-  const BYTE* p = image.m_bytes.data() + skip;
-  const size_t n = image.m_bytes.size() - skip;
-  if (IsPng(p, n)) {
-    if (n >= 26) {
-      size.width = static_cast<LONG>(GetBigEndian32(p + 16));
-      size.height = static_cast<LONG>(GetBigEndian32(p + 20));
+  const std::span<const BYTE> p = std::span<const BYTE>(image.m_bytes).subspan(skip);
+  CByteReader in(p);
+  if (IsPng(p)) {
+    if (in.Fits(0, 26)) {
+      size.width = static_cast<LONG>(GetBigEndian32(p.data() + 16));
+      size.height = static_cast<LONG>(GetBigEndian32(p.data() + 20));
       size.bitCount = 32;
     }
     return size;
   }
-  if (n >= 12 && pe::Get32(p) == 12) {
-    size.width = pe::Get16(p + 4);
-    size.height = pe::Get16(p + 6) / 2;
-    size.bitCount = pe::Get16(p + 10);
-  } else if (n >= 16) {
-    size.width = static_cast<LONG>(pe::Get32(p + 4));
-    size.height = static_cast<LONG>(pe::Get32(p + 8)) / 2;
-    size.bitCount = pe::Get16(p + 14);
+  if (in.Fits(0, 12) && in.U32At(0) == 12) {
+    size.width = in.U16At(4);
+    size.height = in.U16At(6) / 2;
+    size.bitCount = in.U16At(10);
+  } else if (in.Fits(0, 16)) {
+    size.width = static_cast<LONG>(in.U32At(4));
+    size.height = static_cast<LONG>(in.U32At(8)) / 2;
+    size.bitCount = in.U16At(14);
   }
   return size;
 }
@@ -242,8 +244,8 @@ bool CResIconGroup::GetData(std::vector<BYTE>& bytes, LANGID language) const {
   const CIcon& icon = GetImages(language);
   const size_t count = icon.m_images.size();
   bytes.assign(kDirHeaderSize + kFileEntrySize * count, 0);
-  pe::Put16(bytes.data() + 2, m_isIcon ? 1 : 2);
-  pe::Put16(bytes.data() + 4, static_cast<WORD>(count));
+  tvl::Put16(bytes.data() + 2, m_isIcon ? 1 : 2);
+  tvl::Put16(bytes.data() + 4, static_cast<WORD>(count));
   for (size_t i = 0; i < count; ++i) {
     const CIconImage& image = icon.m_images[i];
     BYTE* entry = bytes.data() + kDirHeaderSize + kFileEntrySize * i;
@@ -252,7 +254,7 @@ bool CResIconGroup::GetData(std::vector<BYTE>& bytes, LANGID language) const {
     if (m_isIcon) {
       std::memcpy(entry, image.m_entry, 12);
       // The file's size is that of the bytes it holds, even where a directory said otherwise.
-      pe::Put32(entry + 8, static_cast<DWORD>(size));
+      tvl::Put32(entry + 8, static_cast<DWORD>(size));
     } else {
       // The file keeps the hotspot in the entry, not in the image data.
       const CIconImageSize s = GetIconImageSize(image, false);
@@ -265,9 +267,9 @@ bool CResIconGroup::GetData(std::vector<BYTE>& bytes, LANGID language) const {
       } else {
         size = 0;
       }
-      pe::Put32(entry + 8, static_cast<DWORD>(size));
+      tvl::Put32(entry + 8, static_cast<DWORD>(size));
     }
-    pe::Put32(entry + 12, static_cast<DWORD>(bytes.size()));
+    tvl::Put32(entry + 12, static_cast<DWORD>(bytes.size()));
     if (size) bytes.insert(bytes.end(), data, data + size);
   }
   return true;
@@ -275,62 +277,30 @@ bool CResIconGroup::GetData(std::vector<BYTE>& bytes, LANGID language) const {
 
 bool CResIconGroup::SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) {
   auto icon = std::make_unique<CIcon>();
-  try {
-    CResStream file(bytes.data(), static_cast<DWORD>(bytes.size()), language);
-    file.ReadWord();  // reserved
-    const WORD type = file.ReadWord();
-    const WORD count = file.ReadWord();
-    if ((type == 1) != (m_isIcon != 0) || count == 0) return false;
-    for (WORD i = 0; i < count; ++i) {
-      const BYTE* entry = file.Read(kFileEntrySize);
-      const DWORD size = pe::Get32(entry + 8);
-      const DWORD offset = pe::Get32(entry + 12);
-      if (uint64_t{offset} + size > bytes.size()) return false;
-      const BYTE* data = bytes.data() + offset;
-      CIconImage image;
-      if (m_isIcon) {
-        std::memcpy(image.m_entry, entry, 12);
-      } else {
-        image.m_bytes.assign(entry + 4, entry + 8);  // hotspot x and y
-        BuildCursorEntry(image.m_entry, entry, data, size);
-      }
-      image.m_bytes.insert(image.m_bytes.end(), data, data + size);
-      pe::Put16(image.m_entry + 12, static_cast<WORD>(i + 1));
-      icon->m_images.push_back(std::move(image));
+  CByteReader file(bytes);
+  file.Read16();  // reserved
+  const WORD type = file.Read16();
+  const WORD count = file.Read16();
+  if (!file.Ok() || (type == 1) != (m_isIcon != 0) || count == 0) return false;
+  for (WORD i = 0; i < count; ++i) {
+    const std::span<const BYTE> entry = file.ReadBytes(kFileEntrySize);
+    if (!file.Ok()) return false;  // the directory ends early
+    CByteReader fields(entry);
+    const std::span<const BYTE> data = file.BytesAt(fields.U32At(12), fields.U32At(8));
+    if (!file.Ok()) return false;
+    CIconImage image;
+    if (m_isIcon) {
+      std::memcpy(image.m_entry, entry.data(), 12);
+    } else {
+      image.m_bytes.assign(entry.begin() + 4, entry.begin() + 8);  // hotspot x and y
+      BuildCursorEntry(image.m_entry, entry, data);
     }
-  } catch (const CResStreamException&) {
-    return false;  // the directory ends early
+    image.m_bytes.insert(image.m_bytes.end(), data.begin(), data.end());
+    tvl::Put16(image.m_entry + 12, static_cast<WORD>(i + 1));
+    icon->m_images.push_back(std::move(image));
   }
-  if (!m_statusChain.FindValue(language)) m_statusChain.SetStatus(language, 0);
-  replaced = m_images.RemoveTranslation(language, false);
+  replaced = TakeOutForReplacement(language);
   m_images.SetObject(language, std::move(icon));
   return true;
 }
 
-std::unique_ptr<CLocalizedParam> CResIconGroup::DetachTranslation(LANGID language) {
-  m_statusChain.RemoveTranslation(language, true);
-  return m_images.RemoveTranslation(language, false);
-}
-
-void CResIconGroup::AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) {
-  if (!value) return;
-  m_statusChain.SetStatus(value->m_language, status);
-  m_images.Append(std::move(value));
-}
-
-void CResIconGroup::CollectTranslationChains(std::vector<CLocalizedParam*>& chains) {
-  CResource::CollectTranslationChains(chains);
-  chains.push_back(&m_images);
-}
-
-void CResIconGroup::SetTranslationStatus(LANGID language, int status) {
-  if (CLocalizedParam* n = m_images.FindValue(language)) n->m_status = status;
-  if (CLocalizedParam* n = m_statusChain.FindValue(language)) n->m_status = status;
-}
-
-bool CResIconGroup::HasTranslation(LANGID language) const { return m_images.FindValue(language) != nullptr; }
-
-int CResIconGroup::ComputeStatus(LANGID language) const {
-  const CLocalizedParam* n = m_images.FindValue(language);
-  return n ? n->m_status : 0;
-}

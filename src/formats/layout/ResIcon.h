@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "resmodel/Resource.h"
+#include "formats/layout/WholeResource.h"
 
 // One image of a group: its 14-byte directory entry as read and its bytes.
 //   icons:   width (8), height (8), colour count (8), reserved (8), planes (16), bit count (16)
@@ -49,7 +49,7 @@ class CIcon : public CObject, public CDuplicatableObject {
   std::vector<CIconImage> m_images;
 };
 
-class CResIconGroup : public CResource {
+class CResIconGroup : public CWholeResource {
   DECLARE_SERIAL(CResIconGroup)
  public:
   // A new group is marked do not translate.
@@ -66,12 +66,6 @@ class CResIconGroup : public CResource {
   // Takes an .ico or .cur file as the language's images; false (nothing changed) for a
   // file of the other kind, without images, or with image data beyond its end.
   bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) override;
-  std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language) override;
-  void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) override;
-  void CollectTranslationChains(std::vector<CLocalizedParam*>& chains) override;
-  void SetTranslationStatus(LANGID language, int status) override;
-  bool HasTranslation(LANGID language) const override;
-  int ComputeStatus(LANGID language) const override;
 
   // What is written and exported for a language: its image set when the group is
   // translatable and the language has one (whatever its status), else the source.
@@ -80,4 +74,7 @@ class CResIconGroup : public CResource {
 
   BYTE m_isIcon = 1;
   CLocalizedObject m_images;  // objects are CIcon
+
+ protected:
+  CLocalizedParam& Values() override { return m_images; }
 };

@@ -66,37 +66,12 @@ bool CResManifest::GetData(std::vector<BYTE>& bytes, LANGID language) const {
 bool CResManifest::SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) {
   std::u16string text = DecodeUtf8(bytes.data(), bytes.size());
   if (text.empty()) return false;
-  if (!m_statusChain.FindValue(language)) m_statusChain.SetStatus(language, 0);
-  replaced = m_text.RemoveTranslation(language, false);
+  replaced = TakeOutForReplacement(language);
   m_text.SetTranslation(text, language);
   return true;
 }
 
-std::unique_ptr<CLocalizedParam> CResManifest::DetachTranslation(LANGID language) {
-  m_statusChain.RemoveTranslation(language, true);
-  return m_text.RemoveTranslation(language, false);
-}
-
-void CResManifest::AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) {
-  if (!value) return;
-  m_statusChain.SetStatus(value->m_language, status);
-  m_text.Append(std::move(value));
-}
-
-void CResManifest::CollectTranslationChains(std::vector<CLocalizedParam*>& chains) {
-  CResource::CollectTranslationChains(chains);
-  chains.push_back(&m_text);
-}
-
-void CResManifest::SetTranslationStatus(LANGID language, int status) {
-  if (CLocalizedParam* n = m_text.FindValue(language)) n->m_status = status;
-  if (CLocalizedParam* n = m_statusChain.FindValue(language)) n->m_status = status;
-}
-
-bool CResManifest::HasTranslation(LANGID language) const { return m_text.FindValue(language) != nullptr; }
-
 int CResManifest::ComputeStatus(LANGID language) const {
   if (m_text.m_text.empty()) return kStatusNothingToTranslate;
-  const CLocalizedParam* n = m_text.FindValue(language);
-  return n ? n->m_status : 0;
+  return CWholeResource::ComputeStatus(language);
 }

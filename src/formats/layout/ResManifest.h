@@ -3,9 +3,9 @@
 // can be given a complete replacement document.
 #include <iosfwd>
 
-#include "resmodel/Resource.h"
+#include "formats/layout/WholeResource.h"
 
-class CResManifest : public CResource {
+class CResManifest : public CWholeResource {
   DECLARE_SERIAL(CResManifest)
  public:
   // A new manifest is marked do not translate.
@@ -20,15 +20,13 @@ class CResManifest : public CResource {
   bool GetData(std::vector<BYTE>& bytes, LANGID language) const override;
   // Takes a UTF-8 file as the language's document; an empty one is refused.
   bool SetData(const std::vector<BYTE>& bytes, LANGID language, std::unique_ptr<CLocalizedParam>& replaced) override;
-  std::unique_ptr<CLocalizedParam> DetachTranslation(LANGID language) override;
-  void AttachTranslation(std::unique_ptr<CLocalizedParam> value, int status) override;
-  void CollectTranslationChains(std::vector<CLocalizedParam*>& chains) override;
-  void SetTranslationStatus(LANGID language, int status) override;
-  bool HasTranslation(LANGID language) const override;
   int ComputeStatus(LANGID language) const override;
 
   // The document a build writes for a language.
   const std::u16string& GetBuildText(LANGID language) const;
 
   CLocalizedString m_text;
+
+ protected:
+  CLocalizedParam& Values() override { return m_text; }
 };

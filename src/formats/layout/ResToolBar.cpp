@@ -7,8 +7,8 @@
 #include "archive/Archive.h"
 #include "formats/layout/ResMenu.h"
 #include "formats/text/PromptAndTips.h"
-#include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
+#include "platform/ByteReader.h"
 #include "resmodel/CompileContext.h"
 
 IMPLEMENT_SERIAL(CResToolBar, CResource, VERSIONABLE_SCHEMA | 1)
@@ -95,17 +95,18 @@ bool CResToolBar::GetData(std::vector<BYTE>& bytes, LANGID language) const {
 }
 
 bool CResToolBar::FitsBitmapFile(const std::vector<BYTE>& file) const {
-  if (file.size() <= 53 || pe::Get16(file.data()) != kBmpSignature) return false;
-  const BYTE* header = file.data() + kBmpFileHeaderSize;
+  CByteReader in(file);
+  if (file.size() <= 53 || in.U16At(0) != kBmpSignature) return false;
+  CByteReader header = in.Sub(kBmpFileHeaderSize, file.size() - kBmpFileHeaderSize);
   long width = 0;
   long height = 0;
-  if (pe::Get32(header) == 12) {
-    width = pe::Get16(header + 4);
-    height = pe::Get16(header + 6);
+  if (header.U32At(0) == 12) {
+    width = header.U16At(4);
+    height = header.U16At(6);
   } else {
-    width = static_cast<LONG>(pe::Get32(header + 4));
+    width = static_cast<LONG>(header.U32At(4));
     // A negative height is a top-down bitmap of that many rows.
-    height = std::labs(static_cast<LONG>(pe::Get32(header + 8)));
+    height = std::labs(static_cast<LONG>(header.U32At(8)));
   }
   const long buttons = std::count_if(m_items.m_data.begin(), m_items.m_data.end(), [](WORD id) { return id != 0; });
   return height == m_height && width >= buttons * m_width;

@@ -1,6 +1,7 @@
 #include "formats/text/ResMessageTable.h"
 
 #include <algorithm>
+#include <new>
 
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
@@ -113,8 +114,8 @@ bool CResMessageTable::AddResource(CResStream& stream) {
   } catch (const CException& e) {
     ReportParseError(stream, &e);
     return false;
-  } catch (...) {
-    return false;
+  } catch (const std::bad_alloc&) {
+    return false;  // a count that claims more than memory holds
   }
   m_resourceName.SetName(stream.m_name);
   TakeStrings(std::move(parsed), stream.m_language);

@@ -1,6 +1,7 @@
 #include "formats/text/ResStringTable.h"
 
 #include <algorithm>
+#include <new>
 #include <ostream>
 
 #include "archive/Archive.h"
@@ -124,8 +125,8 @@ bool CResStringTable::AddResource(CResStream& stream) {
   } catch (const CException& e) {
     ReportParseError(stream, &e);
     return false;
-  } catch (...) {
-    return false;
+  } catch (const std::bad_alloc&) {
+    return false;  // a count that claims more than memory holds
   }
   TakeStrings(std::move(parsed), stream.m_language);
   return true;

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <string_view>
 
 #include "archive/Archive.h"
 #include "peimage/PeFormat.h"
 #include "peimage/ResStream.h"
+#include "peimage/VersionInfoWalker.h"
+#include "platform/ByteReader.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "resmodel/CompileContext.h"
@@ -17,7 +21,6 @@ namespace {
 
 constexpr WORD kBinaryNode = 0;
 constexpr WORD kTextNode = 1;
-constexpr size_t kNodeHeader = 6;  // wLength, wValueLength, wType
 
 size_t Align4(size_t offset) { return (offset + 3) & ~static_cast<size_t>(3); }
 
@@ -27,69 +30,45 @@ bool EqualsAsciiNoCase(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() && tvl::ToLowerAscii(a) == tvl::ToLowerAscii(b);
 }
 
-// One node of the tree, located in the resource's bytes. Offsets are from the start of
-// the data, which is 4-aligned in a mapped module.
-struct Node {
-  size_t end = 0;  // end of the node, never past its parent's
-  WORD valueLength = 0;
-  WORD type = 0;
-  std::u16string key;
-  size_t valueOffset = 0;
-  size_t valueBytes = 0;  // the value's bytes that lie inside the node
-  std::u16string text;    // a text value up to its terminator
-  size_t childrenOffset = 0;
+// A node of the tree and, for a text node, its text up to the terminator.
+struct Node : CVersionInfoNode {
+  std::u16string text;
 };
 
-// Reads the node at `start`. Nothing outside [start, parentEnd) is touched.
-Node ReadNode(const BYTE* data, size_t start, size_t parentEnd) {
-  if (start + kNodeHeader > parentEnd) Bad();
-  Node n;
-  WORD length = pe::Get16(data + start);
-  n.valueLength = pe::Get16(data + start + 2);
-  n.type = pe::Get16(data + start + 4);
-  if (length < kNodeHeader) Bad();
-  n.end = std::min(start + length, parentEnd);
-  // The key, terminated inside the node.
-  size_t p = start + kNodeHeader;
-  for (;; p += 2) {
-    if (p + 2 > n.end) Bad();
-    char16_t c = static_cast<char16_t>(pe::Get16(data + p));
-    if (c == 0) break;
-    n.key.push_back(c);
-  }
-  n.valueOffset = Align4(p + 2);
-  size_t room = n.valueOffset < n.end ? n.end - n.valueOffset : 0;
+// A text without terminator, or a binary value past its node, refuses the resource.
+void ReadValue(std::span<const BYTE> data, Node& n) {
   if (n.type == kTextNode) {
     // Counted in UTF-16 units. Some tools count bytes instead: the text then simply
     // ends at its terminator inside the node.
-    n.valueBytes = std::min<size_t>(size_t{n.valueLength} * 2, room & ~static_cast<size_t>(1));
-    if (n.valueLength > 0) {
-      size_t i = 0;
-      for (; i < n.valueBytes; i += 2) {
-        char16_t c = static_cast<char16_t>(pe::Get16(data + n.valueOffset + i));
-        if (c == 0) break;
-        n.text.push_back(c);
-      }
-      if (i >= n.valueBytes) Bad();  // no terminator
-    }
-  } else {
-    if (n.valueLength > room) Bad();
-    n.valueBytes = n.valueLength;
+    if (n.valueLength == 0) return;
+    CByteReader value(data.subspan(n.valueOffset, n.valueSize));
+    for (char16_t c = static_cast<char16_t>(value.Read16()); c != 0; c = static_cast<char16_t>(value.Read16()))
+      n.text.push_back(c);
+    if (!value.Ok()) Bad();  // no terminator
+  } else if (n.valueCut) {
+    Bad();
   }
-  n.childrenOffset = Align4(n.valueOffset + n.valueBytes);
+}
+
+// Reads the node at `start` inside [start, parentEnd); null when nothing there can be a
+// node (padding at the end of a parent, a length past it), which ends a list.
+std::optional<Node> ReadNode(std::span<const BYTE> data, size_t start, size_t parentEnd) {
+  Node n;
+  VersionNodeRead r = ReadVersionNode(data, start, parentEnd, n);
+  if (r == VersionNodeRead::kNoNode) return std::nullopt;
+  if (r == VersionNodeRead::kBadKey) Bad();
+  ReadValue(data, n);
   return n;
 }
 
-// Calls f(child) for each child of `parent`, each read at the next 4-byte boundary inside
-// it. A child too short to be a node ends the list (padding at the end of a parent).
+// Calls f(child) for each child of `parent`, each read at the next 4-byte boundary inside it.
 template <class F>
-void ForEachChild(const BYTE* data, const Node& parent, F f) {
-  size_t p = parent.childrenOffset;
-  while (p + kNodeHeader <= parent.end) {
-    if (pe::Get16(data + p) < kNodeHeader) break;
-    Node child = ReadNode(data, p, parent.end);
-    f(child);
-    p = Align4(child.end);
+void ForEachChild(std::span<const BYTE> data, const Node& parent, F f) {
+  for (size_t p = parent.childrenOffset; p < parent.end;) {
+    std::optional<Node> child = ReadNode(data, p, parent.end);
+    if (!child) break;
+    f(*child);
+    p = Align4(child->end);
   }
 }
 
@@ -170,16 +149,16 @@ CResVersion::CResVersion() = default;
 void CResVersion::Parse(CResStream& stream) {
   std::memset(m_fixedInfo, 0, sizeof m_fixedInfo);
   m_noFixedInfo = 1;
-  const BYTE* data = stream.m_data;
-  size_t size = stream.m_size;
+  const std::span<const BYTE> data(stream.m_data, stream.m_size);
+  CByteReader in(data);
+  const WORD rootLength = in.U16At(0);
+  if (!in.Ok() || rootLength < 8) Bad();
+  std::optional<Node> found = ReadNode(data, 0, data.size());
+  if (!found) Bad();
+  const Node& root = *found;
+  if (root.valueLength != kFixedInfoSize || root.valueSize < kFixedInfoSize) return;
 
-  if (size < 2) Bad();
-  WORD rootLength = pe::Get16(data);
-  if (rootLength < 8 || rootLength > size) Bad();
-  Node root = ReadNode(data, 0, size);
-  if (root.valueLength != kFixedInfoSize || root.valueBytes < kFixedInfoSize) return;
-
-  std::memcpy(m_fixedInfo, data + root.valueOffset, kFixedInfoSize);
+  std::memcpy(m_fixedInfo, data.data() + root.valueOffset, kFixedInfoSize);
   m_noFixedInfo = 0;
   LANGID language = stream.m_language;
   MakeVersionHead(m_fileVersion, pe::Get32(m_fixedInfo + kFileVersionMS), pe::Get32(m_fixedInfo + kFileVersionLS),
@@ -211,9 +190,10 @@ void CResVersion::Parse(CResStream& stream) {
     } else if (EqualsAsciiNoCase(branch.key, u"VarFileInfo") && m_translations.empty()) {
       ForEachChild(data, branch, [&](const Node& var) {
         if (var.type == kTextNode || !EqualsAsciiNoCase(var.key, u"Translation")) return;
-        for (size_t i = 0; i + 4 <= var.valueBytes; i += 4) {
-          const BYTE* p = data + var.valueOffset + i;
-          m_translations.push_back({pe::Get16(p), pe::Get16(p + 2)});
+        CByteReader value(data.subspan(var.valueOffset, var.valueSize));
+        while (value.Remaining() >= 4) {
+          const WORD language = value.Read16();
+          m_translations.push_back({language, value.Read16()});
         }
       });
     }
