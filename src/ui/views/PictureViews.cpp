@@ -11,6 +11,7 @@
 #include "project/TvlDoc.h"
 #include "project/Undo.h"
 #include "ui/MainWindow.h"
+#include "ui/QtText.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ContentViewRules.h"
 

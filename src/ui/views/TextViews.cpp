@@ -13,6 +13,7 @@
 #include "formats/layout/ResManifest.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
+#include "ui/QtText.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ContentViewRules.h"
 
