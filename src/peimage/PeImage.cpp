@@ -1,10 +1,13 @@
 #include "peimage/PeImage.h"
 
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <iterator>
 
 #include "peimage/PeFormat.h"
+#include "platform/Files.h"
 #include "platform/LanguageFacts.h"
 
 namespace {
@@ -29,24 +32,29 @@ bool CPeImage::KeyLess::operator()(const Key& a, const Key& b) const {
 }
 
 bool CPeImage::LoadFile(const std::string& nativePath) {
-  std::ifstream in(nativePath, std::ios::binary | std::ios::ate);
-  if (!in) {
-    m_loaded = false;
-    return false;
-  }
+  m_loaded = false;
+  // Only a regular file of at most 4 GB can be an image; a folder, FIFO or device is refused
+  // before anything is read from it (errno tells why).
+  std::uint64_t size = 0;
+  int fd = tvl::OpenRegularFile(nativePath, 0xFFFFFFFFull, ENOEXEC, size);
+  if (fd < 0) return false;
   // One read of the whole file: a character-wise copy costs more than the parse.
-  std::streamoff size = in.tellg();
-  std::vector<BYTE> bytes;
-  if (size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  std::vector<BYTE> bytes(static_cast<size_t>(size));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      int saved = errno;
+      ::close(fd);
+      errno = saved;
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  if (in.bad()) {
-    m_loaded = false;
-    return false;
-  }
+  ::close(fd);
+  bytes.resize(got);
   return LoadBytes(std::move(bytes));
 }
 
