@@ -61,3 +61,19 @@ TEST(Program, HelpAndVersionNeedNoDisplay) {
   EXPECT_EQ(RunProgram("--version", &version), 0);
   EXPECT_EQ(version, "Tessalingvora " TVL_VERSION " - localization of Windows executables\n");
 }
+
+TEST(Program, WithoutDisplayTheInteractiveStartExitsOneWithAMessage) {
+  for (const char* args : {"", "/buildall"}) {
+    std::string err;
+    std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + std::string(TVL_BINARY_DIR) +
+                      "/tessalingvora " + args + " 2>&1 >/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) err.append(buffer, n);
+    int status = pclose(p);
+    ASSERT_TRUE(WIFEXITED(status)) << args;  // not killed by an abort
+    EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+    EXPECT_EQ(err.rfind("tessalingvora: ", 0), 0u) << err;
+  }
+}
