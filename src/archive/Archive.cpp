@@ -1,10 +1,11 @@
 #include "archive/Archive.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
-#include <unistd.h>
 #include <limits>
 #include <new>
 

@@ -40,20 +40,12 @@ bool CPeImage::LoadFile(const std::string& nativePath) {
   if (fd < 0) return false;
   // One read of the whole file: a character-wise copy costs more than the parse.
   std::vector<BYTE> bytes(static_cast<size_t>(size));
-  size_t got = 0;
-  while (got < bytes.size()) {
-    ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int saved = errno;
-      ::close(fd);
-      errno = saved;
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
+  size_t got = bytes.size();
+  bool ok = tvl::ReadUpTo(fd, bytes.data(), got);
+  int saved = errno;
   ::close(fd);
+  errno = saved;
+  if (!ok) return false;
   bytes.resize(got);
   return LoadBytes(std::move(bytes));
 }

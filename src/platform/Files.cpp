@@ -124,27 +124,31 @@ int OpenRegularFile(const std::string& path, std::uint64_t maxSize, int otherKin
   return fd;
 }
 
+bool ReadUpTo(int fd, void* data, size_t& size) {
+  size_t got = 0;
+  while (got < size) {
+    ssize_t n = ::read(fd, static_cast<char*>(data) + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  size = got;
+  return true;
+}
+
 bool ReadRegularFile(const std::string& path, std::uint64_t maxSize, std::string& bytes) {
   std::uint64_t size = 0;
   int fd = OpenRegularFile(path, maxSize, EINVAL, size);
   if (fd < 0) return false;
   bytes.assign(static_cast<size_t>(size), '\0');
-  size_t got = 0;
-  while (got < bytes.size()) {
-    ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int saved = errno;
-      ::close(fd);
-      errno = saved;
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
+  size_t got = bytes.size();
+  bool ok = ReadUpTo(fd, bytes.data(), got);
+  int saved = errno;
   ::close(fd);
+  errno = saved;
   bytes.resize(got);
-  return true;
+  return ok;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -154,6 +158,20 @@ std::string FolderOf(const std::string& path) {
 }
 
 ReplacingFile::ReplacingFile(const std::string& destination) : m_destination(destination) {
+  struct stat st{};
+  if (::stat(destination.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      return;
+    }
+    // A device or FIFO (/dev/stdout, a pipe to a reader) is written as it is: there is no file
+    // to replace, and renaming over it would replace the device's name.
+    m_fd = ::open(destination.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd >= 0) ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    m_working = destination;
+    m_direct = true;
+    return;
+  }
   std::string folder = FolderOf(destination);
   RemoveStaleWorkingFiles(folder);
   m_fd = CreateUniqueFile(folder, kWorkingPrefix, "", m_working);
@@ -203,14 +221,14 @@ bool ReplacingFile::Commit() {
     return false;
   }
   // The data must be on the disk before the name points at it; a full disk shows here too.
-  bool ok = ::fsync(m_fd) == 0 || errno == EINVAL;
+  bool ok = m_direct || ::fsync(m_fd) == 0 || errno == EINVAL;
   int saved = errno;
   if (::close(m_fd) != 0 && ok) {
     ok = false;
     saved = errno;
   }
   m_fd = -1;
-  if (ok && ::rename(m_working.c_str(), m_destination.c_str()) != 0) {
+  if (ok && !m_direct && ::rename(m_working.c_str(), m_destination.c_str()) != 0) {
     ok = false;
     saved = errno;
   }
@@ -224,7 +242,7 @@ void ReplacingFile::Abandon() {
   int saved = errno;
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
-  if (!m_working.empty()) ::unlink(m_working.c_str());
+  if (!m_working.empty() && !m_direct) ::unlink(m_working.c_str());
   m_working.clear();
   errno = saved;
 }

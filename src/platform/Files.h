@@ -37,7 +37,8 @@ void RemoveStaleWorkingFiles(const std::string& folder);
 
 // A file written beside its destination under a new unpredictable name and renamed over the
 // destination by Commit, so the destination is either the old file or the whole new one.
-// Without Commit the new file is removed. Failures leave errno set.
+// Without Commit the new file is removed. A device or FIFO destination is written directly;
+// a folder fails with EISDIR. Failures leave errno set.
 class ReplacingFile {
  public:
   explicit ReplacingFile(const std::string& destination);
@@ -61,12 +62,17 @@ class ReplacingFile {
   std::string m_destination, m_working;
   int m_fd = -1;
   bool m_failed = false;
+  bool m_direct = false;  // written in place: a device or FIFO
 };
 
 // Opens a regular file for reading without blocking on a FIFO or device: a folder fails with
 // EISDIR, any other kind of file with `otherKindError`, a file above `maxSize` bytes with EFBIG.
 // Returns the descriptor and its size, or -1 with errno.
 int OpenRegularFile(const std::string& path, std::uint64_t maxSize, int otherKindError, std::uint64_t& size);
+
+// Reads until `size` bytes or the end of the file; `size` becomes the count read. False with
+// errno on a read error.
+bool ReadUpTo(int fd, void* data, size_t& size);
 
 // The whole of a regular file of at most `maxSize` bytes (OpenRegularFile's rules); false
 // with errno.

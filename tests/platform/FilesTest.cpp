@@ -84,6 +84,25 @@ TEST(ReplacingFile, WithoutCommitTheDestinationStaysAndNothingIsLeft) {
   EXPECT_FALSE(missing.Commit());
 }
 
+// /logfile:/dev/stdout or -o /dev/null: as root a rename would replace the device's name.
+TEST(ReplacingFile, DevicesAreWrittenInPlaceAndFoldersRefused) {
+  {
+    tvl::ReplacingFile device("/dev/null");
+    ASSERT_TRUE(device.IsOpen());
+    EXPECT_TRUE(device.Write("gone"));
+    EXPECT_TRUE(device.Commit());
+  }
+  struct stat st{};
+  ASSERT_EQ(::stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+  CScratchDir dir;
+  errno = 0;
+  tvl::ReplacingFile folder(dir.path());
+  EXPECT_FALSE(folder.IsOpen());
+  EXPECT_EQ(errno, EISDIR);
+}
+
 TEST(ReplacingFile, ADestinationNameNearTheLimitStillWorks) {
   CScratchDir dir;
   std::string path = dir.file(std::string(250, 'n') + ".exe");  // 254 bytes, the limit is 255
