@@ -27,6 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     start = sp + 1;
   }
   CCmdLineParser again(CTessalingvoraApp::RawCommandLine(args), false);
+  CCmdLineParser separate(args, false);
+  for (const auto& [name, value] : separate.Options())
+    if (!separate.HasOption(name)) __builtin_trap();
   CTessalingvoraApp::ParseCommandLine(args);
   return 0;
 }

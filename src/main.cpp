@@ -1,10 +1,13 @@
 // Process entry: a batch build never creates a GUI object; everything else is interactive.
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/TessalingvoraApp.h"
+#include "archive/Exceptions.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #ifdef TVL_HAVE_GUI
@@ -36,19 +39,34 @@ bool AnswerInfoRequest(int argc, char** argv) {
   return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (AnswerInfoRequest(argc, argv)) return 0;
   std::vector<std::u16string> args;
   for (int i = 0; i < argc; ++i) args.push_back(tvl::FromUtf8(argv[i]));
 
   CTessalingvoraApp app;
   if (!app.InitInstance(args)) return app.ExitInstance();
+  // Without a display the toolkit would abort with no word of why.
+  std::u16string problem = CTessalingvoraApp::InteractiveStartProblem(args, [](const char* n) { return std::getenv(n); });
+  if (!problem.empty()) {
+    std::fprintf(stderr, "tessalingvora: %s\n", tvl::ToUtf8(problem).c_str());
+    return 1;
+  }
 #ifdef TVL_HAVE_GUI
   return RunInteractive(argc, argv, app);
 #else
   std::fprintf(stderr, "This build has no interactive interface.\n");
   return 1;
 #endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "tessalingvora: %s\n", tvl::ToUtf8(CMemoryException().GetErrorText()).c_str());
+    return 1;
+  }
 }

@@ -12,7 +12,9 @@
 // or a quoted name, the language as 4 hex digits, the size in decimal, the CRC-32 of the
 // bytes as 8 hex digits ("--------" when the bytes cannot be read).
 // Exit code 0, or 1 when the file cannot be read as a PE image, 2 on a usage error.
+#include <cerrno>
 #include <cstdio>
+#include <new>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -48,10 +50,14 @@ void PrintEntry(const CResName& type, const CResName& name, LANGID language, con
               static_cast<unsigned>(size), crc);
 }
 
+// Why the last load failed, as the loaders leave it in errno.
+std::string Reason() { return tvl::ToUtf8(CWin32Exception::SystemErrorText(errno ? errno : ENOEXEC)); }
+
 int Walk(const char* path) {
   CPeImage image;
+  errno = 0;
   if (!image.LoadFile(path)) {
-    std::fprintf(stderr, "tvl-dump: %s: not a PE image or cannot be read\n", path);
+    std::fprintf(stderr, "tvl-dump: %s: not a PE image or cannot be read: %s\n", path, Reason().c_str());
     return 1;
   }
   if (!image.HasResources()) {
@@ -71,8 +77,9 @@ class CPrintingTable : public CResTableBase {
 
 int Load(const char* path) {
   CPrintingTable table;
+  errno = 0;
   if (!table.Load(tvl::FromUtf8(path), kNoLanguage)) {
-    std::fprintf(stderr, "tvl-dump: %s: cannot be loaded\n", path);
+    std::fprintf(stderr, "tvl-dump: %s: cannot be loaded: %s\n", path, Reason().c_str());
     return 1;
   }
   return 0;
@@ -91,8 +98,9 @@ void PrintLanguages(const char* label, const std::vector<LANGID>& languages, con
 
 int Survey(const char* path) {
   CLanguageSurvey survey;
+  errno = 0;
   if (!survey.Survey(tvl::FromUtf8(path))) {
-    std::fprintf(stderr, "tvl-dump: %s: cannot be loaded\n", path);
+    std::fprintf(stderr, "tvl-dump: %s: cannot be loaded: %s\n", path, Reason().c_str());
     return 1;
   }
   std::printf("single language: %s\n", survey.m_singleLanguage ? "yes" : "no");
@@ -139,7 +147,7 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (argc == 2 && argv[1][0] != '-') return Walk(argv[1]);
   if (argc < 2) return Usage();
   for (const Subcommand& s : kSubcommands) {
@@ -149,4 +157,13 @@ int main(int argc, char** argv) {
     }
   }
   return Usage();
+}
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "tvl-dump: %s\n", tvl::ToUtf8(CMemoryException().GetErrorText()).c_str());
+    return 1;
+  }
 }

@@ -7,6 +7,30 @@ CCmdLineParser::CCmdLineParser(std::u16string cmdLine, bool caseSensitive)
   Parse();
 }
 
+CCmdLineParser::CCmdLineParser(const std::vector<std::u16string>& args, bool caseSensitive)
+    : m_caseSensitive(caseSensitive) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (i) m_cmdLine += u' ';
+    m_cmdLine += args[i];
+    if (i) ParseArgument(args[i]);
+  }
+}
+
+// The option grammar within one argument: only a leading '-' or '/' starts an option, and the
+// value runs to the argument's end (or to its closing quote), spaces included.
+void CCmdLineParser::ParseArgument(const std::u16string& arg) {
+  if (arg.size() < 2 || (arg[0] != u'-' && arg[0] != u'/')) return;
+  const size_t npos = std::u16string::npos;
+  size_t sep = arg.find_first_of(u" :", 1);
+  if (sep == npos) return Store(arg.substr(1), {});
+  std::u16string name = arg.substr(1, sep - 1);
+  if (arg[sep] == u' ' || sep + 1 == arg.size()) return Store(std::move(name), {});
+  size_t valueStart = sep + 1;
+  if (arg[valueStart] != u'"') return Store(std::move(name), arg.substr(valueStart));
+  size_t end = arg.find(u'"', valueStart + 1);
+  Store(std::move(name), arg.substr(valueStart + 1, end == npos ? npos : end - valueStart - 1));
+}
+
 std::u16string CCmdLineParser::Key(const std::u16string& name) const {
   return m_caseSensitive ? name : tvl::ToLowerAscii(name);
 }

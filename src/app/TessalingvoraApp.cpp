@@ -1,10 +1,13 @@
 #include "app/TessalingvoraApp.h"
 
+#include <stdio.h>
 #include <unistd.h>
 
+#include <new>
 #include <optional>
 
 #include "app/CmdLineParser.h"
+#include "archive/Exceptions.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
@@ -77,7 +80,7 @@ CCommandLineInfo CTessalingvoraApp::ParseCommandLine(const std::vector<std::u16s
 bool CTessalingvoraApp::InitInstance(const std::vector<std::u16string>& args) {
   m_cmdInfo = ParseCommandLine(args);
   if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen &&
-      ProcessBatchCommandLine(RawCommandLine(args), m_cmdInfo))
+      ProcessBatchCommandLine(args, m_cmdInfo))
     return false;
   return true;
 }
@@ -86,19 +89,29 @@ bool CTessalingvoraApp::OpenLog(const std::optional<std::u16string>& requested) 
   if (requested && !requested->empty()) {
     m_logPath = *requested;
     m_logIsTemporary = false;
-    m_logFile = std::fopen(tvl::NativePath(m_logPath).c_str(), "wb");
-    if (m_logFile) return true;
+    m_logReplacing = std::make_unique<tvl::ReplacingFile>(tvl::NativePath(m_logPath));
+    int fd = m_logReplacing->IsOpen() ? ::dup(m_logReplacing->Descriptor()) : -1;
+    if (fd >= 0 && (m_logFile = ::fdopen(fd, "wb")) != nullptr) return true;
+    if (fd >= 0) ::close(fd);
+    m_logReplacing.reset();
   }
-  m_logPath = MakeTempFileName(u"log");
   m_logIsTemporary = true;
-  m_logFile = std::fopen(tvl::NativePath(m_logPath).c_str(), "wb");
-  return m_logFile != nullptr;
+  std::string path;
+  int fd = tvl::CreateUniqueFile(tvl::NativePath(tvl::TempDirectory()), "log", ".TMP", path);
+  m_logPath = tvl::FromUtf8(path);
+  if (fd >= 0 && (m_logFile = ::fdopen(fd, "wb")) != nullptr) return true;
+  if (fd >= 0) ::close(fd);
+  // No file at all: the messages still reach someone.
+  m_logFile = stderr;
+  return false;
 }
 
 void CTessalingvoraApp::CloseLog() {
-  if (m_logFile) {
-    std::fclose(m_logFile);
-    m_logFile = nullptr;
+  if (m_logFile && m_logFile != stderr) std::fclose(m_logFile);
+  m_logFile = nullptr;
+  if (m_logReplacing) {
+    m_logReplacing->Commit();
+    m_logReplacing.reset();
   }
   if (m_logIsTemporary && !m_logPath.empty()) ::unlink(tvl::NativePath(m_logPath).c_str());
   m_logIsTemporary = false;
@@ -124,7 +137,27 @@ int CTessalingvoraApp::LogMessage(const std::u16string& text, UINT type) {
 }
 
 bool CTessalingvoraApp::ProcessBatchCommandLine(const std::u16string& rawCmdLine, const CCommandLineInfo& info) {
-  CCmdLineParser parser(rawCmdLine, false);
+  return RunBatch(CCmdLineParser(rawCmdLine, false), info);
+}
+
+bool CTessalingvoraApp::ProcessBatchCommandLine(const std::vector<std::u16string>& args, const CCommandLineInfo& info) {
+  return RunBatch(CCmdLineParser(args, false), info);
+}
+
+std::u16string CTessalingvoraApp::InteractiveStartProblem(const std::vector<std::u16string>& args,
+                                                          const std::function<const char*(const char*)>& env) {
+  auto set = [&env](const char* name) {
+    const char* value = env(name);
+    return value != nullptr && *value != 0;
+  };
+  if (set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM")) return {};
+  CCmdLineParser parser(args, false);
+  if (parser.HasOption(u"build") || parser.HasOption(u"buildall"))
+    return u"A batch build needs the project file as an argument: tessalingvora PROJECT.tvl /buildall";
+  return u"The interactive program needs a display (DISPLAY or WAYLAND_DISPLAY is not set).";
+}
+
+bool CTessalingvoraApp::RunBatch(const CCmdLineParser& parser, const CCommandLineInfo& info) {
   bool buildAll = parser.HasOption(u"buildall");
   bool build = parser.HasOption(u"build");
   if (!buildAll && !build) return false;
@@ -168,7 +201,13 @@ bool CTessalingvoraApp::ProcessBatchCommandLine(const std::u16string& rawCmdLine
     }
   }
 
-  if (ok && m_batchBuild) m_batchBuild(info.m_strFileName, spec, output, source);
+  if (ok && m_batchBuild) {
+    try {
+      m_batchBuild(info.m_strFileName, spec, output, source);
+    } catch (const std::bad_alloc&) {
+      DoMessageBox(CMemoryException().GetErrorText(), MB_ICONERROR);
+    }
+  }
 
   SetMessageSink(previous);
   CloseLog();

@@ -3,11 +3,15 @@
 // and owns the batch log while a batch run is in progress.
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Messages.h"
+
+class CCmdLineParser;
 
 // What the start-up request is, read from the arguments as the framework reads them.
 struct CCommandLineInfo {
@@ -35,6 +39,14 @@ class CTessalingvoraApp {
   // must start, false when the process is to end with ExitInstance's code.
   bool InitInstance(const std::vector<std::u16string>& args);
   bool ProcessBatchCommandLine(const std::u16string& rawCmdLine, const CCommandLineInfo& info);
+  // The same with the arguments as received, each read on its own.
+  bool ProcessBatchCommandLine(const std::vector<std::u16string>& args, const CCommandLineInfo& info);
+
+  // Why the interactive program cannot start, or empty: with no display it would abort, so
+  // say instead that it needs one (or, with a build option, that the project file is missing).
+  // `env` reads an environment variable (null when unset).
+  static std::u16string InteractiveStartProblem(const std::vector<std::u16string>& args,
+                                                const std::function<const char*(const char*)>& env);
   int ExitInstance(int interactiveResult = 0) const;
 
   // The batch build of a project; replaceable so the document can take it over.
@@ -51,10 +63,13 @@ class CTessalingvoraApp {
   CCommandLineInfo m_cmdInfo;
 
  private:
+  bool RunBatch(const CCmdLineParser& parser, const CCommandLineInfo& info);
   bool OpenLog(const std::optional<std::u16string>& requested);
   void CloseLog();
 
   BatchBuildFn m_batchBuild;
+  // The requested log, written beside its name and put in place when the run ends.
+  std::unique_ptr<tvl::ReplacingFile> m_logReplacing;
   std::u16string m_logPath;
   bool m_logIsTemporary = false;
 };

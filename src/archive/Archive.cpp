@@ -1,5 +1,7 @@
 #include "archive/Archive.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -64,14 +66,21 @@ CArchive::CArchive(Mode mode, const std::u16string& fileName) : m_storing(mode =
     if (m_file == nullptr) throw CWin32Exception(u"Unable to create " + fileName + u".");
     m_out.reserve(kFileBufferSize);
   } else {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) throw CWin32Exception(u"Unable to open " + fileName + u".");
+    std::uint64_t fileSize = 0;
+    int fd = tvl::OpenRegularFile(path, kMaxFileSize, EINVAL, fileSize);
+    std::FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (f == nullptr) {
+      if (fd >= 0) ::close(fd);
+      throw CWin32Exception(u"Unable to open " + fileName + u".");
+    }
     // Read it whole: a project file is read once, front to back, and the bytes left must be
     // known to check lengths and counts.
     std::vector<BYTE> bytes;
+    bytes.reserve(static_cast<size_t>(fileSize));
     BYTE chunk[1 << 16];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= kMaxFileSize)
+      bytes.insert(bytes.end(), chunk, chunk + n);
     bool failed = std::ferror(f) != 0;
     int error = errno;
     std::fclose(f);

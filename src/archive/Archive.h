@@ -110,6 +110,9 @@ class PointerIndexMap {
 
 class CArchive {
  public:
+  // Files above this size are refused before reading: far beyond any real project, and a
+  // bound on what a hostile file can make the program allocate.
+  static constexpr std::uint64_t kMaxFileSize = 1ull << 30;
   enum Mode { store = 0, load = 1 };
 
   // The limit of the map count: an index above this is "bad index".

@@ -6,12 +6,15 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <new>
 #include <ostream>
 #include <sstream>
 
+#include "archive/Exceptions.h"
 #include "languages/AvailableLanguages.h"
 #include "languages/Language.h"
 #include "peimage/LanguageSurvey.h"
+#include "platform/Files.h"
 #include "platform/LocaleTable.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
@@ -162,7 +165,7 @@ int CmdInsert(const Options& o) {
   if (!file.empty() && tvl::PathIsRelative(file)) file = Absolute(ToUtf8(file));
   CModuleFileCheck check = CheckModuleFile(&doc, file, nullptr, true);
   if (check.m_problem != ModuleFileProblem::None) {
-    DoMessageBox(check.Message(), MB_ICONERROR);
+    DoMessageBox(check.Text(), MB_ICONERROR);
     return 1;
   }
   const std::u16string& full = check.m_fullPath;
@@ -246,12 +249,18 @@ int CmdLanguages(const Options& o, std::ostream& out) {
   return doc.IsModified() ? (Save(doc) ? 0 : 1) : 0;
 }
 
-int CmdBuild(const Options& o) {
-  if (o.positional.size() != 1) throw UsageError{"tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE]"};
+int CmdBuild(const Options& o, std::ostream& out) {
+  if (o.positional.size() != 1)
+    throw UsageError{"tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--dry-run]"};
   std::u16string spec = FromUtf8(o.Get("--module").value_or("*"));
   if (auto l = o.Get("--lang")) spec += u":" + FromUtf8(*l);
   CTvlDoc doc;
-  return doc.RunBatchBuild(Absolute(o.positional[0]), spec, FromUtf8(o.Get("--output").value_or("")), {}) ? 0 : 1;
+  std::vector<std::u16string> plan;
+  const bool dryRun = o.Has("--dry-run");
+  bool ok = doc.RunBatchBuild(Absolute(o.positional[0]), spec, FromUtf8(o.Get("--output").value_or("")), {},
+                              dryRun ? &plan : nullptr);
+  for (const auto& path : plan) out << ToUtf8(path) << "\n";
+  return ok ? 0 : 1;
 }
 
 int CmdUpdate(const Options& o) {
@@ -400,6 +409,15 @@ int CmdDump(const Options& o, std::ostream& out) {
   if (!Open(doc, o.positional[0])) return 1;
   for (const auto& m : doc.m_modules) {
     out << "Module " << ToUtf8(m->GetName()) << " (" << ToUtf8(m->GetSourcePath()) << ")\n";
+    // Every file a build of the module would write, so a project from elsewhere can be checked.
+    for (const CLanguage& l : doc.m_languages) {
+      out << "Target " << ToUtf8(LanguageAbbreviation(l.GetLanguage())) << " ";
+      try {
+        out << ToUtf8(m->MakeFullPath(m->GetTargetFileName(l.GetLanguage()))) << "\n";
+      } catch (const CException& e) {
+        out << "(" << ToUtf8(e.GetErrorText()) << ")\n";
+      }
+    }
     m->m_resTable.Dump(out);
   }
   return 0;
@@ -434,11 +452,12 @@ int CmdExport(const Options& o, std::ostream& out) {
     out << text;
     return 0;
   }
-  std::ofstream file(*output, std::ios::binary | std::ios::trunc);
-  file << text;
-  file.close();
-  if (!file) {
-    DoMessageBox(FormatMessageText(u"Cannot write %1.", {Arg(FromUtf8(*output))}), MB_ICONERROR);
+  // Beside and renamed: a full disk leaves the old file as it was.
+  tvl::ReplacingFile file(*output);
+  if (!file.IsOpen() || !file.Write(text) || !file.Commit()) {
+    DoMessageBox(FormatMessageText(u"Cannot write %1.  %2", {Arg(FromUtf8(*output)),
+                                                            Arg(CWin32Exception::SystemErrorText(errno))}),
+                 MB_ICONERROR);
     return 1;
   }
   return 0;
@@ -447,12 +466,13 @@ int CmdExport(const Options& o, std::ostream& out) {
 int CmdImport(const Options& o) {
   if (o.positional.size() != 2 || !o.Has("--lang")) throw UsageError{"tvl import PROJECT.tvl --lang L FILE"};
   LANGID language = RequireLanguage(*o.Get("--lang"));
-  std::ifstream in(o.positional[1], std::ios::binary);
-  if (!in) {
-    DoMessageBox(FormatMessageText(u"Cannot read %1.", {Arg(FromUtf8(o.positional[1]))}), MB_ICONERROR);
+  std::string bytes;
+  if (!tvl::ReadRegularFile(o.positional[1], kMaxExchangeFileSize, bytes)) {
+    DoMessageBox(FormatMessageText(u"Cannot read %1.  %2", {Arg(FromUtf8(o.positional[1])),
+                                                           Arg(CWin32Exception::SystemErrorText(errno))}),
+                 MB_ICONERROR);
     return 1;
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   // The whole file is read before the project is opened; a fault leaves the project alone.
   ImportFile file;
   std::string error;
@@ -578,7 +598,7 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (command == "languages") {
       rc = CmdLanguages(Parse(args, 1, {"--add", "--remove"}, {}), out);
     } else if (command == "build") {
-      rc = CmdBuild(Parse(args, 1, {"--module", "--lang", "--output"}, {}));
+      rc = CmdBuild(Parse(args, 1, {"--module", "--lang", "--output"}, {"--dry-run"}), out);
     } else if (command == "update") {
       rc = CmdUpdate(Parse(args, 1, {}, {}));
     } else if (command == "import-exe") {
@@ -597,6 +617,10 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
   } catch (const UsageError& e) {
     err << "tvl: " << e.message << "\n" << kUsage;
     rc = 2;
+  } catch (const std::bad_alloc&) {
+    // Whatever the command was doing is abandoned; nothing it writes is half-replaced.
+    DoMessageBox(CMemoryException().GetErrorText(), MB_ICONERROR);
+    rc = 1;
   }
   SetMessageSink(previous);
   if (rc == 0 && sink.m_errors) rc = 1;

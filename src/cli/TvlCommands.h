@@ -1,5 +1,6 @@
 #pragma once
 // The scripting command line: the program's project operations without a window.
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -13,3 +14,7 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 // A language given as a LANGID (decimal or 0x hex), a tag (fr-FR) or an abbreviation (FRA).
 std::optional<LANGID> ParseLanguageArgument(const std::string& text);
+
+// A translators' file above this size is refused before reading: far beyond any real export,
+// and a bound on what a hostile file can make an import allocate.
+constexpr std::uint64_t kMaxExchangeFileSize = 256ull << 20;

@@ -1,11 +1,14 @@
 #include "peimage/PeImage.h"
 
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <iterator>
 
 #include "peimage/PeFormat.h"
 #include "platform/ByteReader.h"
+#include "platform/Files.h"
 #include "platform/LanguageFacts.h"
 
 namespace {
@@ -30,24 +33,21 @@ bool CPeImage::KeyLess::operator()(const Key& a, const Key& b) const {
 }
 
 bool CPeImage::LoadFile(const std::string& nativePath) {
-  std::ifstream in(nativePath, std::ios::binary | std::ios::ate);
-  if (!in) {
-    m_loaded = false;
-    return false;
-  }
+  m_loaded = false;
+  // Only a regular file of at most 4 GB can be an image; a folder, FIFO or device is refused
+  // before anything is read from it (errno tells why).
+  std::uint64_t size = 0;
+  int fd = tvl::OpenRegularFile(nativePath, 0xFFFFFFFFull, ENOEXEC, size);
+  if (fd < 0) return false;
   // One read of the whole file: a character-wise copy costs more than the parse.
-  std::streamoff size = in.tellg();
-  std::vector<BYTE> bytes;
-  if (size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  }
-  if (in.bad()) {
-    m_loaded = false;
-    return false;
-  }
+  std::vector<BYTE> bytes(static_cast<size_t>(size));
+  size_t got = bytes.size();
+  bool ok = tvl::ReadUpTo(fd, bytes.data(), got);
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+  if (!ok) return false;
+  bytes.resize(got);
   return LoadBytes(std::move(bytes));
 }
 

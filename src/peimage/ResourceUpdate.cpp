@@ -748,35 +748,20 @@ class OutputWriter {
 // Writes the pieces to a new file beside `path` and renames it over `path`.
 bool WriteReplacing(const std::string& path, int source, const std::vector<Piece>& pieces, bool checksum,
                     size_t checksumAt) {
-  struct stat st{};
-  if (::fstat(source, &st) != 0) return false;
-  size_t slash = path.rfind('/');
-  std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string tmpl = dir + "/." + base + ".tvlXXXXXX";
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
-  auto abandon = [&](bool open) {
-    int saved = errno;
-    if (open) ::close(fd);
-    ::unlink(tmpl.c_str());
-    errno = saved;
-    return false;
-  };
+  ReplacingFile file(path);
+  if (!file.IsOpen()) return false;
+  const int fd = file.Descriptor();
   ChecksumAccumulator sum;
   OutputWriter out(fd, source, checksum ? &sum : nullptr);
   for (const Piece& piece : pieces)
-    if (!out.Put(piece)) return abandon(true);
-  if (!out.Flush()) return abandon(true);
+    if (!out.Put(piece)) return false;
+  if (!out.Flush()) return false;
   if (checksum) {
     BYTE value[4];
     Put32(value, sum.Finish());
-    if (::pwrite(fd, value, 4, static_cast<off_t>(checksumAt)) != 4) return abandon(true);
+    if (::pwrite(fd, value, 4, static_cast<off_t>(checksumAt)) != 4) return false;
   }
-  if (::fchmod(fd, st.st_mode & 07777) != 0) return abandon(true);
-  if (::close(fd) != 0) return abandon(false);
-  if (::rename(tmpl.c_str(), path.c_str()) != 0) return abandon(false);
-  return true;
+  return file.Commit();
 }
 
 // Original bytes: from the headers in memory, else from the file.

@@ -38,10 +38,45 @@ bool ParseBuildArgument(std::u16string text, std::u16string& modules, std::u16st
   return true;
 }
 
+// The modules and the sorted languages the patterns select; false when none (reported).
+bool SelectPairs(CTvlDoc& doc, const std::u16string& modulePattern, const std::u16string& languagePattern,
+                 std::vector<CModule*>& modules, std::vector<LANGID>& languages) {
+  for (const auto& m : doc.m_modules)
+    if (tvl::PathMatchSpec(m->GetName(), modulePattern)) modules.push_back(m.get());
+  if (modules.empty()) {
+    DoMessageBox(u"Incorrect module name in /build argument.", MB_ICONERROR);
+    return false;
+  }
+  for (const CLanguage& l : doc.m_languages)
+    if (tvl::PathMatchSpec(l.GetName(), languagePattern) ||
+        tvl::PathMatchSpec(LanguageAbbreviation(l.GetLanguage()), languagePattern))
+      languages.push_back(l.GetLanguage());
+  std::sort(languages.begin(), languages.end());
+  if (languages.empty()) {
+    DoMessageBox(u"Incorrect language spec in /build argument.", MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
+// What a build of the pairs would write, without writing it.
+bool PlanTargets(const std::vector<CModule*>& modules, const std::vector<LANGID>& languages,
+                 std::vector<std::u16string>& plan) {
+  try {
+    for (CModule* m : modules)
+      for (LANGID l : languages) plan.push_back(m->MakeFullPath(m->GetTargetFileName(l)));
+  } catch (const CException& e) {
+    DoMessageBox(e.GetErrorText().substr(0, 1000), MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CTvlDoc::RunBatchBuild(const std::u16string& projectPath, const std::u16string& spec,
-                            const std::u16string& output, const std::u16string& source) {
+                            const std::u16string& output, const std::u16string& source,
+                            std::vector<std::u16string>* plan) {
   if (!OnOpenDocument(projectPath)) {
     DoMessageBox(FormatMessageText(u"Failed to load file %1.", {Arg(projectPath)}), MB_ICONERROR);
     return false;
@@ -56,27 +91,13 @@ bool CTvlDoc::RunBatchBuild(const std::u16string& projectPath, const std::u16str
   }
   std::u16string modulePattern, languagePattern;
   if (!ParseBuildArgument(spec, modulePattern, languagePattern)) return false;
-
   std::vector<CModule*> modules;
-  for (const auto& m : m_modules)
-    if (tvl::PathMatchSpec(m->GetName(), modulePattern)) modules.push_back(m.get());
-  if (modules.empty()) {
-    DoMessageBox(u"Incorrect module name in /build argument.", MB_ICONERROR);
-    return false;
-  }
   std::vector<LANGID> languages;
-  for (const CLanguage& l : m_languages)
-    if (tvl::PathMatchSpec(l.GetName(), languagePattern) ||
-        tvl::PathMatchSpec(LanguageAbbreviation(l.GetLanguage()), languagePattern))
-      languages.push_back(l.GetLanguage());
-  std::sort(languages.begin(), languages.end());
-  if (languages.empty()) {
-    DoMessageBox(u"Incorrect language spec in /build argument.", MB_ICONERROR);
-    return false;
-  }
+  if (!SelectPairs(*this, modulePattern, languagePattern, modules, languages)) return false;
+  const bool single = modules.size() == 1 && languages.size() == 1;
 
   BuildSuccessList().clear();
-  if (modules.size() == 1 && languages.size() == 1) {
+  if (single) {
     CModule& m = *modules[0];
     std::u16string target;
     try {
@@ -84,6 +105,10 @@ bool CTvlDoc::RunBatchBuild(const std::u16string& projectPath, const std::u16str
     } catch (const CException& e) {
       DoMessageBox(e.GetErrorText().substr(0, 1000), MB_ICONERROR);
       return false;
+    }
+    if (plan) {
+      plan->push_back(target);
+      return true;
     }
     bool ok = m.Build(languages[0], target, source.empty() ? m.GetSourcePath() : source);
     if (!ok) {
@@ -104,11 +129,12 @@ bool CTvlDoc::RunBatchBuild(const std::u16string& projectPath, const std::u16str
                    MB_ICONERROR);
       return false;
     }
+    if (plan) return PlanTargets(modules, languages, *plan);
   }
 
   bool allOk = true;
   std::u16string errors;
-  if (!(modules.size() == 1 && languages.size() == 1)) {
+  if (!single) {
     for (CModule* m : modules) {
       if (m->BuildLanguages(languages, source)) continue;
       allOk = false;

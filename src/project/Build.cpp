@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "archive/Exceptions.h"
@@ -40,32 +41,35 @@ void EnsureFolder(const std::u16string& target) {
   throw CStringException(text);
 }
 
-// Replaces the target by the working copy. Within one file system a rename replaces it at
-// once; across file systems the copy lands beside the target first and is renamed there.
-void ReplaceTarget(const std::u16string& workingCopy, const std::u16string& target) {
-  std::string from = tvl::NativePath(workingCopy), to = tvl::NativePath(target);
-  // The working copy was made private; a target gets the mode of an ordinary new file.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  const mode_t mode = 0666 & ~mask;
-  ::chmod(from.c_str(), mode);
-  if (std::rename(from.c_str(), to.c_str()) == 0) return;
-  std::string beside = to + ".tvl-XXXXXX";
-  int fd = ::mkstemp(beside.data());
-  if (fd >= 0) {
-    ::close(fd);
-    std::error_code ec;
-    std::filesystem::copy_file(from, beside, std::filesystem::copy_options::overwrite_existing, ec);
-    if (!ec) ::chmod(beside.c_str(), mode);
-    if (!ec && std::rename(beside.c_str(), to.c_str()) == 0) {
-      ::unlink(from.c_str());
-      return;
+// A project may come from someone else: an existing file is replaced only when it is itself
+// an executable image, so a target name cannot overwrite an unrelated file.
+void CheckReplaceable(const std::u16string& target) {
+  const std::string path = tvl::NativePath(target);
+  struct stat st{};
+  if (::lstat(path.c_str(), &st) != 0) return;  // nothing there yet
+  bool image = false;
+  if (S_ISREG(st.st_mode)) {
+    std::uint64_t size = 0;
+    int fd = tvl::OpenRegularFile(path, ~0ull, ENOEXEC, size);
+    BYTE head[0x40];
+    if (fd >= 0 && ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) && head[0] == 'M' &&
+        head[1] == 'Z') {
+      DWORD at = static_cast<DWORD>(head[0x3C] | head[0x3D] << 8 | head[0x3E] << 16) | (DWORD{head[0x3F]} << 24);
+      BYTE signature[4];
+      image = ::pread(fd, signature, 4, at) == 4 && std::memcmp(signature, "PE\0\0", 4) == 0;
     }
-    int saved = ec ? ec.value() : errno;
-    ::unlink(beside.c_str());
-    errno = saved;
+    if (fd >= 0) ::close(fd);
   }
-  throw CWin32Exception(FormatMessageText(u"%1", {Arg(target)}), true);
+  if (!image)
+    throw CStringException(
+        FormatMessageText(u"%1 exists and is not an executable file; it was not replaced.", {Arg(target)}));
+}
+
+// The working copy of one target: the template copied beside the target, where a rename
+// replaces the target at once and where the next build finds it should this one die.
+void CopyTemplate(tvl::ReplacingFile& working, const std::u16string& templatePath) {
+  if (working.IsOpen() && working.CopyFrom(tvl::NativePath(templatePath))) return;
+  throw CWin32Exception(FormatMessageText(u"Failed to create a working copy of %1", {Arg(templatePath)}));
 }
 
 }  // namespace
@@ -100,11 +104,9 @@ bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vect
     return false;
   }
 
-  std::u16string workingCopy;
   std::unique_ptr<CModule> temporary;
   bool ok = true;
   try {
-    workingCopy = MakeTempFileName(u"TVL");
     std::u16string templatePath = m_satelliteDll ? tvl::ProgramDirectory() + u"Satellite.dll" : fullSource;
 
     CModule* buildModule = this;
@@ -128,6 +130,7 @@ bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vect
 
     for (size_t i = 0; i < languages.size() && i < targets.size(); ++i) {
       const LANGID language = languages[i];
+      CheckReplaceable(targets[i]);
       EnsureFolder(targets[i]);
 
       CResourceWriter writer;
@@ -152,15 +155,10 @@ bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vect
 
       buildModule->m_resTable.Write(context);
 
-      std::error_code ec;
-      std::filesystem::copy_file(tvl::NativePath(templatePath), tvl::NativePath(workingCopy),
-                                 std::filesystem::copy_options::overwrite_existing, ec);
-      if (ec) {
-        errno = ec.value();
-        throw CWin32Exception(FormatMessageText(u"Failed to create a working copy of %1", {Arg(templatePath)}));
-      }
-      writer.Write(workingCopy);
-      ReplaceTarget(workingCopy, targets[i]);
+      tvl::ReplacingFile working(tvl::NativePath(targets[i]));
+      CopyTemplate(working, templatePath);
+      writer.Write(tvl::FromUtf8(working.WorkingPath()));
+      if (!working.Commit()) throw CWin32Exception(FormatMessageText(u"%1", {Arg(targets[i])}), true);
       BuildSuccessList().push_back(targets[i]);
     }
   } catch (const CException& e) {
@@ -169,6 +167,5 @@ bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vect
     ok = false;
   }
   temporary.reset();
-  if (!workingCopy.empty()) ::unlink(tvl::NativePath(workingCopy).c_str());
   return ok;
 }

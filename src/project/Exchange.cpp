@@ -20,6 +20,14 @@ constexpr const char16_t* kNoModules =
     u"There are no executable modules defined.\nYou can insert modules into the project using the menu File > "
     u"Insert Module...";
 
+// "Failed to load updated source file.", with the file and the system's reason when the file
+// could not be read at all (errno is set then, not for a bad format).
+std::u16string LoadFailure(const std::u16string& path) {
+  if (errno == 0) return u"Failed to load updated source file.";
+  return FormatMessageText(u"Failed to load updated source file.\n%1\n%2",
+                           {Arg(path), Arg(CWin32Exception::SystemErrorText(errno))});
+}
+
 // Restores the language filter and the export languages however the export ends.
 struct CExportScope {
   CExportScope(CTvlDoc& doc, const std::vector<LANGID>& languages) : m_doc(doc) {
@@ -86,8 +94,9 @@ bool CTvlDoc::UpdateSource(CModule* module) {
 
   auto fresh = std::make_unique<CModule>(path, m_sourceLanguage.GetLanguage(), module->m_usesMfc);
   fresh->SetDocument(this);
+  errno = 0;
   if (!fresh->LoadFromFile()) {
-    DoMessageBox(u"Failed to load updated source file.", MB_ICONERROR);
+    DoMessageBox(LoadFailure(path), MB_ICONERROR);
     return false;
   }
   UpdateAllViews(HintReleaseResourceView);
@@ -137,7 +146,8 @@ bool CTvlDoc::ImportTranslation(CModule* module, const std::u16string& path, CUs
   }
   // The module checks' survey, with the import's own words.
   CLanguageSurvey survey;
-  switch (SurveyModuleFile(path, survey)) {
+  std::u16string reason;
+  switch (SurveyModuleFile(path, survey, &reason)) {
     case ModuleFileProblem::None:
       break;
     case ModuleFileProblem::NoResources:
@@ -150,7 +160,8 @@ bool CTvlDoc::ImportTranslation(CModule* module, const std::u16string& path, CUs
                    MB_ICONERROR);
       return false;
     default:
-      DoMessageBox(u"Cannot load module.", MB_ICONERROR);
+      DoMessageBox(reason.empty() ? std::u16string(u"Cannot load module.") : u"Cannot load module.\n\n" + reason,
+                   MB_ICONERROR);
       return false;
   }
   LANGID language = choices.ChooseImportLanguage(*module, path, survey.GuessSourceLanguage());

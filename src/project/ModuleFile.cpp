@@ -1,5 +1,11 @@
 #include "project/ModuleFile.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "archive/Exceptions.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
@@ -28,8 +34,20 @@ const char16_t* ModuleFileMessage(ModuleFileProblem problem) {
   return nullptr;
 }
 
-ModuleFileProblem SurveyModuleFile(const std::u16string& path, CLanguageSurvey& survey) {
-  if (!survey.Survey(path)) return ModuleFileProblem::CannotLoad;
+std::u16string CModuleFileCheck::Text() const {
+  const char16_t* message = Message();
+  if (message == nullptr) return {};
+  if (m_reason.empty()) return message;
+  return std::u16string(message) + u"\n\n" + m_reason;
+}
+
+ModuleFileProblem SurveyModuleFile(const std::u16string& path, CLanguageSurvey& survey, std::u16string* reason) {
+  errno = 0;
+  if (!survey.Survey(path)) {
+    // errno is set only when the file could not be read at all (not for a bad format).
+    if (reason && errno != 0) *reason = CWin32Exception::SystemErrorText(errno);
+    return ModuleFileProblem::CannotLoad;
+  }
   if (survey.m_resourceCount == 0) return ModuleFileProblem::NoResources;
   if (!survey.m_singleLanguage) return ModuleFileProblem::MultiLanguage;
   return ModuleFileProblem::None;
@@ -47,8 +65,12 @@ ModuleFileProblem Resolve(const CTvlDoc* document, CModuleFileCheck& check) {
     check.m_fullPath = *combined;
   }
   if (!tvl::PathFileExists(check.m_fullPath)) return ModuleFileProblem::Missing;
-  // A folder exists but is no executable; reading it would ask it for a size it has not.
-  if (tvl::PathIsDirectory(check.m_fullPath)) return ModuleFileProblem::CannotLoad;
+  // A folder, FIFO or device exists but is no executable, and reading a FIFO would block.
+  struct stat st{};
+  if (::stat(tvl::NativePath(check.m_fullPath).c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    check.m_reason = CWin32Exception::SystemErrorText(S_ISDIR(st.st_mode) ? EISDIR : ENOEXEC);
+    return ModuleFileProblem::CannotLoad;
+  }
   return ModuleFileProblem::None;
 }
 
@@ -66,6 +88,6 @@ CModuleFileCheck CheckModuleFile(const CTvlDoc* document, std::u16string_view na
         check.m_problem = ModuleFileProblem::AlreadyInProject;
         return check;
       }
-  if (survey) check.m_problem = SurveyModuleFile(check.m_fullPath, check.m_survey);
+  if (survey) check.m_problem = SurveyModuleFile(check.m_fullPath, check.m_survey, &check.m_reason);
   return check;
 }

@@ -196,36 +196,23 @@ bool CTvlDoc::OnOpenDocument(const std::u16string& path) {
 }
 
 bool CTvlDoc::OnSaveDocument(const std::u16string& path) {
-  std::string target = tvl::NativePath(path);
-  std::string tmp = target + ".tmp-XXXXXX";
-  int fd = ::mkstemp(tmp.data());
-  if (fd < 0) {
-    CWin32Exception e(u"");
-    ReportSaveLoadException(path, &e, true);
-    return false;
-  }
-  // mkstemp makes the file private; keep the mode the project file had, else the usual one.
-  struct stat st{};
-  mode_t mode;
-  if (::stat(target.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(fd, mode);
-  ::close(fd);
+  // Written beside the project and renamed over it: a failure leaves the old file whole.
+  tvl::ReplacingFile file(tvl::NativePath(path));
   try {
-    CArchive ar(CArchive::store, tvl::FromUtf8(tmp));
+    if (!file.IsOpen()) throw CWin32Exception(u"Unable to create " + path + u".");
+    CArchive ar(CArchive::store, tvl::FromUtf8(file.WorkingPath()));
     ar.SetFileName(path);
     if (m_languageFilter) ar.SetLanguageFilter(*m_languageFilter);
     Serialize(ar);
     ar.Close();
-    if (std::rename(tmp.c_str(), target.c_str()) != 0) throw CWin32Exception(u"");
+    if (!file.Commit()) throw CWin32Exception(u"Unable to write " + path + u".");
   } catch (const CException& e) {
-    ::unlink(tmp.c_str());
+    file.Abandon();
     ReportSaveLoadException(path, &e, true);
+    return false;
+  } catch (const std::bad_alloc&) {
+    file.Abandon();
+    ReportSaveLoadException(path, nullptr, true);
     return false;
   }
   m_modified = false;
@@ -258,7 +245,11 @@ void CTvlDoc::ReportSaveLoadException(const std::u16string& path, const CExcepti
   if (dynamic_cast<const CUserException*>(e)) return;  // already reported
   std::u16string text = e ? e->GetErrorText() : std::u16string();
   if (text.empty()) text = saving ? u"Failed to save document." : u"Failed to open document.";
-  (void)path;
+  // A save failure names the file it was meant for and says that nothing was saved.
+  if (saving && text != u"Failed to save document.") {
+    if (text.find(path) == std::u16string::npos) text = path + u"\n" + text;
+    text += u"\n\nFailed to save document.";
+  }
   DoMessageBox(text, MB_ICONERROR);
 }
 

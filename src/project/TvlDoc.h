@@ -86,9 +86,10 @@ class CTvlDoc {
   void InsertModule(std::unique_ptr<CModule> module, LANGID sourceLanguage, const CLanguageArray& languages);
 
   // The command-line batch build: opens the project and builds the module/language pairs
-  // the /build value selects. True when everything selected was built.
+  // the /build value selects. True when everything selected was built. With `plan`, nothing
+  // is built: the full path of every file the build would write is added to it instead.
   bool RunBatchBuild(const std::u16string& projectPath, const std::u16string& spec, const std::u16string& output,
-                     const std::u16string& source);
+                     const std::u16string& source, std::vector<std::u16string>* plan = nullptr);
 
   // Keeping translations alive. selected is the module of the selected tree node, if any.
   CModule* ChooseModule(CModule* selected) const;

@@ -182,3 +182,43 @@ TEST(TempFileNames, AreUniqueCreatedAndUseThePrefix) {
     EXPECT_EQ(p.extension(), ".TMP");
   }
 }
+
+TEST(BatchLog, OptionsInsideAProjectPathAreNotOptionsAndTheLogLandsWhole) {
+  CScratchDir dir;
+  std::string folder = dir.file("c -logfile:" + dir.file("elsewhere.log") + " d");
+  std::filesystem::create_directories(folder);
+  std::string log = dir.file("real.log");
+  BatchRun run({u"tvl", U8(folder + "/p.tvl"), u"/buildall", U8("/logfile:" + log)});
+  ASSERT_EQ(run.calls.size(), 1u);
+  EXPECT_EQ(run.calls[0].project, U8(folder + "/p.tvl"));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere.log")));
+  EXPECT_EQ(ReadFileText(log).rfind("Tessalingvora ", 0), 0u);
+  // Written beside and renamed: the log and the folder, nothing else.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
+}
+
+TEST(StartUp, WithoutADisplayTheInteractiveStartSaysWhatIsMissing) {
+  struct Case {
+    std::vector<std::u16string> args;
+    const char* display;  // the one variable set, or null
+    std::u16string start;  // how the answer begins; empty: no problem
+  };
+  const Case cases[] = {
+      {{u"tvl"}, nullptr, u"The interactive program needs a display"},
+      {{u"tvl", u"/buildall"}, nullptr, u"A batch build needs the project file"},
+      {{u"tvl", u"/build:App.exe"}, nullptr, u"A batch build needs the project file"},
+      {{u"tvl", u"/buildall"}, "DISPLAY", u""},
+      {{u"tvl"}, "WAYLAND_DISPLAY", u""},
+      {{u"tvl"}, "QT_QPA_PLATFORM", u""},
+  };
+  for (const Case& c : cases) {
+    auto env = [&c](const char* name) -> const char* {
+      return c.display && std::string(name) == c.display ? "x" : nullptr;
+    };
+    std::u16string problem = CTessalingvoraApp::InteractiveStartProblem(c.args, env);
+    if (c.start.empty())
+      EXPECT_TRUE(problem.empty()) << tvl::ToUtf8(problem);
+    else
+      EXPECT_EQ(problem.rfind(c.start, 0), 0u) << tvl::ToUtf8(problem);
+  }
+}

@@ -64,3 +64,18 @@ TEST(CmdLineParser, SlashesInPathsMakeSpuriousNamesOnly) {
   EXPECT_TRUE(p.HasOption(u"usr/bin/tessalingvora"));  // spurious, never looked up
   EXPECT_FALSE(p.HasOption(u"build"));
 }
+
+// The arguments as the process gets them: each is read on its own, so what a path or a value
+// holds never becomes an option, and a value may hold spaces without quotes.
+TEST(CmdLineParser, SeparateArgumentsKeepPathsAndValuesWhole) {
+  CCmdLineParser p({u"/opt/c -logfile:bin/tessalingvora", u"/home/c -logfile:elsewhere d/p.tvl", u"/buildall",
+                    u"/logfile:my log.txt", u"/OUTPUT:\"quoted\" rest", u"/build Editor.exe", u"plain-name.tvl"},
+                   false);
+  EXPECT_EQ(Value(p, u"logfile"), u"my log.txt");
+  EXPECT_EQ(Value(p, u"output"), u"quoted");
+  EXPECT_TRUE(p.HasOption(u"buildall"));
+  EXPECT_EQ(Value(p, u"build"), u"");  // a value after a space is no value, as on one line
+  EXPECT_TRUE(p.HasOption(u"home/c"));  // a spurious name nothing looks up
+  EXPECT_FALSE(p.HasOption(u"name.tvl"));
+  EXPECT_EQ(p.Options().size(), 5u);
+}

@@ -61,3 +61,36 @@ TEST(Program, HelpAndVersionNeedNoDisplay) {
   EXPECT_EQ(RunProgram("--version", &version), 0);
   EXPECT_EQ(version, "Tessalingvora " TVL_VERSION " - localization of Windows executables\n");
 }
+
+TEST(Program, WithoutDisplayTheInteractiveStartExitsOneWithAMessage) {
+  for (const char* args : {"", "/buildall"}) {
+    std::string err;
+    std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + std::string(TVL_BINARY_DIR) +
+                      "/tessalingvora " + args + " 2>&1 >/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) err.append(buffer, n);
+    int status = pclose(p);
+    ASSERT_TRUE(WIFEXITED(status)) << args;  // not killed by an abort
+    EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+    EXPECT_EQ(err.rfind("tessalingvora: ", 0), 0u) << err;
+  }
+}
+
+// No log file and no temporary one (a read-only temporary folder, run from it): the messages
+// go to standard error rather than nowhere. Needs a private mount, so it is skipped without.
+TEST(Program, MessagesReachStandardErrorWhenNoLogCanBeWritten) {
+  if (std::system("unshare -m true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no private mounts here";
+  std::string cmd = "unshare -m sh -c 'mount -t tmpfs -o ro tmpfs /tmp && cd /tmp && env -u DISPLAY -u TMPDIR " +
+                    std::string(TVL_BINARY_DIR) + "/tessalingvora " + TVL_SOURCE_DIR +
+                    "/examples/Example.tvl /build:Nothing.exe /logfile:/nonexistent/x.log' 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string err;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) err.append(buffer, n);
+  int status = pclose(p);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+  EXPECT_NE(err.find("Error: Incorrect module name in /build argument.\n"), std::string::npos) << err;
+}

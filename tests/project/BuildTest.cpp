@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -267,4 +268,53 @@ TEST(BatchBuild, BuildArgumentsSelectPairsAndReportInTheLog) {
   CTvlDoc doc;
   EXPECT_FALSE(doc.RunBatchBuild(U8(f.dir.file("missing.tvl")), u"*", {}, {}));
   EXPECT_EQ(sink.messages.back().text, u"Failed to load file " + U8(f.dir.file("missing.tvl")) + u".");
+}
+
+// A project may come from someone else: its target names must not replace unrelated files.
+TEST(Build, OnlyAnExecutableIsReplacedAndNoWorkingFileStays) {
+  BuildFixture f;
+  CRecordingSink sink;
+  ASSERT_TRUE(f.module->Build(0x0407, U8(f.dir.file("AppDEU.exe")), f.module->GetSourcePath()));
+  ASSERT_TRUE(f.module->Build(0x0407, U8(f.dir.file("AppDEU.exe")), f.module->GetSourcePath()));  // a target is
+
+  std::ofstream(f.dir.file("notes.txt")) << "keep me";
+  fs::create_directory(f.dir.file("folder.exe"));
+  for (const char* name : {"notes.txt", "folder.exe"}) {
+    sink.messages.clear();
+    EXPECT_FALSE(f.module->Build(0x0407, U8(f.dir.file(name)), f.module->GetSourcePath())) << name;
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_NE(sink.messages[0].text.find(U8(f.dir.file(name)) + u" exists and is not an executable file"),
+              std::u16string::npos);
+  }
+  EXPECT_EQ(ReadFileText(f.dir.file("notes.txt")), "keep me");
+  EXPECT_TRUE(fs::is_directory(f.dir.file("folder.exe")));
+  EXPECT_EQ(TempFilesWithPrefix(f.dir.path(), ".tvl"), 0u);
+}
+
+TEST(Build, ReadOnlySourceGivesATargetItsOwnerCanWrite) {
+  BuildFixture f([](const std::string& source) { fs::permissions(source, fs::perms(0444)); });
+  ASSERT_TRUE(f.module->BuildLanguages({0x0407}));
+  struct stat st{};
+  ASSERT_EQ(::stat(f.dir.file("AppDEU.exe").c_str(), &st), 0);
+  EXPECT_NE(st.st_mode & S_IWUSR, 0u);  // root would not notice a 0444 working copy; the bits show it
+  EXPECT_EQ(TempFilesWithPrefix(f.dir.path(), ".tvl"), 0u);
+}
+
+TEST(BatchBuild, DryRunListsEveryTargetAndWritesNothing) {
+  BuildFixture f;
+  f.module->m_outputNames.SetAt(0x040C, u"..\\elsewhere\\App.exe");
+  ASSERT_TRUE(f.doc.OnSaveDocument(f.doc.GetPathName()));
+  CTvlDoc doc;
+  std::vector<std::u16string> plan;
+  CRecordingSink sink;
+  ASSERT_TRUE(doc.RunBatchBuild(f.doc.GetPathName(), u"*", {}, {}, &plan));
+  std::string parent = fs::path(f.dir.path()).parent_path().string();
+  EXPECT_EQ(plan, (std::vector<std::u16string>{U8(f.dir.file("AppDEU.exe")), U8(parent + "/elsewhere/App.exe")}));
+  EXPECT_FALSE(fs::exists(f.dir.file("AppDEU.exe")));
+  EXPECT_FALSE(fs::exists(parent + "/elsewhere"));
+
+  plan.clear();
+  ASSERT_TRUE(doc.RunBatchBuild(f.doc.GetPathName(), u"App.exe:DEU", U8(f.dir.file("out.exe")), {}, &plan));
+  EXPECT_EQ(plan, (std::vector<std::u16string>{U8(f.dir.file("out.exe"))}));
+  EXPECT_FALSE(fs::exists(f.dir.file("out.exe")));
 }

@@ -104,7 +104,7 @@ void CDialogModuleProperties::OnSatelliteToggled(bool checked) {
 }
 
 bool CDialogModuleProperties::Validate() {
-  auto refuse = [](const char16_t* message, QWidget* control) {
+  auto refuse = [](const std::u16string& message, QWidget* control) {
     DoMessageBox(message, MB_ICONERROR);
     control->setFocus();
     return false;
@@ -112,7 +112,7 @@ bool CDialogModuleProperties::Validate() {
   m_sourceChanged = U16(m_sourceFileName->text()) != m_module.GetSourcePath();
   if (m_sourceChanged) {
     CModuleFileCheck check = CheckModuleFile(m_module.GetDocument(), U16(m_sourceFileName->text()), &m_module, false);
-    if (check.m_problem != ModuleFileProblem::None) return refuse(check.Message(), m_sourceFileName);
+    if (check.m_problem != ModuleFileProblem::None) return refuse(check.Text(), m_sourceFileName);
   }
   if (m_usesMfcOnOpen && !m_usesMfc->isChecked() && m_mfcClues) {
     if (DoMessageBox(u"Tessalingvora found clues of MFC support in this module. Are you sure it does not support MFC ?",

@@ -111,7 +111,7 @@ bool CWizardNewModulePage1::validatePage() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   CModuleFileCheck check = CheckModuleFile(&m_wizard.m_project, U16(m_fileName->text()), nullptr, true);
   QApplication::restoreOverrideCursor();
-  if (check.m_problem != ModuleFileProblem::None) return Refuse(check.Message(), m_fileName);
+  if (check.m_problem != ModuleFileProblem::None) return Refuse(check.Text(), m_fileName);
   m_wizard.m_fileName = check.m_name;
   m_wizard.m_fullPath = check.m_fullPath;
   m_wizard.m_guessedLanguage = check.m_survey.GuessSourceLanguage();
