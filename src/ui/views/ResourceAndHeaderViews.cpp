@@ -8,6 +8,8 @@
 #include "formats/text/ResStringTable.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
+#include "formats/layout/ResDialog.h"
+#include "ui/views/DialogView.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/StringTableView.h"
 #include "workspace/ViewRules.h"
@@ -88,6 +90,7 @@ void CWndResourceAndHeaderViews::Discard() {
   }
   if (m_view) {
     if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->Release();
+    if (auto* dialog = qobject_cast<CDialogView*>(m_view)) dialog->Release();
     m_view->hide();
     m_layout->removeWidget(m_view);
     m_view->deleteLater();
@@ -123,6 +126,8 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
       auto* t = static_cast<CProjectNodeResourceType*>(node);
       auto* view = new CStringTableView(m_frame, m_document, static_cast<CResStringTable*>(t->GetType()), this);
       m_view = view;
+    } else if (m_kind == NodeViewKind::Dialog) {
+      m_view = CreateDialogView(static_cast<CProjectNodeResource*>(node));
     }
   }
   if (!m_view) {
@@ -134,6 +139,15 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
   m_layout->addWidget(m_view, 1);
   m_view->show();
   if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->OnInitialUpdate();
+}
+
+QWidget* CWndResourceAndHeaderViews::CreateDialogView(CProjectNodeResource* node) {
+  auto* dialog = dynamic_cast<CResDialog*>(node->GetResource());
+  if (!dialog) return nullptr;
+  auto* view = new CDialogView(m_frame, m_document, dialog, this);
+  if (view->OnInitialUpdate()) return view;
+  delete view;
+  return new CErrorCreatingDialogView(this);
 }
 
 void CWndResourceAndHeaderViews::OnUpdate(int hint, const void*) {
