@@ -1,0 +1,146 @@
+// The dialog view in the main window: selecting, walking, committing and the work marks.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "formats/layout/ResDialog.h"
+#include "ui/views/DialogPreview.h"
+#include "ui/views/DialogView.h"
+#include "ui/views/ProjectResView.h"
+#include "ui/views/ResourceAndHeaderViews.h"
+#include "workspace/CommandIds.h"
+
+namespace {
+
+constexpr LANGID kFrench = 0x040C;
+
+CProjectNodeResource* FindDialogNode(CProjectNode* node, WORD ordinal) {
+  if (auto* r = dynamic_cast<CProjectNodeResource*>(node)) {
+    auto* d = dynamic_cast<CResDialog*>(r->GetResource());
+    if (d && d->m_identifier.IsOrdinal() && d->m_identifier.m_ordinal == ordinal) return r;
+  }
+  for (const auto& c : node->m_children)
+    if (auto* found = FindDialogNode(c.get(), ordinal)) return found;
+  return nullptr;
+}
+
+// The project of all32.exe with French selected and the classic dialog (100) shown.
+class DialogViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(f.Open(project.Path()));
+    f.SetLanguage(kFrench);
+    node = FindDialogNode(f.frame->Tree()->Root(), 100);
+    ASSERT_NE(node, nullptr);
+    dialog = static_cast<CResDialog*>(node->GetResource());
+  }
+  CDialogView* Show() {
+    f.Select(node);
+    auto* view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
+    if (view) QTest::qWait(10);
+    return view;
+  }
+  void Click(CDialogView* view, int index) {
+    QPoint at = view->Preview()->pos() + view->Preview()->Control(index)->geometry().center();
+    QTest::mouseClick(view->widget(), Qt::LeftButton, {}, at);
+  }
+
+  CFrameFixture f;
+  CProjectFile project;
+  CProjectNodeResource* node = nullptr;
+  CResDialog* dialog = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DialogViewTest, ClicksCycleThroughAGroupBoxAndTheButtonInIt) {
+  // The "Check" box (index 6) moved into the group box (index 10).
+  dialog->m_items[6]->m_pos.m_x = 15;
+  dialog->m_items[6]->m_pos.m_y = 80;
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  std::vector<int> picked;
+  for (int i = 0; i < 3; ++i) {
+    Click(view, 6);
+    picked.push_back(view->SelectedIndex());
+  }
+  EXPECT_EQ(picked, (std::vector<int>{6, 10, 6}));
+  // Where no control lies, the dialog itself.
+  QTest::mouseClick(view->widget(), Qt::LeftButton, {}, view->Preview()->pos() + QPoint(200, 120));
+  EXPECT_EQ(view->SelectedIndex(), -1);
+  // A list box without initial strings selects the control, not a string.
+  Click(view, 11);
+  EXPECT_EQ(view->SelectedIndex(), 11);
+  EXPECT_EQ(view->SelectedString(), -1);
+}
+
+TEST_F(DialogViewTest, ArrowKeysWalkAroundTheDialog) {
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  const int last = static_cast<int>(dialog->m_items.size()) - 1;
+  view->Select({-1, -1});
+  QTest::keyClick(view, Qt::Key_Left);
+  EXPECT_EQ(view->SelectedIndex(), last);
+  QTest::keyClick(view, Qt::Key_Right);
+  EXPECT_EQ(view->SelectedIndex(), -1);
+  QTest::keyClick(view, Qt::Key_Down);
+  EXPECT_EQ(view->SelectedIndex(), 0);
+  QTest::keyClick(view, Qt::Key_Up);
+  EXPECT_EQ(view->SelectedIndex(), -1);
+}
+
+TEST_F(DialogViewTest, CommittedTranslationWidensTheStaticAtOnce) {
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  Click(view, 0);
+  ASSERT_EQ(view->SelectedIndex(), 0);
+  CPreviewControl* label = view->Preview()->Control(0);
+  const int before = label->width();
+  f.TypeAndCommit(QStringLiteral("Un texte nettement plus long que sa boite"));
+  EXPECT_EQ(dialog->m_items[0]->m_text.GetBuildText(kFrench), u"Un texte nettement plus long que sa boite");
+  EXPECT_EQ(label->Text(), QStringLiteral("Un texte nettement plus long que sa boite"));
+  EXPECT_GT(label->width(), before);
+  // The live control sits where a preview built afresh puts it.
+  std::unique_ptr<CDialogPreview> fresh(
+      BuildDialogPreview(*dialog, PreviewSourceFor(f.doc, kFrench), ID_VIEW_TRANSLATABLE, nullptr));
+  EXPECT_EQ(label->geometry(), fresh->Control(0)->geometry());
+  // The commit moved on to the next element to translate.
+  EXPECT_NE(view->SelectedIndex(), 0);
+}
+
+TEST_F(DialogViewTest, WorkModesMarkWhatIsLeft) {
+  dialog->m_items[0]->m_text.SetTranslation(u"Texte :", kFrench);  // translated: status 1
+  f.frame->ChooseModeEntry(2);                                     // "To be translated"
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  CDialogPreview* preview = view->Preview();
+  EXPECT_FALSE(view->IsMarked(0));
+  EXPECT_FALSE(preview->Control(0)->isEnabled());
+  EXPECT_TRUE(preview->Control(0)->IsStruckOut());
+  EXPECT_TRUE(view->IsMarked(2));
+  EXPECT_TRUE(preview->Control(2)->isEnabled());
+  EXPECT_FALSE(preview->Control(2)->IsStruckOut());
+  EXPECT_TRUE(view->IsMarked(-1));
+  // The red frame is drawn around the untranslated control.
+  QImage image = view->widget()->grab().toImage();
+  QRect framed = preview->Control(2)->geometry().translated(preview->pos()).adjusted(-1, -1, 1, 1);
+  EXPECT_EQ(image.pixelColor(framed.left(), framed.center().y()), QColor(255, 0, 0));
+  QRect done = preview->Control(0)->geometry().translated(preview->pos()).adjusted(-1, -1, 1, 1);
+  EXPECT_NE(image.pixelColor(done.left(), done.center().y()), QColor(255, 0, 0));
+
+  f.frame->OnModeCommand(ID_VIEW_TO_EDIT);
+  view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
+  if (!view) view = Show();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->IsMarked(0));
+  EXPECT_TRUE(view->Preview()->Control(0)->isEnabled());
+
+  // Back in "all items" nothing is marked or struck out.
+  f.frame->ChooseModeEntry(0);
+  view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
+  if (!view) view = Show();
+  ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(view->IsMarked(2));
+  EXPECT_FALSE(view->Preview()->Control(0)->IsStruckOut());
+}
