@@ -1,9 +1,11 @@
 // The dialog view in the main window: selecting, walking, committing and the work marks.
 #include <gtest/gtest.h>
 
+#include <QListWidget>
 #include <QTest>
 
 #include "UiTestSupport.h"
+#include "formats/layout/DlgInit.h"
 #include "formats/layout/ResDialog.h"
 #include "ui/views/DialogPreview.h"
 #include "ui/views/DialogView.h"
@@ -143,4 +145,42 @@ TEST_F(DialogViewTest, WorkModesMarkWhatIsLeft) {
   ASSERT_NE(view, nullptr);
   EXPECT_FALSE(view->IsMarked(2));
   EXPECT_FALSE(view->Preview()->Control(0)->IsStruckOut());
+}
+
+TEST_F(DialogViewTest, ListAndComboStringsAreTranslatedInPlace) {
+  node = FindDialogNode(f.frame->Tree()->Root(), 101);
+  ASSERT_NE(node, nullptr);
+  dialog = static_cast<CResDialog*>(node->GetResource());
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  // Clicking the combo box (index 2) opens the list of its strings below its field.
+  Click(view, 2);
+  EXPECT_EQ(view->SelectedIndex(), 2);
+  EXPECT_EQ(view->SelectedString(), 0);
+  QListWidget* list = view->ListEditor();
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(), QStringLiteral("Beta"));
+  EXPECT_GT(list->geometry().top(), view->Preview()->Control(2)->geometry().translated(view->Preview()->pos()).bottom());
+  // Choosing a row makes that string the element; its translation goes into the box and the row.
+  list->setCurrentRow(1);
+  EXPECT_EQ(view->SelectedString(), 1);
+  f.TypeAndCommit(QStringLiteral("Beta FR"));
+  EXPECT_EQ(dialog->GetDlgInit(2, 1)->GetText()->GetBuildText(kFrench), u"Beta FR");
+  EXPECT_EQ(view->Preview()->Control(2)->Entries().value(1), QStringLiteral("Beta FR"));
+  EXPECT_EQ(list->item(1)->text(), QStringLiteral("Beta FR"));
+  // The commit went on to the list box's first string: the list now lies over the list box.
+  EXPECT_EQ(view->SelectedIndex(), 3);
+  EXPECT_EQ(view->SelectedString(), 0);
+  ASSERT_NE(view->ListEditor(), nullptr);
+  EXPECT_EQ(view->ListEditor()->geometry(),
+            view->Preview()->Control(3)->geometry().translated(view->Preview()->pos()));
+  // Over a combo box, the next click in the view only closes the list.
+  Click(view, 2);
+  ASSERT_NE(view->ListEditor(), nullptr);
+  Click(view, 1);
+  EXPECT_EQ(view->ListEditor(), nullptr);
+  EXPECT_EQ(view->SelectedIndex(), 2);
+  Click(view, 1);
+  EXPECT_EQ(view->SelectedIndex(), 1);
 }

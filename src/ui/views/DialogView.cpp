@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "project/Undo.h"
 #include "ui/MainWindow.h"
 #include "ui/views/DialogPreview.h"
+#include "ui/views/ImageStrip.h"
 #include "ui/views/ProjectResView.h"
 
 namespace {
@@ -137,6 +139,7 @@ void CDialogView::Build() {
   CPreviewSource source = PreviewSourceFor(m_document, m_language);
   m_language = source.language;
   CDialogPreview* preview = BuildDialogPreview(*m_dialog, source, m_mode, m_canvas);
+  CloseListEditor();
   delete m_preview;
   m_preview = preview;
   m_context = std::make_unique<CTemplateMeasuringContext>();
@@ -192,6 +195,10 @@ void CDialogView::ApplyMark(int index) {
 
 void CDialogView::ClickAt(QPoint point) {
   if (!m_preview) return;
+  if (m_listEditor && m_preview->Control(m_listControl)->Kind() == PreviewKind::ComboBox) {
+    CloseListEditor();
+    return;
+  }
   std::vector<tvl::Rect> rects;
   for (int i = 0; i < m_preview->ControlCount(); ++i) {
     QRect g = m_preview->Control(i)->geometry();
@@ -201,16 +208,73 @@ void CDialogView::ClickAt(QPoint point) {
   if (!QRect(QPoint(0, 0), m_preview->size()).contains(point) && candidates.front().window == -1) candidates = {{-1, 0}};
   int window = tvl::ChooseClicked(candidates, m_clickCycle, m_selected.index);
   m_clickCycle = candidates;
-  int string = -1;
-  if (window >= 0 && tvl::IsListControl(*m_dialog->m_items[static_cast<size_t>(window)]) &&
-      m_dialog->GetDlgInitCount(window) > 0)
-    string = 0;
-  Select({window, string});
+  Select({window, HasStrings(window) ? 0 : -1});
+  if (HasStrings(window)) OpenListEditor(window);
+}
+
+bool CDialogView::HasStrings(int index) const {
+  return index >= 0 && index < static_cast<int>(m_dialog->m_items.size()) &&
+         tvl::IsListControl(*m_dialog->m_items[static_cast<size_t>(index)]) && m_dialog->GetDlgInitCount(index) > 0;
+}
+
+void CDialogView::OpenListEditor(int index) {
+  CPreviewControl* c = m_preview ? m_preview->Control(index) : nullptr;
+  if (!c || !HasStrings(index)) return;
+  if (m_listEditor && m_listControl == index) return;
+  CloseListEditor();
+  m_listControl = index;
+  m_listEditor = new QListWidget(m_canvas);
+  m_listEditor->setObjectName(QStringLiteral("ListEditor"));
+  m_listEditor->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_listEditor->setUniformItemSizes(true);
+  const int count = m_dialog->GetDlgInitCount(index);
+  for (int n = 0; n < count; ++n) {
+    m_listEditor->addItem(QString());
+    FillListRow(n);
+  }
+  QRect r = c->geometry().translated(m_preview->pos());
+  if (c->Kind() == PreviewKind::ComboBox) {
+    // Below the edit field, at most six rows.
+    const int rows = std::min(count, 6);
+    const int height = rows * m_listEditor->sizeHintForRow(0) + 2 * m_listEditor->frameWidth();
+    r = QRect(r.left(), r.bottom() + 1, r.width(), height);
+  }
+  m_listEditor->setGeometry(r);
+  m_listEditor->setCurrentRow(std::max(0, m_selected.string));
+  connect(m_listEditor, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0 && row != m_selected.string) Select({m_listControl, row});
+  });
+  m_listEditor->show();
+  m_listEditor->raise();
+}
+
+void CDialogView::FillListRow(int row) {
+  if (!m_listEditor || row < 0 || row >= m_listEditor->count()) return;
+  const CDlgInitMsg* entry = m_dialog->GetDlgInit(m_listControl, row);
+  const CLocalizedString* text = entry ? entry->GetText() : nullptr;
+  QListWidgetItem* item = m_listEditor->item(row);
+  item->setText(text ? Q(text->GetBuildText(m_language)) : QString());
+  item->setIcon(text && !text->IsDoNotTranslate() ? tvl::ui::StatusIcon(text->GetValueStatus(m_language)) : QIcon());
+}
+
+void CDialogView::CloseListEditor() {
+  if (!m_listEditor) return;
+  QListWidget* editor = m_listEditor;
+  m_listEditor = nullptr;
+  m_listControl = -1;
+  editor->hide();
+  editor->deleteLater();
 }
 
 void CDialogView::Select(const tvl::CDialogElement& element) {
   const bool changed = !(element == m_selected);
   m_selected = element;
+  if (m_listEditor && element.index != m_listControl) CloseListEditor();
+  if (m_listEditor && element.string >= 0 && m_listEditor->currentRow() != element.string)
+    m_listEditor->setCurrentRow(element.string);
+  if (!m_listEditor && element.string >= 0 && m_preview && m_preview->Control(element.index) &&
+      m_preview->Control(element.index)->Kind() == PreviewKind::ListBox)
+    OpenListEditor(element.index);
   if (m_preview && element.index >= 0 && element.string >= 0)
     if (CPreviewControl* c = m_preview->Control(element.index);
         c && c->Kind() == PreviewKind::ComboBox)
@@ -258,6 +322,7 @@ void CDialogView::WriteElement(const tvl::CDialogElement& e) {
   if (!c) return;
   if (e.string >= 0) {
     c->SetEntry(e.string, text);
+    if (e.index == m_listControl) FillListRow(e.string);
     return;
   }
   c->SetText(text);
@@ -353,7 +418,9 @@ void CDialogView::keyPressEvent(QKeyEvent* event) {
   const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const int key = event->key();
   event->accept();
-  if (key == Qt::Key_Delete && mods == Qt::NoModifier && !event->isAutoRepeat()) {
+  if ((key == Qt::Key_Up || key == Qt::Key_Down) && mods == Qt::AltModifier) {
+    if (!m_listEditor && HasStrings(m_selected.index)) OpenListEditor(m_selected.index);
+  } else if (key == Qt::Key_Delete && mods == Qt::NoModifier && !event->isAutoRepeat()) {
     DeleteTranslation();
   } else if ((key == Qt::Key_Right || key == Qt::Key_Down) && mods == Qt::ControlModifier) {
     GoToNext();
@@ -361,11 +428,7 @@ void CDialogView::keyPressEvent(QKeyEvent* event) {
              mods == Qt::NoModifier) {
     const bool forward = key == Qt::Key_Right || key == Qt::Key_Down;
     const int index = tvl::WalkControls(m_selected.index, static_cast<int>(m_dialog->m_items.size()), forward);
-    int string = -1;
-    if (index >= 0 && tvl::IsListControl(*m_dialog->m_items[static_cast<size_t>(index)]) &&
-        m_dialog->GetDlgInitCount(index) > 0)
-      string = 0;
-    Select({index, string});
+    Select({index, HasStrings(index) ? 0 : -1});
   } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     m_document.UpdateAllViews(HintFocusEditor);
   } else if (key == Qt::Key_Tab && mods == Qt::NoModifier) {

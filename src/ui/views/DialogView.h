@@ -18,6 +18,7 @@ class CDialogPreview;
 class CDialogCanvas;
 class CTemplateMeasuringContext;
 class CUndoTranslateString;
+class QListWidget;
 
 class CDialogView : public QScrollArea, public CDocumentView {
   Q_OBJECT
@@ -42,6 +43,8 @@ class CDialogView : public QScrollArea, public CDocumentView {
   bool IsMarked(int index) const;
   // Selects an element and offers it to the editor.
   void Select(const tvl::CDialogElement& element);
+  // The in-place list of a list or combo box's initial strings, when open.
+  QListWidget* ListEditor() const { return m_listEditor; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -60,6 +63,10 @@ class CDialogView : public QScrollArea, public CDocumentView {
   // Writes an element's effective text into the window (a control's rectangle recomputed).
   void WriteElement(const tvl::CDialogElement& element);
   void DeleteTranslation();
+  void OpenListEditor(int index);
+  void CloseListEditor();
+  void FillListRow(int row);
+  bool HasStrings(int index) const;
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;
@@ -76,6 +83,8 @@ class CDialogView : public QScrollArea, public CDocumentView {
   std::vector<bool> m_marked;  // per control; the caption's is m_captionMarked
   bool m_captionMarked = false;
   bool m_released = false;
+  QListWidget* m_listEditor = nullptr;
+  int m_listControl = -1;
   CTranslationRequest m_offer;
 };
 
