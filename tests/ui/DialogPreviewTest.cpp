@@ -85,9 +85,15 @@ TEST_F(DialogPreviewFixture, EveryControlSitsWhereItsDialogUnitsSay) {
       want.setBottom(Scale(r.bottom, units.y, 8) - 1);
       QRect got = preview->Control(i)->geometry().translated(-origin);
       EXPECT_EQ(got.topLeft(), want.topLeft()) << "control " << i;
+      // An icon static takes its icon's size, as the platform sizes it.
+      const PreviewKind kind = preview->Control(i)->Kind();
+      if (kind == PreviewKind::Icon) {
+        EXPECT_EQ(got.size(), QSize(32, 32)) << "control " << i;
+        continue;
+      }
       EXPECT_EQ(got.width(), want.width()) << "control " << i;
       // A drop-down combo box is as high as its closed field, not as its list.
-      const bool dropDown = preview->Control(i)->Kind() == PreviewKind::ComboBox && (t.controls[i].style & 3) != 1;
+      const bool dropDown = kind == PreviewKind::ComboBox && (t.controls[i].style & 3) != 1;
       if (!dropDown) {
         EXPECT_EQ(got.height(), want.height()) << "control " << i;
       }
@@ -139,6 +145,13 @@ TEST_F(DialogPreviewFixture, ControlsAreDressedByClass) {
   EXPECT_EQ(preview->Control(2)->ShownEntry(), 0);
   EXPECT_EQ(preview->Control(3)->Entries(), QStringList({"Gamma", "Delta"}));
   EXPECT_EQ(preview->Caption(), QStringLiteral("Extended dialog"));
+
+  // The icon static of dialog 100 shows the module's icon 400 at 32 x 32.
+  CResDialog* classic = FindDialog(*m_table, CResName(100));
+  ASSERT_NE(classic, nullptr);
+  std::unique_ptr<CDialogPreview> withIcon(BuildDialogPreview(*classic, Source(kFrench), ID_VIEW_TRANSLATABLE, nullptr));
+  EXPECT_EQ(withIcon->Control(14)->Kind(), PreviewKind::Icon);
+  EXPECT_EQ(withIcon->Control(14)->Picture().size(), QSize(32, 32));
 
   // A class nobody registered shows its text in a bordered static.
   dialog->m_items[4]->m_class.SetString(u"NoSuchClass");

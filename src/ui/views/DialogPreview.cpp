@@ -1,7 +1,9 @@
 #include "ui/views/DialogPreview.h"
 
 #include <QFontDatabase>
+#include <QBuffer>
 #include <QHash>
+#include <QImageReader>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleFactory>
@@ -9,7 +11,10 @@
 #include <qdrawutil.h>
 
 #include "formats/layout/DlgInit.h"
+#include "formats/layout/ResBinary.h"
 #include "formats/layout/ResDialog.h"
+#include "formats/layout/ResIcon.h"
+#include "resmodel/ResTable.h"
 #include "peimage/ResStream.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
@@ -172,6 +177,9 @@ void CDialogPreview::PlaceControl(int index, const tvl::Rect& units) {
   // A drop-down combo box's window is its closed field; the template's height is the list's.
   if (c->Kind() == PreviewKind::ComboBox && (c->Style() & 3) != 1)
     r.setHeight(std::min(r.height(), QFontMetrics(m_font).height() + 8));
+  // Icon and bitmap statics take their picture's size unless SS_REALSIZECONTROL.
+  if ((c->Kind() == PreviewKind::Icon || c->Kind() == PreviewKind::Bitmap) && !(c->Style() & 0x40))
+    r.setSize(c->Picture().isNull() ? QSize(32, 32) : c->Picture().size());
   c->setGeometry(r);
 }
 
@@ -302,6 +310,64 @@ void DressLists(CDialogPreview& preview, const CResDialog& dialog, const CPrevie
   }
 }
 
+// The image of an .ico file closest to side x side, most colours first.
+QPixmap IconPicture(const std::vector<BYTE>& file, int side) {
+  QByteArray bytes(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer, "ico");
+  QImage best;
+  for (int i = 0; i < std::max(1, reader.imageCount()); ++i) {
+    if (i > 0 && !reader.jumpToImage(i)) break;
+    QImage image = reader.read();
+    if (image.isNull()) continue;
+    const bool fits = image.width() == side, bestFits = best.width() == side;
+    if (best.isNull() || (fits && !bestFits) || (fits == bestFits && image.depth() > best.depth())) best = image;
+  }
+  if (best.isNull()) return {};
+  return QPixmap::fromImage(best.size() == QSize(side, side) ? best : best.scaled(side, side));
+}
+
+QPixmap SystemIcon(WORD ordinal) {
+  const QStyle::StandardPixmap icons[] = {QStyle::SP_DesktopIcon,         QStyle::SP_MessageBoxCritical,
+                                          QStyle::SP_MessageBoxQuestion,  QStyle::SP_MessageBoxWarning,
+                                          QStyle::SP_MessageBoxInformation, QStyle::SP_ComputerIcon};
+  return PreviewStyle()->standardIcon(icons[ordinal - 32512]).pixmap(32, 32);
+}
+
+// Icon and bitmap statics show the module's picture for the language; icon buttons keep the
+// placeholder.
+void DressPictures(CDialogPreview& preview, const CResDialog& dialog, const CDialogTemplate& t, LANGID language) {
+  const auto* table = dynamic_cast<const CResTable*>(dialog.m_owner ? dialog.m_owner->m_owner : nullptr);
+  for (int i = 0; i < preview.ControlCount(); ++i) {
+    CPreviewControl* c = preview.Control(i);
+    if (c->Kind() != PreviewKind::Icon && c->Kind() != PreviewKind::Bitmap) continue;
+    const CTemplateControl& tc = t.controls[static_cast<size_t>(i)];
+    if (tc.titleIsOrdinal && tc.titleOrdinal >= 32512 && tc.titleOrdinal <= 32517 && c->Kind() == PreviewKind::Icon) {
+      c->SetPicture(SystemIcon(tc.titleOrdinal));
+      preview.PlaceControl(i, c->Units());
+      continue;
+    }
+    if (!table) continue;
+    CResourceIdentifier id;
+    if (tc.titleIsOrdinal)
+      id.SetOrdinal(tc.titleOrdinal);
+    else
+      id.SetString(tc.title);
+    std::vector<BYTE> file;
+    if (c->Kind() == PreviewKind::Icon) {
+      const CResource* group = table->m_icons.FindResource(id);
+      if (group && group->GetData(file, language)) c->SetPicture(IconPicture(file, 32));
+    } else {
+      const CResource* bitmap = table->m_bitmaps.FindResource(id);
+      QImage image;
+      if (bitmap && bitmap->GetData(file, language) &&
+          image.loadFromData(file.data(), static_cast<int>(file.size()), "BMP"))
+        c->SetPicture(QPixmap::fromImage(image));
+    }
+    preview.PlaceControl(i, c->Units());
+  }
+}
+
 }  // namespace
 
 CDialogPreview* BuildDialogPreview(CResDialog& dialog, const CPreviewSource& source, int mode, QWidget* parent) {
@@ -310,6 +376,7 @@ CDialogPreview* BuildDialogPreview(CResDialog& dialog, const CPreviewSource& sou
   CDialogTemplate t = CDialogTemplate::Parse(data.GetBytes());
   auto* preview = new CDialogPreview(t, parent);
   DressLists(*preview, dialog, source, mode);
+  DressPictures(*preview, dialog, t, source.language);
   return preview;
 }
 

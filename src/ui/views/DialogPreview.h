@@ -4,6 +4,7 @@
 // classic look whatever the desktop's theme.
 #include <QFont>
 #include <QImage>
+#include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -50,6 +51,12 @@ class CPreviewControl : public QWidget {
   // The entry shown (a combo box's selection, a list box's top entry); -1 for none.
   void ShowEntry(int n);
   int ShownEntry() const { return m_shown; }
+  // The picture of an icon or bitmap static or an icon button; null: the placeholder.
+  void SetPicture(const QPixmap& picture);
+  const QPixmap& Picture() const { return m_picture; }
+  // The title as a resource identifier (the picture's), as the template gives it.
+  bool TitleIsOrdinal() const { return m_titleIsOrdinal; }
+  WORD TitleOrdinal() const { return m_titleOrdinal; }
   void SetStruckOut(bool struck);
   bool IsStruckOut() const { return m_struck; }
   // The control's rectangle in dialog units as the template gives it.
@@ -80,6 +87,9 @@ class CPreviewControl : public QWidget {
   int m_shown = -1;
   bool m_struck = false;
   tvl::Rect m_units;
+  bool m_titleIsOrdinal = false;
+  WORD m_titleOrdinal = 0;
+  QPixmap m_picture;
 };
 
 class CDialogPreview : public QWidget {

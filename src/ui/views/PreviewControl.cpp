@@ -38,7 +38,13 @@ bool Sunken(PreviewKind kind) {
 }  // namespace
 
 CPreviewControl::CPreviewControl(const CTemplateControl& c, QWidget* parent)
-    : QWidget(parent), m_kind(PreviewKindOf(c)), m_style(c.style), m_exStyle(c.exStyle), m_units(c.rect) {
+    : QWidget(parent),
+      m_kind(PreviewKindOf(c)),
+      m_style(c.style),
+      m_exStyle(c.exStyle),
+      m_units(c.rect),
+      m_titleIsOrdinal(c.titleIsOrdinal),
+      m_titleOrdinal(c.titleOrdinal) {
   setStyle(PreviewStyle());
   setPalette(PreviewPalette());
   setFocusPolicy(Qt::NoFocus);
@@ -68,6 +74,11 @@ void CPreviewControl::SetEntry(int n, const QString& text) {
 
 void CPreviewControl::ShowEntry(int n) {
   m_shown = n;
+  update();
+}
+
+void CPreviewControl::SetPicture(const QPixmap& picture) {
+  m_picture = picture;
   update();
 }
 
@@ -159,7 +170,7 @@ void CPreviewControl::PaintButton(QPainter& p) {
     if (m_kind == PreviewKind::IconButton) {
       o.text.clear();
       const int side = width() >= 32 && height() >= 32 ? 32 : 16;
-      o.icon = s->standardIcon(QStyle::SP_FileIcon);
+      o.icon = m_picture.isNull() ? s->standardIcon(QStyle::SP_FileIcon) : QIcon(m_picture);
       o.iconSize = QSize(side, side);
     }
     s->drawControl(QStyle::CE_PushButton, &o, &p, this);
@@ -201,6 +212,10 @@ void CPreviewControl::PaintStatic(QPainter& p) {
         qDrawShadeRect(&p, rect(), pal, true, 1);
       return;
     case PreviewKind::Icon: case PreviewKind::Bitmap: {
+      if (!m_picture.isNull()) {
+        p.drawPixmap(0, 0, m_picture);
+        return;
+      }
       QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
       icon.paint(&p, QRect(0, 0, 32, 32), Qt::AlignLeft | Qt::AlignTop);
       return;
