@@ -184,3 +184,26 @@ TEST_F(DialogViewTest, ListAndComboStringsAreTranslatedInPlace) {
   Click(view, 1);
   EXPECT_EQ(view->SelectedIndex(), 1);
 }
+
+TEST_F(DialogViewTest, DeleteAndUndoRewriteTheLiveControl) {
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  Click(view, 4);  // the OK button
+  f.TypeAndCommit(QStringLiteral("Valider"));
+  CPreviewControl* button = view->Preview()->Control(4);
+  EXPECT_EQ(button->Text(), QStringLiteral("Valider"));
+  // Undo puts the previous text back into the window and selects the button.
+  f.frame->RunCommand(ID_EDIT_UNDO);
+  view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Preview()->Control(4)->Text(), QStringLiteral("OK"));
+  EXPECT_EQ(view->SelectedIndex(), 4);
+  f.frame->RunCommand(ID_EDIT_REDO);
+  EXPECT_EQ(view->Preview()->Control(4)->Text(), QStringLiteral("Valider"));
+  // Del removes the translation of the selected element.
+  view->Select({4, -1});
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(dialog->m_items[4]->m_text.FindValue(kFrench), nullptr);
+  EXPECT_EQ(view->Preview()->Control(4)->Text(), QStringLiteral("OK"));
+}
