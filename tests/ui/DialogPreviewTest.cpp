@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <cmath>
 #include <memory>
 
 #include "../formats/DialogTestUtil.h"
 #include "formats/layout/DialogTemplate.h"
 #include "ui/views/DialogPreview.h"
+#include "ui/views/DialogView.h"
 #include "workspace/CommandIds.h"
 
 namespace {
@@ -158,4 +160,28 @@ TEST_F(DialogPreviewFixture, ControlsAreDressedByClass) {
   std::unique_ptr<CDialogPreview> again(BuildDialogPreview(*dialog, Source(kFrench), ID_VIEW_TRANSLATABLE, nullptr));
   EXPECT_EQ(again->Control(4)->Kind(), PreviewKind::Bordered);
   EXPECT_EQ(again->Control(4)->Text(), QStringLiteral("Data"));
+}
+
+TEST_F(DialogPreviewFixture, PicturesScaleWithTheZoom) {
+  CResDialog* dialog = Load("mfc64.exe", CResName(102));
+  ASSERT_NE(dialog, nullptr);
+  for (int zoom : {100, 150, 200}) {
+    QImage image = RenderDialogPreview(*dialog, Source(kEnglish), zoom);
+    EXPECT_EQ(image.size(), QSize(246, 155) * zoom / 100) << zoom;
+  }
+  // The preview shows the combo box's first string, "Red".
+  std::unique_ptr<CDialogPreview> preview(BuildDialogPreview(*dialog, Source(kEnglish), ID_VIEW_TRANSLATABLE, nullptr));
+  // Its strings belong to the first control, whose index 0 is also the value that ends the
+  // data in a module: they are shown all the same.
+  ASSERT_GE(preview->Control(0)->Entries().size(), 1);
+  EXPECT_EQ(preview->Control(0)->Entries().value(0), QStringLiteral("Red"));
+  EXPECT_EQ(preview->Control(0)->ShownEntry(), 0);
+}
+
+TEST(DialogPreview, ErrorFormCarriesMessage1103) {
+  CErrorCreatingDialogView form;
+  auto* text = form.findChild<QLabel*>(QStringLiteral("ErrorText"));
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(text->text().startsWith(QStringLiteral("There are a number of reasons why a dialog would refuse to load.")));
+  EXPECT_TRUE(text->text().contains(QStringLiteral("that we didnot foresee.\nPlease report")));
 }

@@ -1,7 +1,9 @@
 #include "formats/layout/DialogTemplate.h"
 
+#include "formats/layout/DlgInit.h"
 #include "formats/layout/ResDialog.h"
 #include "peimage/ResStream.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -126,4 +128,24 @@ std::u16string TemplateClassName(const CTemplateControl& control) {
 tvl::Rect MapDialogRect(const tvl::Rect& units, int baseUnitX, int baseUnitY) {
   return {tvl::MulDiv(units.left, baseUnitX, 4), tvl::MulDiv(units.top, baseUnitY, 8),
           tvl::MulDiv(units.right, baseUnitX, 4), tvl::MulDiv(units.bottom, baseUnitY, 8)};
+}
+
+std::vector<CPreviewInitEntry> ReadPreviewInitData(const std::vector<BYTE>& bytes, UINT codePage) {
+  std::vector<CPreviewInitEntry> out;
+  CResStream s(bytes.data(), static_cast<DWORD>(bytes.size()));
+  while (s.GetRemaining() > 2) {
+    CPreviewInitEntry e;
+    e.control = s.ReadWord();
+    e.message = s.ReadWord();
+    const DWORD length = s.ReadDword();
+    const BYTE* data = s.Read(length);
+    e.isText = CDlgInitMsg::IsStringMessage(e.message);
+    if (e.isText) {
+      std::string_view chars(reinterpret_cast<const char*>(data), length);
+      chars = chars.substr(0, chars.find('\0'));
+      e.text = tvl::MultiByteToWide(codePage, chars);
+    }
+    out.push_back(std::move(e));
+  }
+  return out;
 }

@@ -45,3 +45,16 @@ std::u16string TemplateClassName(const CTemplateControl& control);
 // MapDialogRect with the dialog's base units: each coordinate MulDiv'ed by the base unit
 // over 4 across and 8 down.
 tvl::Rect MapDialogRect(const tvl::Rect& units, int baseUnitX, int baseUnitY);
+
+// One entry of initialisation data written for the preview.
+struct CPreviewInitEntry {
+  WORD control = 0;  // the control's index
+  WORD message = 0;
+  bool isText = false;
+  std::u16string text;
+};
+// Reads initialisation data written for the preview. Its control ids are indexes, so the
+// first control's entries carry id 0, the value that ends the data in a module's resource:
+// here only the end of the bytes (less the terminating word) ends it. Throws
+// CResStreamException on an entry that runs past the data.
+std::vector<CPreviewInitEntry> ReadPreviewInitData(const std::vector<BYTE>& bytes, UINT codePage);

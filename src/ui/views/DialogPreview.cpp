@@ -15,7 +15,6 @@
 #include "formats/layout/ResDialog.h"
 #include "formats/layout/ResIcon.h"
 #include "resmodel/ResTable.h"
-#include "peimage/ResStream.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
 #include "resmodel/CompileContext.h"
@@ -292,16 +291,9 @@ void DressLists(CDialogPreview& preview, const CResDialog& dialog, const CPrevie
   CResourceData data = PreviewBuffer(source);
   dialog.WriteDlgInit(data);
   if (data.GetSize() == 0) return;
-  std::vector<BYTE> bytes = data.GetBytes();
-  CResStream stream(bytes.data(), static_cast<DWORD>(bytes.size()), source.language);
-  std::vector<std::unique_ptr<CDlgInitMsg>> entries;
-  tvl::ReadDlgInitEntries(stream, tvl::DlgInitCodePage(source.language), entries);
   std::vector<QStringList> lists(static_cast<size_t>(preview.ControlCount()));
-  for (const auto& entry : entries) {
-    if (entry->m_controlId >= lists.size()) continue;
-    const CLocalizedString* text = entry->GetText();
-    lists[entry->m_controlId].append(text ? Q(text->m_text) : QString());
-  }
+  for (const CPreviewInitEntry& entry : ReadPreviewInitData(data.GetBytes(), tvl::DlgInitCodePage(source.language)))
+    if (entry.control < lists.size()) lists[entry.control].append(Q(entry.text));
   for (int i = 0; i < preview.ControlCount(); ++i) {
     CPreviewControl* c = preview.Control(i);
     if (c->Kind() != PreviewKind::ListBox && c->Kind() != PreviewKind::ComboBox) continue;
