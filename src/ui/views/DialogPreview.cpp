@@ -150,7 +150,8 @@ CDialogPreview::CDialogPreview(const CDialogTemplate& t, QWidget* parent)
                          t.font.weight == 0xFFFF ? 400 : t.font.weight, t.font.italic != 0);
   else
     m_font = PreviewQFont(u"MS Sans Serif", 8, 700, false);
-  m_captionFont = PreviewQFont(u"Tahoma", 8, 700, false);
+  // Tool windows use the small caption font, which is not bold.
+  m_captionFont = PreviewQFont(u"Tahoma", 8, (t.exStyle & 0x80) ? 400 : 700, false);
   setFont(m_font);
   m_caption = Q(t.caption);
   QRect client = ToPixels({0, 0, t.cx, t.cy});
