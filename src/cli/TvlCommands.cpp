@@ -10,6 +10,9 @@
 #include <ostream>
 #include <sstream>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include "archive/Exceptions.h"
 #include "languages/AvailableLanguages.h"
 #include "languages/Language.h"
@@ -488,6 +491,31 @@ int CmdImport(const Options& o) {
   return Save(doc) ? 0 : 1;
 }
 
+// Pictures need the window toolkit, which tvl does not link: the picture tool beside this
+// program draws them.
+int CmdRender(const std::vector<std::string>& args, std::ostream& err) {
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  std::filesystem::path tool = self.parent_path() / "tvl-render";
+  if (ec || !std::filesystem::exists(tool)) {
+    err << "tvl render: the picture tool tvl-render was not found next to tvl\n";
+    return 1;
+  }
+  std::vector<std::string> argv{tool.string()};
+  argv.insert(argv.end(), args.begin() + 1, args.end());
+  std::vector<char*> raw;
+  for (std::string& a : argv) raw.push_back(a.data());
+  raw.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, raw[0], nullptr, nullptr, raw.data(), environ) != 0) {
+    err << "tvl render: cannot start " << tool.string() << "\n";
+    return 1;
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) < 0) return 1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
 const char* kUsage =
     "usage: tvl COMMAND [OPTIONS]\n"
     "commands:\n"
@@ -501,6 +529,7 @@ const char* kUsage =
     "  import PROJECT.tvl --lang L FILE\n"
     "  stats PROJECT.tvl [--json]\n"
     "  dump PROJECT.tvl\n"
+    "  render PROJECT.tvl (--module M --dialog ID -o OUT.png | --all -o FOLDER) [--lang L] [--zoom PERCENT]\n"
     "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA).\n";
 
 // What `tvl COMMAND --help` prints.
@@ -542,6 +571,12 @@ const std::map<std::string, const char*> kCommandHelp = {
               "to date, translated and edited, and the words of their source texts.\n"},
     {"dump", "usage: tvl dump PROJECT.tvl\n"
              "Describes the project's model, for diagnosis.\n"},
+    {"render", "usage: tvl render PROJECT.tvl --module M --dialog ID [--lang L] [--zoom PERCENT] -o OUT.png\n"
+               "       tvl render PROJECT.tvl --all [--lang L] [--zoom PERCENT] -o FOLDER\n"
+               "Draws dialog previews as the dialog view shows them (without marks) to PNG files,\n"
+               "without a display. --all draws every dialog of the project into FOLDER.\n"
+               "  --lang L        the language (default: the source language)\n"
+               "  --zoom PERCENT  scales the picture (100, 150, 200, ...)\n"},
 };
 
 }  // namespace
@@ -609,6 +644,8 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
       rc = CmdImport(Parse(args, 1, {"--lang"}, {}));
     } else if (command == "stats") {
       rc = CmdStats(Parse(args, 1, {}, {"--json"}), out);
+    } else if (command == "render") {
+      rc = CmdRender(args, err);
     } else if (command == "dump") {
       rc = CmdDump(Parse(args, 1, {}, {}), out);
     } else {

@@ -60,7 +60,10 @@ std::u16string FormatMessageId(UINT id, const std::vector<MessageArg>& args);
 // String ids the code refers to by number.
 enum StringId : UINT {
   IDR_MAINFRAME = 128,
+  IDS_DELETE_TRANSLATION = 1029,
+  IDS_DELETE_TRANSLATION_KEY = 1030,
   IDS_BANNER = 1034,
+  IDS_DIALOG_VIEW_ERROR = 1103,
   IDS_LOG_ERROR = 1040,
   IDS_LOG_WARNING = 1041,
 };

@@ -12,6 +12,13 @@ const std::map<UINT, std::u16string>& Table() {
       {IDS_BANNER, u"Tessalingvora " TVL_VERSION " - localization of Windows executables\n"},
       {IDS_LOG_ERROR, u"Error"},
       {IDS_LOG_WARNING, u"Warning"},
+      {IDS_DELETE_TRANSLATION, u"&Delete Translation"},
+      {IDS_DELETE_TRANSLATION_KEY, u"Del"},
+      {IDS_DIALOG_VIEW_ERROR,
+       u"There are a number of reasons why a dialog would refuse to load. However, we made our best to always "
+       u"fallback correctly when such a case is encountered.\nUnfortunately, you are encountering a special case "
+       u"that we didnot foresee.\nPlease report the problem to us. We apologize for the inconvenience and thank you "
+       u"for your cooperation."},
   };
   return table;
 }

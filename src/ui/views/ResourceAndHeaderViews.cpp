@@ -10,7 +10,9 @@
 #include "formats/text/ResStringTable.h"
 #include "project/TvlDoc.h"
 #include "ui/MainWindow.h"
+#include "formats/layout/ResDialog.h"
 #include "ui/views/ContentViews.h"
+#include "ui/views/DialogView.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/StringTableView.h"
 #include "workspace/ViewRules.h"
@@ -94,6 +96,7 @@ void CWndResourceAndHeaderViews::Discard() {
   if (m_view) {
     if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->Release();
     if (auto* content = dynamic_cast<CContentView*>(m_view)) content->Release();
+    if (auto* dialog = qobject_cast<CDialogView*>(m_view)) dialog->Release();
     m_view->hide();
     m_layout->removeWidget(m_view);
     m_view->deleteLater();
@@ -129,6 +132,8 @@ void CWndResourceAndHeaderViews::ShowNode(CProjectNode* node) {
       auto* t = static_cast<CProjectNodeResourceType*>(node);
       auto* view = new CStringTableView(m_frame, m_document, static_cast<CResStringTable*>(t->GetType()), this);
       m_view = view;
+    } else if (m_kind == NodeViewKind::Dialog) {
+      m_view = CreateDialogView(static_cast<CProjectNodeResource*>(node));
     }
     if (auto* r = dynamic_cast<CProjectNodeResource*>(node); r && !m_view)
       m_view = CreateContentView(m_kind, m_frame, m_document, r->GetResource(), this);
@@ -163,6 +168,15 @@ bool CWndResourceAndHeaderViews::ViewHasDeleteTranslation(bool& enabled) const {
 
 void CWndResourceAndHeaderViews::ViewDeleteTranslation() {
   if (auto* content = dynamic_cast<CContentView*>(m_view)) content->DeleteTranslation();
+}
+
+QWidget* CWndResourceAndHeaderViews::CreateDialogView(CProjectNodeResource* node) {
+  auto* dialog = dynamic_cast<CResDialog*>(node->GetResource());
+  if (!dialog) return nullptr;
+  auto* view = new CDialogView(m_frame, m_document, dialog, this);
+  if (view->OnInitialUpdate()) return view;
+  delete view;
+  return new CErrorCreatingDialogView(this);
 }
 
 void CWndResourceAndHeaderViews::OnUpdate(int hint, const void*) {

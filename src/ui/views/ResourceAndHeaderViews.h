@@ -51,6 +51,8 @@ class CWndResourceAndHeaderViews : public QWidget, public CDocumentView {
  private:
   void Discard();
   void FollowSelection();
+  // The preview of a dialog, or the error form when it cannot be built.
+  QWidget* CreateDialogView(CProjectNodeResource* node);
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;
