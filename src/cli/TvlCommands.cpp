@@ -547,11 +547,12 @@ const std::map<std::string, const char*> kCommandHelp = {
                   "Adds or removes target languages; without options lists the source and target\n"
                   "languages with their names and code pages.\n"
                   "  --font L FACE SIZE  the dialog font used for language L\n"},
-    {"build", "usage: tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE]\n"
+    {"build", "usage: tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--dry-run]\n"
               "Builds the translated targets, as the batch build does.\n"
               "  --module PATTERN  modules to build (wildcards, default: all)\n"
               "  --lang PATTERN    languages to build (abbreviations with wildcards, default: all)\n"
-              "  --output FILE     the target file, when one module and one language are built\n"},
+              "  --output FILE     the target file, when one module and one language are built\n"
+              "  --dry-run         list the target files the build would write, and write nothing\n"},
     {"update", "usage: tvl update PROJECT.tvl [MODULE]...\n"
                "Reads the named modules (default: all) again from their source files and merges\n"
                "the translations into them; changed texts become not up to date.\n"},
