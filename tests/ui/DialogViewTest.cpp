@@ -207,3 +207,24 @@ TEST_F(DialogViewTest, DeleteAndUndoRewriteTheLiveControl) {
   EXPECT_EQ(dialog->m_items[4]->m_text.FindValue(kFrench), nullptr);
   EXPECT_EQ(view->Preview()->Control(4)->Text(), QStringLiteral("OK"));
 }
+
+TEST_F(DialogViewTest, EditMenuDeletesTheSelectedTranslation) {
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  QAction* del = f.frame->Action(ID_EDIT_DELETE);
+  // An untranslated element has nothing to delete.
+  view->Select({4, -1});
+  view->setFocus();
+  EXPECT_FALSE(del->isEnabled());
+  Click(view, 4);
+  f.TypeAndCommit(QStringLiteral("Valider"));
+  // The commit moved on; coming back to the button offers its translation for deletion at once.
+  view->Select({4, -1});
+  view->setFocus();
+  EXPECT_TRUE(del->isEnabled());
+  EXPECT_EQ(del->text(), QStringLiteral("&Delete Translation\tDel"));
+  f.frame->RunCommand(ID_EDIT_DELETE);
+  EXPECT_EQ(dialog->m_items[4]->m_text.FindValue(kFrench), nullptr);
+  EXPECT_EQ(view->Preview()->Control(4)->Text(), QStringLiteral("OK"));
+  EXPECT_FALSE(del->isEnabled());
+}

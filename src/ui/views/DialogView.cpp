@@ -287,6 +287,8 @@ void CDialogView::Select(const tvl::CDialogElement& element) {
   }
   m_canvas->Repaint();
   if (changed) Offer();
+  // The window's Delete Translation follows the selected element.
+  if (changed && m_frame) m_frame->UpdateCommandUi();
 }
 
 void CDialogView::Offer() {
@@ -379,11 +381,17 @@ void CDialogView::ApplyUndo(int hint, const CUndoTranslateString* action) {
   Select(element);
 }
 
-void CDialogView::DeleteTranslation() {
+bool CDialogView::CanDeleteTranslation() const {
+  if (m_released) return false;
   auto* value = dynamic_cast<CLocalizedString*>(tvl::ElementValue(*m_dialog, m_selected));
-  if (!value || m_language == m_document.m_sourceLanguage.GetLanguage() || value->m_text.empty()) return;
+  if (!value || m_language == m_document.m_sourceLanguage.GetLanguage() || value->m_text.empty()) return false;
   const CLocalizedParam* node = value->FindValue(m_language);
-  if (!node || node == value || node->m_status == 0) return;
+  return node && node != value && node->m_status != 0;
+}
+
+void CDialogView::DeleteTranslation() {
+  if (!CanDeleteTranslation()) return;
+  auto* value = dynamic_cast<CLocalizedString*>(tvl::ElementValue(*m_dialog, m_selected));
   CTranslationRequest request = m_offer;
   request.m_element = value;
   request.m_erase = 1;

@@ -9,6 +9,7 @@
 #include "formats/layout/AutoGrow.h"
 #include "project/ViewHints.h"
 #include "resmodel/TranslationRequest.h"
+#include "ui/views/ContentViews.h"
 #include "workspace/DialogViewRules.h"
 
 class CMainFrame;
@@ -20,7 +21,7 @@ class CTemplateMeasuringContext;
 class CUndoTranslateString;
 class QListWidget;
 
-class CDialogView : public QScrollArea, public CDocumentView {
+class CDialogView : public QScrollArea, public CDocumentView, public CContentView {
   Q_OBJECT
  public:
   CDialogView(CMainFrame* frame, CTvlDoc& document, CResDialog* dialog, QWidget* parent = nullptr);
@@ -31,7 +32,11 @@ class CDialogView : public QScrollArea, public CDocumentView {
   bool OnInitialUpdate();
   void OnUpdate(int hint, const void* object) override;
   // Lets go of the dialog: no more hints, the editor emptied.
-  void Release();
+  void Release() override;
+  // Delete Translation of the selected element (the Del key and the Edit menu).
+  bool HasDeleteTranslation() const override { return true; }
+  bool CanDeleteTranslation() const override;
+  void DeleteTranslation() override;
 
   CResDialog* Dialog() const { return m_dialog; }
   CDialogPreview* Preview() const { return m_preview; }
@@ -62,7 +67,6 @@ class CDialogView : public QScrollArea, public CDocumentView {
   void ApplyUndo(int hint, const CUndoTranslateString* action);
   // Writes an element's effective text into the window (a control's rectangle recomputed).
   void WriteElement(const tvl::CDialogElement& element);
-  void DeleteTranslation();
   void OpenListEditor(int index);
   void CloseListEditor();
   void FillListRow(int row);

@@ -96,7 +96,6 @@ void CWndResourceAndHeaderViews::Discard() {
   if (m_view) {
     if (auto* strings = qobject_cast<CStringTableView*>(m_view)) strings->Release();
     if (auto* content = dynamic_cast<CContentView*>(m_view)) content->Release();
-    if (auto* dialog = qobject_cast<CDialogView*>(m_view)) dialog->Release();
     m_view->hide();
     m_layout->removeWidget(m_view);
     m_view->deleteLater();
