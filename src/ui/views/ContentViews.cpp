@@ -3,7 +3,9 @@
 #include "formats/layout/ResBinary.h"
 #include "formats/layout/ResIcon.h"
 #include "formats/layout/ResManifest.h"
+#include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
+#include "ui/views/AcceleratorView.h"
 #include "ui/views/PictureViews.h"
 #include "ui/views/TextViews.h"
 #include "ui/views/VersionInfoView.h"
@@ -14,6 +16,13 @@ QWidget* CreateContentView(NodeViewKind kind, CMainFrame* frame, CTvlDoc& docume
     case NodeViewKind::Version:
       if (auto* version = dynamic_cast<CResVersion*>(resource)) {
         auto* view = new CVersionInfoView(frame, document, version, parent);
+        view->OnInitialUpdate();
+        return view;
+      }
+      break;
+    case NodeViewKind::Accelerator:
+      if (auto* table = dynamic_cast<CResAcceleratorTable*>(resource)) {
+        auto* view = new CAcceleratorView(frame, document, table, parent);
         view->OnInitialUpdate();
         return view;
       }
