@@ -9,6 +9,8 @@
 
 #include "ContentViewFixture.h"
 #include "formats/text/ResAccelerator.h"
+#include "peimage/PeImage.h"
+#include "project/Module.h"
 #include "platform/Text.h"
 #include "ui/dialogs/DialogAccelerator.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -284,4 +286,29 @@ TEST(CAcceleratorView, EntriesWithTheSameKeyAreMarked) {
   // Changing the key in the dialog clears the mark at once.
   f.EditWith(4, [](CDialogAccelerator& d) { return TypeCharacter(d, QStringLiteral("z"), false); });
   EXPECT_FALSE(f.view()->Model()->index(0, 2).data(Qt::ToolTipRole).isValid());
+}
+
+TEST(CAcceleratorView, TheBuiltTargetCarriesTheKeyFromTheDialog) {
+  AccelFixture f;
+  f.EditWith(2, [](CDialogAccelerator& d) {
+    d.KeyList()->setCurrentIndex(d.KeyList()->findText(QStringLiteral("Hangeul")));
+    d.AltBox()->setChecked(true);
+    d.accept();
+    return d.result();
+  });
+  std::string target = f.files.file("AppFRA.exe");
+  ASSERT_TRUE(f.module->Build(CContentViewFixture::kFrench, tvl::FromUtf8(target), f.module->GetSourcePath()));
+  CPeImage image;
+  ASSERT_TRUE(image.LoadFile(target));
+  const CPeResource* r = image.FindResourceEx(CResName(WORD{9}), CResName(WORD{300}), CContentViewFixture::kFrench);
+  ASSERT_NE(r, nullptr);
+  auto data = image.GetData(*r);
+  ASSERT_EQ(data.size(), 6u * 8u);
+  auto word = [&](size_t at) { return static_cast<WORD>(data[at] | data[at + 1] << 8); };
+  // Entry 3 of 6: flags, key, command.
+  EXPECT_EQ(word(16), 1 | 16);
+  EXPECT_EQ(word(18), 0x15);
+  EXPECT_EQ(word(20), 1003);
+  // The untouched entries keep the source keys.
+  EXPECT_EQ(word(26), 0x2E);
 }
