@@ -15,6 +15,7 @@
 #include "ui/dialogs/DialogAccelerator.h"
 #include "ui/dialogs/DialogSupport.h"
 #include "ui/views/AcceleratorView.h"
+#include "ui/views/ResourceHeaderView.h"
 #include "ui/views/TranslationView.h"
 #include "workspace/CommandIds.h"
 
@@ -311,4 +312,29 @@ TEST(CAcceleratorView, TheBuiltTargetCarriesTheKeyFromTheDialog) {
   EXPECT_EQ(word(20), 1003);
   // The untouched entries keep the source keys.
   EXPECT_EQ(word(26), 0x2E);
+}
+
+TEST(CAcceleratorView, TheHeaderMarksTheWholeTableAndSourceKeysAreNotEdited) {
+  AccelFixture f;
+  f.SetFrench(2, 1, 0x71, 1);
+  f.doc.UpdateAllViews(HintRefreshAll);
+  QCheckBox* box = f.frame->ResourcePane()->Header()->DoNotTranslateBox();
+  ASSERT_FALSE(box->isChecked());
+  box->click();
+  EXPECT_FALSE(f.table->IsTranslatable());
+  EXPECT_EQ(f.Cell(2, 2), QStringLiteral("F5"));
+  EXPECT_TRUE(f.view()->Model()->index(2, 0).data(Qt::ForegroundRole).isValid());
+  f.doc.Undo();
+  EXPECT_TRUE(f.table->IsTranslatable());
+  EXPECT_EQ(f.Cell(2, 2), QStringLiteral("F2"));
+  EXPECT_FALSE(f.view()->Model()->index(2, 0).data(Qt::ForegroundRole).isValid());
+  // The source language shows the source keys and opens no dialog.
+  f.SetLanguage(0x0409);
+  EXPECT_EQ(f.Cell(2, 2), QStringLiteral("F5"));
+  bool asked = false;
+  f.EditWith(2, [&](CDialogAccelerator&) {
+    asked = true;
+    return 0;
+  });
+  EXPECT_FALSE(asked);
 }
