@@ -7,6 +7,7 @@
 #include "formats/layout/ResBinary.h"
 #include "formats/layout/ResIcon.h"
 #include "formats/layout/ResManifest.h"
+#include "formats/layout/ResMenu.h"
 #include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
 
@@ -41,4 +42,11 @@ TEST(Screenshots, ContentViews) {
   accelerators->GetEntry(4)->m_key.SetHotKey(CContentViewFixture::kFrench, 1 | 8, 'C');
   f.doc.UpdateAllViews(HintRefreshAll);
   shoot("accelerator");
+  auto* menu = f.SelectByText<CResMenu>(u"4", u"200");
+  ASSERT_NE(menu, nullptr);
+  std::vector<CResMenuItem*> items = menu->Flatten();
+  items[1]->m_label.SetTranslation(u"&Ouvrir...", CContentViewFixture::kFrench);
+  items[2]->m_label.SetTranslation(u"&Oublier", CContentViewFixture::kFrench);
+  f.doc.UpdateAllViews(HintRefreshAll);
+  shoot("menu");
 }

@@ -2,10 +2,12 @@
 
 #include "formats/layout/ResBinary.h"
 #include "formats/layout/ResIcon.h"
+#include "formats/layout/ResMenu.h"
 #include "formats/layout/ResManifest.h"
 #include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
 #include "ui/views/AcceleratorView.h"
+#include "ui/views/MenuView.h"
 #include "ui/views/PictureViews.h"
 #include "ui/views/TextViews.h"
 #include "ui/views/VersionInfoView.h"
@@ -23,6 +25,13 @@ QWidget* CreateContentView(NodeViewKind kind, CMainFrame* frame, CTvlDoc& docume
     case NodeViewKind::Accelerator:
       if (auto* table = dynamic_cast<CResAcceleratorTable*>(resource)) {
         auto* view = new CAcceleratorView(frame, document, table, parent);
+        view->OnInitialUpdate();
+        return view;
+      }
+      break;
+    case NodeViewKind::Menu:
+      if (auto* menu = dynamic_cast<CResMenu*>(resource)) {
+        auto* view = new CMenuView(frame, document, menu, parent);
         view->OnInitialUpdate();
         return view;
       }
