@@ -5,6 +5,9 @@
 
 #include "ContentViewFixture.h"
 #include "formats/layout/ResMenu.h"
+#include "formats/text/PromptAndTips.h"
+#include "formats/text/ResStringTable.h"
+#include "project/Module.h"
 #include "platform/Text.h"
 #include "ui/views/MenuView.h"
 #include "ui/views/TranslationView.h"
@@ -157,4 +160,72 @@ TEST(CMenuView, DeleteTranslationErasesTheCurrentCell) {
   f.doc.Undo();
   ASSERT_NE(f.French(f.items[7]->m_label), nullptr);
   EXPECT_EQ(f.Cell(7, 0), QStringLiteral("  &Quitter"));
+}
+
+namespace {
+
+// The module as one that uses MFC: command 1001 (Open) has the prompt "Open a file" and the
+// tooltip "Open".
+struct PromptFixture : MenuFixture {
+  PromptFixture() {
+    module->SetUsesMfc(1);
+    module->m_resTable.m_promptAndTips.Build();
+    menu = SelectByText<CResMenu>(u"4", u"200");
+    prompt = module->m_resTable.m_promptAndTips.Find(1001);
+  }
+  CPromptAndTip* prompt = nullptr;
+};
+
+}  // namespace
+
+TEST(CMenuView, CommandPromptsAddTwoColumns) {
+  PromptFixture f;
+  ASSERT_NE(f.prompt, nullptr);
+  ASSERT_EQ(f.view()->Model()->columnCount(), 5);
+  EXPECT_EQ(f.view()->Model()->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Prompt"));
+  EXPECT_EQ(f.view()->Model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Tooltip"));
+  EXPECT_EQ(f.Cell(1, 3), QStringLiteral("Open a file"));
+  EXPECT_EQ(f.Cell(1, 4), QStringLiteral("Open"));
+  // A command without a prompt shows grey cells there.
+  EXPECT_TRUE(f.view()->Model()->index(2, 3).data(Qt::ForegroundRole).isValid());
+  // Right wraps from the tooltip to the text.
+  f.SelectCell(1, 4);
+  QTest::keyClick(f.view(), Qt::Key_Right);
+  EXPECT_EQ(f.view()->CurrentColumn(), 0);
+  QTest::keyClick(f.view(), Qt::Key_Left);
+  EXPECT_EQ(f.view()->CurrentColumn(), 4);
+  QTest::keyClick(f.view(), Qt::Key_Left);
+  EXPECT_EQ(f.view()->CurrentColumn(), 3);
+}
+
+TEST(CMenuView, AnUntranslatedPromptKeepsItsItemToBeTranslated) {
+  PromptFixture f;
+  ASSERT_NE(f.prompt, nullptr);
+  for (CResMenuItem* item : f.items) {
+    if (!item->m_label.m_text.empty()) item->m_label.SetTranslation(u"x", CContentViewFixture::kFrench);
+    if (!item->m_shortcut.m_text.empty()) item->m_shortcut.SetTranslation(u"y", CContentViewFixture::kFrench);
+  }
+  f.frame->ChooseModeEntry(2);  // to be translated
+  EXPECT_EQ(f.Texts(), (QStringList{"x > ", "  x"}));
+  // The prompt is the next cell to translate.
+  EXPECT_EQ(f.view()->CurrentRow(), 1);
+  EXPECT_EQ(f.view()->CurrentColumn(), 3);
+}
+
+TEST(CMenuView, APromptCommitIsWrittenBackIntoItsString) {
+  PromptFixture f;
+  ASSERT_NE(f.prompt, nullptr);
+  const std::vector<unsigned char> before = f.Saved("before.tvl");
+  f.SelectCell(1, 3);
+  f.TypeAndCommit(QStringLiteral("Ouvrir un fichier"));
+  ASSERT_NE(f.French(f.prompt->m_prompt), nullptr);
+  EXPECT_EQ(f.Cell(1, 3), QStringLiteral("Ouvrir un fichier"));
+  EXPECT_EQ(f.view()->CurrentColumn(), 4);  // on to the tooltip
+  const CLocalizedString* composed = f.French(f.prompt->m_string->m_value);
+  ASSERT_NE(composed, nullptr);
+  EXPECT_EQ(composed->m_text.substr(0, 17), u"Ouvrir un fichier");
+  f.doc.Undo();
+  EXPECT_EQ(f.French(f.prompt->m_prompt), nullptr);
+  EXPECT_EQ(f.Saved("undone.tvl"), before);
+  EXPECT_EQ(f.view()->CurrentColumn(), 3);
 }

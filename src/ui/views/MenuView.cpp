@@ -1,5 +1,7 @@
 #include "ui/views/MenuView.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -7,6 +9,8 @@
 #include <QStyle>
 
 #include "formats/layout/ResMenu.h"
+#include "formats/text/PromptAndTips.h"
+#include "resmodel/ResTable.h"
 #include "project/TvlDoc.h"
 #include "project/Undo.h"
 #include "ui/MainWindow.h"
@@ -31,10 +35,16 @@ bool IsSeparator(const CResMenuItem& item) {
   return item.m_id == 0 && !item.m_popup && item.m_label.m_text.empty() && item.m_shortcut.m_text.empty();
 }
 
-// Whether an item still needs work in the filtered modes.
-bool NeedsWork(const CResMenuItem& item, LANGID language) {
-  return item.m_label.EffectiveStatus(language) < 1 ||
-         item.m_shortcut.EffectiveStatus(language) < 1;
+// Whether an item still needs work in the filtered modes; an empty prompt or tooltip has
+// nothing to translate.
+bool NeedsWork(const CResMenuItem& item, const CPromptAndTip* prompt, LANGID language) {
+  if (item.m_label.EffectiveStatus(language) < 1 || item.m_shortcut.EffectiveStatus(language) < 1) return true;
+  return prompt && (prompt->m_prompt.EffectiveStatus(language) < 1 || prompt->m_tooltip.EffectiveStatus(language) < 1);
+}
+
+bool UsesPrompts(const CResMenu& menu) {
+  const auto* table = menu.m_owner ? dynamic_cast<const CResTable*>(menu.m_owner->m_owner) : nullptr;
+  return table && table->m_promptAndTips.m_enabled;
 }
 
 }  // namespace
@@ -43,13 +53,25 @@ bool NeedsWork(const CResMenuItem& item, LANGID language) {
 // The model
 
 CMenuModel::CMenuModel(CResMenu* menu, QObject* parent)
-    : QAbstractTableModel(parent), m_menu(menu), m_items(menu->Flatten()) {}
+    : QAbstractTableModel(parent), m_menu(menu), m_items(menu->Flatten()), m_prompts(UsesPrompts(*menu)) {}
 
 int CMenuModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() || !m_drawing ? 0 : static_cast<int>(m_rows.size());
 }
 
-int CMenuModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+int CMenuModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : (m_prompts ? kTooltip + 1 : kId + 1);
+}
+
+std::vector<int> CMenuModel::TextColumns() const {
+  return m_prompts ? std::vector<int>{kText, kShortcut, kPrompt, kTooltip} : std::vector<int>{kText, kShortcut};
+}
+
+CPromptAndTip* CMenuModel::PromptAt(int row) const {
+  CResMenuItem* item = Item(ItemAt(row));
+  if (!item || !m_prompts) return nullptr;
+  return const_cast<CPromptAndTip*>(tvl::FindCommandPrompt(*m_menu, item->m_id));
+}
 
 int CMenuModel::ItemAt(int row) const {
   if (!m_drawing || row < 0 || row >= static_cast<int>(m_rows.size())) return -1;
@@ -71,6 +93,11 @@ CLocalizedString* CMenuModel::ValueAt(int row, int column) const {
   if (!item || IsSeparator(*item)) return nullptr;
   if (column == kText) return &item->m_label;
   if (column == kShortcut) return &item->m_shortcut;
+  if (column == kPrompt || column == kTooltip) {
+    CPromptAndTip* prompt = PromptAt(row);
+    if (!prompt) return nullptr;
+    return column == kPrompt ? &prompt->m_prompt : &prompt->m_tooltip;
+  }
   return nullptr;
 }
 
@@ -84,7 +111,9 @@ QVariant CMenuModel::Display(int row, int column) const {
     case kText: return indent + QStr(ShownText(item.m_label, m_language));
     case kShortcut: return QStr(ShownText(item.m_shortcut, m_language));
     case kId: return item.m_id == 0 ? QString() : QString::number(item.m_id);
-    default: return {};
+    default:
+      if (const CLocalizedString* value = ValueAt(row, column)) return QStr(ShownText(*value, m_language));
+      return {};
   }
 }
 
@@ -119,8 +148,8 @@ QVariant CMenuModel::data(const QModelIndex& index, int role) const {
 
 QVariant CMenuModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeadings[] = {"Text", "Shortcut", "Id"};
-  return section >= 0 && section < kColumnCount ? QString::fromLatin1(kHeadings[section]) : QVariant();
+  static const char* const kHeadings[] = {"Text", "Shortcut", "Id", "Prompt", "Tooltip"};
+  return section >= 0 && section < columnCount() ? QString::fromLatin1(kHeadings[section]) : QVariant();
 }
 
 void CMenuModel::FindClashes() {
@@ -166,7 +195,7 @@ void CMenuModel::Release() {
 void CMenuModel::TextsChanged() {
   if (m_rows.empty()) return;
   FindClashes();
-  emit dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, kColumnCount - 1));
+  emit dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, columnCount() - 1));
 }
 
 void CMenuModel::SetCurrentCell(int row, int column) {
@@ -175,7 +204,7 @@ void CMenuModel::SetCurrentCell(int row, int column) {
   m_currentRow = row;
   m_column = column;
   for (int r : {before, row})
-    if (r >= 0 && r < static_cast<int>(m_rows.size())) emit dataChanged(index(r, 0), index(r, kColumnCount - 1));
+    if (r >= 0 && r < static_cast<int>(m_rows.size())) emit dataChanged(index(r, 0), index(r, columnCount() - 1));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -197,6 +226,10 @@ CMenuView::CMenuView(CMainFrame* frame, CTvlDoc& document, CResMenu* menu, QWidg
   header()->resizeSection(CMenuModel::kText, 200);
   header()->resizeSection(CMenuModel::kShortcut, 100);
   header()->resizeSection(CMenuModel::kId, 100);
+  if (m_model->HasPrompts()) {
+    header()->resizeSection(CMenuModel::kPrompt, 300);
+    header()->resizeSection(CMenuModel::kTooltip, 100);
+  }
   header()->setSectionsClickable(false);
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) {
@@ -233,7 +266,8 @@ void CMenuView::BuildRows() {
       tvl::CMenuNodeFacts node;
       node.item = next++;
       node.text = ShownText(item.m_label, m_language);
-      node.listed = everything || NeedsWork(item, m_language) || node.item == m_forcedItem;
+      const CPromptAndTip* prompt = m_model->HasPrompts() ? tvl::FindCommandPrompt(*m_menu, item.m_id) : nullptr;
+      node.listed = everything || NeedsWork(item, prompt, m_language) || node.item == m_forcedItem;
       if (item.m_popup) node.children = facts(*item.m_popup);
       nodes.push_back(std::move(node));
     }
@@ -278,13 +312,18 @@ void CMenuView::Offer() {
 void CMenuView::SelectNextToTranslate(int afterRow, int afterColumn) {
   int n = m_model->rowCount();
   if (n == 0) return;
-  // Cells in reading order: text, then shortcut, row after row, wrapping once.
-  int start = (afterRow < 0 ? -1 : afterRow) * 2 + (afterColumn == CMenuModel::kText ? 0 : 1);
-  int cells = 2 * n;
+  // Cells in reading order over the text columns, row after row, wrapping once.
+  const std::vector<int> columns = m_model->TextColumns();
+  const int width = static_cast<int>(columns.size());
+  int at = 0;
+  for (int c = 0; c < width; ++c)
+    if (columns[static_cast<size_t>(c)] == afterColumn) at = c;
+  int start = (afterRow < 0 ? -1 : afterRow) * width + (afterRow < 0 ? width - 1 : at);
+  int cells = width * n;
   for (int k = 1; k <= cells; ++k) {
     int cell = ((start + k) % cells + cells) % cells;
     if (afterRow >= 0 && k == cells) break;
-    int row = cell / 2, column = cell % 2;
+    int row = cell / width, column = columns[static_cast<size_t>(cell % width)];
     const CLocalizedString* v = m_model->ValueAt(row, column);
     if (v && v->EffectiveStatus(m_language) == 0) {
       SelectCell(row, column);
@@ -315,12 +354,15 @@ void CMenuView::ApplyCommit(const CTranslationRequest& request) {
     action->m_text = hasValue ? static_cast<const CLocalizedString*>(node)->m_text : std::u16string();
     action->m_status = node ? node->m_status : 0;
     action->m_chainIndex = hasValue ? tvl::TranslationIndex(*value, language) : -1;
+    CPromptAndTip* prompt = request.m_subItem >= CMenuModel::kPrompt ? m_model->PromptAt(request.m_item) : nullptr;
+    action->m_promptLink = prompt;
     m_document.AddUndoAction(std::move(action));
     if (request.m_erase)
       value->RemoveTranslation(language, true);
     else if (!request.m_toggle)
       value->SetTranslation(request.m_text, language);
     m_document.SetModifiedFlag(true);
+    if (prompt) PromptChanged(*prompt, language);
     int before = m_menu->GetStatus(language);
     m_menu->UpdateStatus(language);
     m_model->TextsChanged();
@@ -331,6 +373,26 @@ void CMenuView::ApplyCommit(const CTranslationRequest& request) {
     }
   }
   SelectNextToTranslate(request.m_item, request.m_subItem);
+}
+
+void CMenuView::PromptChanged(CPromptAndTip& prompt, LANGID language) {
+  prompt.Compose(language);
+  const auto* table = dynamic_cast<const CResTable*>(m_menu->m_owner->m_owner);
+  if (!table) return;
+  std::vector<CResource*> changed;
+  const_cast<CResTable*>(table)->m_promptAndTips.UpdateCommandsUsing(prompt.m_commandId, language, m_menu, changed);
+  for (CResource* resource : changed) m_document.UpdateAllViews(HintResourceStatusChanged, resource);
+}
+
+void CMenuView::MoveColumn(int step) {
+  int row = CurrentRow();
+  if (row < 0) return;
+  const std::vector<int> columns = m_model->TextColumns();
+  const int width = static_cast<int>(columns.size());
+  int at = 0;
+  for (int c = 0; c < width; ++c)
+    if (columns[static_cast<size_t>(c)] == m_column) at = c;
+  SelectCell(row, columns[static_cast<size_t>(((at + step) % width + width) % width)]);
 }
 
 bool CMenuView::CanDeleteTranslation() const {
@@ -363,7 +425,9 @@ void CMenuView::ApplyUndo(int hint, const CUndoTranslateString* action) {
   }
   if (row < 0) return;
   if (hint == HintUndoneItemInPlace) m_model->TextsChanged();
-  SelectCell(row, action->m_index2 == CMenuModel::kShortcut ? CMenuModel::kShortcut : CMenuModel::kText);
+  const std::vector<int> columns = m_model->TextColumns();
+  bool known = std::find(columns.begin(), columns.end(), action->m_index2) != columns.end();
+  SelectCell(row, known ? action->m_index2 : CMenuModel::kText);
 }
 
 void CMenuView::OnUpdate(int hint, const void* object) {
@@ -389,15 +453,14 @@ void CMenuView::keyPressEvent(QKeyEvent* event) {
   int row = CurrentRow();
   if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
     switch (event->key()) {
-      // Left and Right move the current cell over the two text columns, wrapping.
       case Qt::Key_Left:
       case Qt::Key_Right:
-        if (row >= 0) SelectCell(row, 1 - m_column);
+        MoveColumn(event->key() == Qt::Key_Left ? -1 : 1);
         event->accept();
         return;
       case Qt::Key_Home:
       case Qt::Key_End:
-        if (row >= 0) SelectCell(row, event->key() == Qt::Key_Home ? CMenuModel::kText : CMenuModel::kShortcut);
+        if (row >= 0) SelectCell(row, event->key() == Qt::Key_Home ? CMenuModel::kText : m_model->TextColumns().back());
         event->accept();
         return;
       case Qt::Key_Tab:

@@ -16,11 +16,13 @@ class CResMenu;
 class CResMenuItem;
 class CLocalizedString;
 class CUndoTranslateString;
+class CPromptAndTip;
 
 class CMenuModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { kText, kShortcut, kId, kColumnCount };
+  // Prompt and tooltip are there only when the module keeps command prompts.
+  enum Column { kText, kShortcut, kId, kPrompt, kTooltip };
   CMenuModel(CResMenu* menu, QObject* parent);
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -39,6 +41,11 @@ class CMenuModel : public QAbstractTableModel {
   CResMenuItem* Item(int item) const;
   // The value list of a cell, or null (identifier, captions, separators).
   CLocalizedString* ValueAt(int row, int column) const;
+  // The command prompt of a row's item, or null.
+  CPromptAndTip* PromptAt(int row) const;
+  bool HasPrompts() const { return m_prompts; }
+  // The columns the current cell moves over, in order.
+  std::vector<int> TextColumns() const;
   const std::vector<CResMenuItem*>& Items() const { return m_items; }
 
  private:
@@ -48,6 +55,7 @@ class CMenuModel : public QAbstractTableModel {
   CResMenu* m_menu;
   std::vector<CResMenuItem*> m_items;
   std::vector<tvl::CMenuRow> m_rows;
+  bool m_prompts = false;
   // Per item, another item of its level with the same mnemonic, or -1.
   std::vector<int> m_clashes;
   LANGID m_language = 0;
@@ -71,6 +79,8 @@ class CMenuView : public QTreeView, public CDocumentView, public CContentView {
   int CurrentColumn() const { return m_column; }
   void SelectCell(int row, int column);
   void SelectNextToTranslate(int afterRow, int afterColumn);
+  // Moves the current cell over the text columns, wrapping; step -1 or 1.
+  void MoveColumn(int step);
   bool HasDeleteTranslation() const override { return true; }
   bool CanDeleteTranslation() const override;
   void DeleteTranslation() override;
@@ -82,6 +92,8 @@ class CMenuView : public QTreeView, public CDocumentView, public CContentView {
   void BuildRows();
   void Offer();
   void ApplyCommit(const CTranslationRequest& request);
+  // After a prompt changed: its string written back, the other commands' views told.
+  void PromptChanged(CPromptAndTip& prompt, LANGID language);
   void ApplyUndo(int hint, const CUndoTranslateString* action);
 
   CMainFrame* m_frame;
