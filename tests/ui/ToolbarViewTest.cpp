@@ -77,6 +77,12 @@ TEST(CToolbarView, ButtonsShowTheirPictureMenuTextAndPrompts) {
   EXPECT_FALSE(f.view()->Model()->index(2, 0).data(Qt::DecorationRole).isValid());
   // The first prompt to translate is offered.
   EXPECT_EQ(f.frame->Editor()->LastRequest().m_element, &f.Prompt(100)->m_prompt);
+  EXPECT_FALSE(f.view()->Model()->index(3, 0).data(Qt::ForegroundRole).isValid());
+  // A command no menu item carries.
+  f.toolbar->m_items.m_data[3] = 999;
+  f.doc.UpdateAllViews(HintRefreshAll);
+  EXPECT_EQ(f.Cell(3, 0), QStringLiteral("(No menu item)"));
+  EXPECT_TRUE(f.view()->Model()->index(3, 0).data(Qt::ForegroundRole).isValid());
 }
 
 TEST(CToolbarView, APromptCommitAndItsUndo) {

@@ -79,11 +79,13 @@ WORD CToolbarModel::CommandAt(int row) const {
   return button < 0 ? 0 : m_toolbar->m_items.m_data[static_cast<size_t>(button)];
 }
 
-CPromptAndTip* CToolbarModel::PromptAt(int row) const {
-  WORD command = CommandAt(row);
-  if (!HasPrompts() || command == 0) return nullptr;
-  return m_table->m_promptAndTips.Find(command);
+CPromptAndTip* CToolbarModel::PromptOfButton(int button) const {
+  if (!HasPrompts() || button < 0 || static_cast<size_t>(button) >= m_toolbar->m_items.m_data.size()) return nullptr;
+  WORD command = m_toolbar->m_items.m_data[static_cast<size_t>(button)];
+  return command == 0 ? nullptr : m_table->m_promptAndTips.Find(command);
 }
+
+CPromptAndTip* CToolbarModel::PromptAt(int row) const { return PromptOfButton(ButtonAt(row)); }
 
 CLocalizedString* CToolbarModel::ValueAt(int row, int column) const {
   CPromptAndTip* prompt = PromptAt(row);
@@ -236,13 +238,9 @@ void CToolbarView::BuildRows() {
   const bool everything = m_mode == ID_VIEW_TRANSLATABLE;
   const int limit = tvl::AcceleratorStatusLimit(m_mode);
   int selected = m_model->ButtonAt(CurrentRow());
-  // The model answers prompts by row: ask it through a list of every button first.
-  std::vector<int> all;
-  for (size_t i = 0; i < m_toolbar->m_items.m_data.size(); ++i) all.push_back(static_cast<int>(i));
-  m_model->SetButtons(all, m_language);
   std::vector<int> buttons;
-  for (int b : all) {
-    const CPromptAndTip* prompt = m_model->PromptAt(b);
+  for (int b = 0; b < static_cast<int>(m_toolbar->m_items.m_data.size()); ++b) {
+    const CPromptAndTip* prompt = m_model->PromptOfButton(b);
     bool listed = prompt ? prompt->GetStatus(m_language) <= limit || b == m_forcedButton : everything;
     if (listed) buttons.push_back(b);
   }

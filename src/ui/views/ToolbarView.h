@@ -37,6 +37,7 @@ class CToolbarModel : public QAbstractTableModel {
   int RowOfButton(int button) const;
   WORD CommandAt(int row) const;
   CPromptAndTip* PromptAt(int row) const;
+  CPromptAndTip* PromptOfButton(int button) const;
   CLocalizedString* ValueAt(int row, int column) const;
   bool HasPrompts() const { return m_table && m_prompts; }
 
