@@ -207,6 +207,21 @@ TEST(PromptAndTips, ComposeWritesPromptLineFeedTooltipIntoTheString) {
   EXPECT_EQ(value.GetText(kGerman), u"Print the document\nDrucken");
 }
 
+TEST(PromptAndTips, ComposeWithoutTranslationsLeavesTheStringUntranslated) {
+  CommandTable t;
+  CPromptAndTip* print = t.Entry(102);
+  ASSERT_NE(print, nullptr);
+  const CLocalizedString& value = t.table.m_stringTable.FindString(102)->m_value;
+  print->m_prompt.SetTranslation(u"Dokument drucken", kGerman);
+  print->Compose(kGerman);
+  ASSERT_NE(value.FindValue(kGerman), nullptr);
+  // As after undoing that translation.
+  print->m_prompt.RemoveTranslation(kGerman, true);
+  print->Compose(kGerman);
+  EXPECT_EQ(value.FindValue(kGerman), nullptr);
+  EXPECT_EQ(value.GetText(kGerman), u"Print the document\nPrint");
+}
+
 TEST(PromptAndTips, ComposeDropsWhatFollowsASecondLineFeedAndEmptyTooltips) {
   CResTable table;
   table.m_promptAndTips.m_enabled = 1;

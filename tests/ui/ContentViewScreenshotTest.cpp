@@ -7,6 +7,8 @@
 #include "formats/layout/ResBinary.h"
 #include "formats/layout/ResIcon.h"
 #include "formats/layout/ResManifest.h"
+#include "formats/layout/ResMenu.h"
+#include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
 
 // Pictures of each content view, written only when TVL_SCREENSHOT_DIR names a folder.
@@ -34,4 +36,17 @@ TEST(Screenshots, ContentViews) {
   shoot("binary");
   ASSERT_NE(f.SelectByText<CResBinary>(u"23", u"INDEX.HTM"), nullptr);
   shoot("html");
+  auto* accelerators = f.SelectByText<CResAcceleratorTable>(u"9", u"300");
+  ASSERT_NE(accelerators, nullptr);
+  accelerators->SetTranslatable(true);
+  accelerators->GetEntry(4)->m_key.SetHotKey(CContentViewFixture::kFrench, 1 | 8, 'C');
+  f.doc.UpdateAllViews(HintRefreshAll);
+  shoot("accelerator");
+  auto* menu = f.SelectByText<CResMenu>(u"4", u"200");
+  ASSERT_NE(menu, nullptr);
+  std::vector<CResMenuItem*> items = menu->Flatten();
+  items[1]->m_label.SetTranslation(u"&Ouvrir...", CContentViewFixture::kFrench);
+  items[2]->m_label.SetTranslation(u"&Oublier", CContentViewFixture::kFrench);
+  f.doc.UpdateAllViews(HintRefreshAll);
+  shoot("menu");
 }

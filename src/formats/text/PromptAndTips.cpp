@@ -78,6 +78,16 @@ void CPromptAndTip::SplitFrom(const CResString& string, bool copyProperties, boo
 
 void CPromptAndTip::Compose(LANGID language) {
   if (!m_string) return;
+  // Nothing translated (say after an undo): the string goes back to having no translation
+  // rather than holding a copy of its source.
+  auto translated = [language](const CLocalizedString& value) {
+    const CLocalizedParam* node = value.FindValue(language);
+    return value.IsDoNotTranslate() || (node && node != &value);
+  };
+  if (!translated(m_prompt) && !translated(m_tooltip)) {
+    m_string->m_value.RemoveTranslation(language, true);
+    return;
+  }
   const std::u16string& prompt = m_prompt.IsDoNotTranslate() ? m_prompt.m_text : m_prompt.GetText(language);
   const std::u16string& tooltip = m_tooltip.IsDoNotTranslate() ? m_tooltip.m_text : m_tooltip.GetText(language);
   m_string->m_value.SetTranslation(tooltip.empty() ? prompt : prompt + u'\n' + tooltip, language);

@@ -2,10 +2,16 @@
 
 #include "formats/layout/ResBinary.h"
 #include "formats/layout/ResIcon.h"
+#include "formats/layout/ResMenu.h"
+#include "formats/layout/ResToolBar.h"
 #include "formats/layout/ResManifest.h"
+#include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
+#include "ui/views/AcceleratorView.h"
+#include "ui/views/MenuView.h"
 #include "ui/views/PictureViews.h"
 #include "ui/views/TextViews.h"
+#include "ui/views/ToolbarView.h"
 #include "ui/views/VersionInfoView.h"
 
 QWidget* CreateContentView(NodeViewKind kind, CMainFrame* frame, CTvlDoc& document, CResource* resource,
@@ -14,6 +20,27 @@ QWidget* CreateContentView(NodeViewKind kind, CMainFrame* frame, CTvlDoc& docume
     case NodeViewKind::Version:
       if (auto* version = dynamic_cast<CResVersion*>(resource)) {
         auto* view = new CVersionInfoView(frame, document, version, parent);
+        view->OnInitialUpdate();
+        return view;
+      }
+      break;
+    case NodeViewKind::Accelerator:
+      if (auto* table = dynamic_cast<CResAcceleratorTable*>(resource)) {
+        auto* view = new CAcceleratorView(frame, document, table, parent);
+        view->OnInitialUpdate();
+        return view;
+      }
+      break;
+    case NodeViewKind::Menu:
+      if (auto* menu = dynamic_cast<CResMenu*>(resource)) {
+        auto* view = new CMenuView(frame, document, menu, parent);
+        view->OnInitialUpdate();
+        return view;
+      }
+      break;
+    case NodeViewKind::Toolbar:
+      if (auto* toolbar = dynamic_cast<CResToolBar*>(resource)) {
+        auto* view = new CToolbarView(frame, document, toolbar, parent);
         view->OnInitialUpdate();
         return view;
       }

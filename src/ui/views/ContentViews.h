@@ -1,6 +1,7 @@
 #pragma once
 // The views of single resources shown as content: version information, pictures, text,
-// binary data, manifests and HTML pages. The pane creates them by the node's view kind.
+// binary data, manifests, HTML pages, accelerator tables, menus and toolbars. The pane
+// creates them by the node's view kind.
 #include <QWidget>
 
 #include "workspace/ProjectNodes.h"
