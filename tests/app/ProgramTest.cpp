@@ -82,7 +82,9 @@ TEST(Program, WithoutDisplayTheInteractiveStartExitsOneWithAMessage) {
 // go to standard error rather than nowhere. Needs a private mount, so it is skipped without.
 TEST(Program, MessagesReachStandardErrorWhenNoLogCanBeWritten) {
   if (std::system("unshare -m true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no private mounts here";
-  std::string cmd = "unshare -m sh -c 'mount -t tmpfs -o ro tmpfs /tmp && cd /tmp && env -u DISPLAY -u TMPDIR " +
+  // /tmp made read-only in place (not covered), so a checkout or build that lives under it stays visible.
+  std::string cmd =
+      "unshare -m sh -c 'mount --bind /tmp /tmp && mount -o remount,ro,bind /tmp && cd /tmp && env -u DISPLAY -u TMPDIR " +
                     std::string(TVL_BINARY_DIR) + "/tessalingvora " + TVL_SOURCE_DIR +
                     "/examples/Example.tvl /build:Nothing.exe /logfile:/nonexistent/x.log' 2>&1";
   FILE* p = popen(cmd.c_str(), "r");
