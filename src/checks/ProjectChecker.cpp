@@ -6,6 +6,7 @@
 
 #include "checks/GroupRules.h"
 #include "checks/LayoutRule.h"
+#include "checks/PseudoLocalizer.h"
 #include "checks/TextRules.h"
 #include "formats/layout/DlgInit.h"
 #include "formats/layout/ResDialog.h"
@@ -115,7 +116,8 @@ void CCheckRun::CheckTexts(LANGID language) {
     CTextPair pair{value.m_text, translation, c.label};
     CRuleHits hits;
     for (const CTextRule* rule : rules) {
-      if (c.shortcut && rule == &shape) continue;
+      // Shortcuts are key names, and a pseudo language's brackets change every ending.
+      if (rule == &shape && (c.shortcut || IsPseudoLanguage(language))) continue;
       hits.clear();
       rule->Check(pair, hits);
       for (CRuleHit& hit : hits) Add(item.m_id, language, rule->Name(), std::move(hit));

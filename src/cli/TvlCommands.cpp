@@ -14,6 +14,9 @@
 #include <sys/wait.h>
 
 #include "archive/Exceptions.h"
+#include "checks/CheckReport.h"
+#include "checks/ProjectChecker.h"
+#include "checks/PseudoLocalizer.h"
 #include "languages/AvailableLanguages.h"
 #include "languages/Language.h"
 #include "peimage/LanguageSurvey.h"
@@ -516,6 +519,82 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& err) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
+// Standard output for "-" or no file; else the file, replaced only when wholly written.
+int WriteOutput(const std::optional<std::string>& output, const std::string& text, std::ostream& out) {
+  if (!output || *output == "-") {
+    out << text;
+    return 0;
+  }
+  tvl::ReplacingFile file(*output);
+  if (!file.IsOpen() || !file.Write(text) || !file.Commit()) {
+    DoMessageBox(FormatMessageText(u"Cannot write %1.  %2", {Arg(FromUtf8(*output)),
+                                                            Arg(CWin32Exception::SystemErrorText(errno))}),
+                 MB_ICONERROR);
+    return 1;
+  }
+  return 0;
+}
+
+// The --lang values as target languages of the project; every target language without them.
+std::optional<std::vector<LANGID>> TargetLanguages(const CTvlDoc& doc, const Options& o) {
+  std::vector<LANGID> languages;
+  for (const std::string& l : o.All("--lang")) {
+    LANGID id = RequireLanguage(l);
+    if (doc.m_languages.Find(id) < 0) {
+      DoMessageBox(FormatMessageText(u"%1 is not a target language of the project.", {Arg(FromUtf8(l))}), MB_ICONERROR);
+      return std::nullopt;
+    }
+    languages.push_back(id);
+  }
+  if (languages.empty())
+    for (const CLanguage& l : doc.m_languages) languages.push_back(l.GetLanguage());
+  return languages;
+}
+
+int CmdCheck(const Options& o, std::ostream& out) {
+  const char* usage = "tvl check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] [-o OUT]";
+  if (o.positional.size() != 1) throw UsageError{usage};
+  static const std::map<std::string, ECheckReportFormat> kFormats = {{"text", ECheckReportFormat::kText},
+      {"json", ECheckReportFormat::kJson}, {"sarif", ECheckReportFormat::kSarif}, {"junit", ECheckReportFormat::kJUnit}};
+  auto format = kFormats.find(o.Get("--format").value_or("text"));
+  if (format == kFormats.end()) throw UsageError{"--format takes text, json, sarif or junit"};
+  std::string severity = o.Get("--min-severity").value_or("warning");
+  if (severity != "warning" && severity != "error") throw UsageError{"--min-severity takes warning or error"};
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  auto languages = TargetLanguages(doc, o);
+  if (!languages) return 1;
+  CProjectChecker checker(doc);
+  std::vector<CCheckFinding> findings = checker.Run({*languages, true});
+  CCheckReportInput input{FilterFindings(findings, severity == "error" ? ECheckSeverity::kError : ECheckSeverity::kWarning),
+                          *languages, o.positional[0]};
+  if (WriteOutput(o.Get("--output"), WriteCheckReport(input, format->second), out)) return 1;
+  return HasErrors(findings) ? 1 : 0;
+}
+
+int CmdPseudo(const Options& o) {
+  if (o.positional.size() != 1 || !o.Has("--lang"))
+    throw UsageError{"tvl pseudo PROJECT.tvl --lang qps-ploc|qps-ploca|qps-plocm [--expand PERCENT] [--no-brackets]"};
+  LANGID language = RequireLanguage(*o.Get("--lang"));
+  if (!IsPseudoLanguage(language)) throw UsageError{"--lang takes a pseudo language: qps-ploc, qps-ploca or qps-plocm"};
+  CPseudoOptions options;
+  options.brackets = !o.Has("--no-brackets");
+  if (auto expand = o.Get("--expand")) {
+    size_t used = 0;
+    try {
+      options.expandPercent = std::stoi(*expand, &used);
+    } catch (...) {
+      used = 0;
+    }
+    if (used == 0 || used != expand->size() || options.expandPercent < 0 || options.expandPercent > 1000)
+      throw UsageError{"--expand takes a percentage from 0 to 1000"};
+  }
+  CTvlDoc doc;
+  if (!Open(doc, o.positional[0])) return 1;
+  if (PseudoLocalizeProject(doc, language, options) < 0) return 1;
+  return Save(doc) ? 0 : 1;
+}
+
 const char* kUsage =
     "usage: tvl COMMAND [OPTIONS]\n"
     "commands:\n"
@@ -529,6 +608,8 @@ const char* kUsage =
     "  import PROJECT.tvl --lang L FILE\n"
     "  stats PROJECT.tvl [--json]\n"
     "  dump PROJECT.tvl\n"
+    "  check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] [-o OUT]\n"
+    "  pseudo PROJECT.tvl --lang qps-ploc|qps-ploca|qps-plocm [--expand PERCENT] [--no-brackets]\n"
     "  render PROJECT.tvl (--module M --dialog ID -o OUT.png | --all -o FOLDER) [--lang L] [--zoom PERCENT]\n"
     "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA).\n";
 
@@ -572,6 +653,20 @@ const std::map<std::string, const char*> kCommandHelp = {
               "to date, translated and edited, and the words of their source texts.\n"},
     {"dump", "usage: tvl dump PROJECT.tvl\n"
              "Describes the project's model, for diagnosis.\n"},
+    {"check", "usage: tvl check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] [-o OUT]\n"
+              "Checks the translations for what breaks the translated program: placeholders,\n"
+              "mnemonics, shortcut texts, blanks and punctuation, ANSI code pages and dialog layout.\n"
+              "Exits with 1 when an error is found.\n"
+              "  --lang L        a language to check (repeatable; default: every target language)\n"
+              "  --format        text (default), json, sarif (SARIF 2.1.0) or junit (JUnit XML)\n"
+              "  --min-severity  leaves warnings out of the report with error\n"
+              "  -o OUT          the output file (default: standard output)\n"},
+    {"pseudo", "usage: tvl pseudo PROJECT.tvl --lang qps-ploc|qps-ploca|qps-plocm [--expand PERCENT] [--no-brackets]\n"
+               "Fills a pseudo language with accented, lengthened text that keeps placeholders,\n"
+               "mnemonics, escapes and shortcut keys, so that a build shows where layouts break.\n"
+               "The language is added to the project when missing; real languages are never touched.\n"
+               "  --expand PERCENT  how much longer the texts get (default 40)\n"
+               "  --no-brackets     no [ ] around each text\n"},
     {"render", "usage: tvl render PROJECT.tvl --module M --dialog ID [--lang L] [--zoom PERCENT] -o OUT.png\n"
                "       tvl render PROJECT.tvl --all [--lang L] [--zoom PERCENT] -o FOLDER\n"
                "Draws dialog previews as the dialog view shows them (without marks) to PNG files,\n"
@@ -645,6 +740,10 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
       rc = CmdImport(Parse(args, 1, {"--lang"}, {}));
     } else if (command == "stats") {
       rc = CmdStats(Parse(args, 1, {}, {"--json"}), out);
+    } else if (command == "check") {
+      rc = CmdCheck(Parse(args, 1, {"--lang", "--format", "--min-severity", "--output"}, {}), out);
+    } else if (command == "pseudo") {
+      rc = CmdPseudo(Parse(args, 1, {"--lang", "--expand"}, {"--no-brackets"}));
     } else if (command == "render") {
       rc = CmdRender(args, err);
     } else if (command == "dump") {

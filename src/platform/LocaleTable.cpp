@@ -272,6 +272,10 @@ const SpecificRow kSpecific[] = {
     {0x0491, "GLA", 1252, 850, "gd-GB"},
     {0x0492, "KUR", 1256, 720, "ku-Arab-IQ"},
     {0x0C51, "ZZZ", 0, 1, "dz-BT"},
+    // The pseudo locales: accented Latin, East Asian, and mirrored right-to-left text.
+    {0x0501, "QPS", 1252, 850, "qps-ploc"},
+    {0x05FE, "QPA", 932, 932, "qps-ploca"},
+    {0x09FF, "QPM", 1256, 720, "qps-plocm"},
     {0x043D, "ZZZ", 0, 1, "yi-001"},
 };
 
