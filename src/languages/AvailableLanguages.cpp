@@ -86,5 +86,14 @@ void SetLanguageCatalogueFile(const std::optional<std::u16string>& path) {
 std::u16string GetLanguageName(LANGID language) {
   if (const auto* e = GetLanguagesCatalogue().FindEntry(language)) return e->m_name;
   if (const auto* e = GetSubLanguagesCatalogue().FindEntry(language)) return e->m_name;
+  // The pseudo locales stay out of the catalogue: nobody translates into them by hand.
+  switch (language) {
+    case 0x0501:
+      return u"Pseudo (qps-ploc)";
+    case 0x05FE:
+      return u"Pseudo Asian (qps-ploca)";
+    case 0x09FF:
+      return u"Pseudo Mirrored (qps-plocm)";
+  }
   return u"???";
 }

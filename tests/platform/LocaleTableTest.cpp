@@ -65,8 +65,20 @@ TEST(LocaleTable, OneLanguageNeverSpreadsOverTwoPrimaryIds) {
   // A typo in a LANGID usually lands the locale under a wrong primary language.
   std::map<std::string, std::set<WORD>> primaries;
   for (const LocaleInfo& l : AllLocales())
-    if (l.langId != 0x007F) primaries[LanguageSubtag(l.tag)].insert(PRIMARYLANGID(l.langId));
+    // The invariant locale and the pseudo locales stand outside the language numbering.
+    if (l.langId != 0x007F && LanguageSubtag(l.tag) != "qps") primaries[LanguageSubtag(l.tag)].insert(PRIMARYLANGID(l.langId));
   for (const auto& [lang, ids] : primaries) EXPECT_EQ(ids.size(), 1u) << lang;
+}
+
+TEST(LocaleTable, PseudoLocalesAreKnownByTagAndCodePage) {
+  const std::pair<const char*, UINT> expected[] = {{"qps-ploc", 1252}, {"qps-ploca", 932}, {"qps-plocm", 1256}};
+  for (const auto& [tag, codePage] : expected) {
+    const LocaleInfo* l = tvl::FindLocaleByTag(tag);
+    ASSERT_NE(l, nullptr) << tag;
+    EXPECT_EQ(l->ansiCodePage, codePage) << tag;
+  }
+  EXPECT_EQ(tvl::FindLocaleByTag("qps-ploc")->langId, 0x0501);
+  EXPECT_EQ(tvl::FindLocaleByTag("qps-plocm")->langId, 0x09FF);
 }
 
 TEST(LocaleTable, ScriptsAgreeWithCodePages) {
