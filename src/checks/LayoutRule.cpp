@@ -9,6 +9,7 @@ namespace {
 
 constexpr DWORD kBsMultiline = 0x2000;
 constexpr DWORD kEsMultiline = 0x0004;
+constexpr DWORD kEsAutoHScroll = 0x0080;  // the text scrolls: nothing is cut off
 constexpr int kComboArrow = 10;  // dialog units the drop-down button takes
 
 bool Overlap(const tvl::Rect& a, const tvl::Rect& b) {
@@ -44,7 +45,7 @@ void CheckFit(const CResDialog& dialog, size_t index, LANGID language, const CMe
   };
   if (item.IsClass(0x80, u"Button") && (item.m_style & kBsMultiline) && !item.m_noText) {
     measure(item.m_text, cx, true);
-  } else if (item.IsClass(0x81, u"Edit") && !item.m_noText) {
+  } else if (item.IsClass(0x81, u"Edit") && !item.m_noText && !(item.m_style & kEsAutoHScroll)) {
     measure(item.m_text, cx, (item.m_style & kEsMultiline) != 0);
   }
   const bool combo = item.IsClass(0x85, u"ComboBox");

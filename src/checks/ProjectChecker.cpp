@@ -38,6 +38,13 @@ const char* LocaleOf(LANGID language) {
   return info ? info->tag : "";
 }
 
+// Whether '&' in a control's text marks a mnemonic: buttons and statics without SS_NOPREFIX.
+bool ShowsMnemonic(const CResDialogItem& item) {
+  constexpr DWORD kSsNoPrefix = 0x80;
+  if (item.IsClass(0x80, u"Button")) return true;
+  return item.IsClass(0x82, u"Static") && !(item.m_style & kSsNoPrefix);
+}
+
 bool IsTranslated(const CLocalizedString& value, LANGID language) {
   const CLocalizedParam* node = value.FindValue(language);
   return node && node != &value && node->m_status >= kStatusTranslated && !value.IsDoNotTranslate();
@@ -88,7 +95,7 @@ void CCheckRun::CollectContexts(CModule& module) {
     for (const auto& r : type->m_resources) {
       if (auto* dialog = dynamic_cast<CResDialog*>(r.get())) {
         for (const auto& item : dialog->m_items)
-          if (item->IsClass(0x80, u"Button") || item->IsClass(0x82, u"Static")) m_contexts[&item->m_text].label = true;
+          if (ShowsMnemonic(*item)) m_contexts[&item->m_text].label = true;
         for (const auto& entry : dialog->m_dlgInit)
           if (CLocalizedString* text = entry->GetText()) m_contexts[text].ansi = EAnsi::kDlgInit;
       } else if (auto* menu = dynamic_cast<CResMenu*>(r.get())) {
@@ -164,7 +171,7 @@ void CCheckRun::CheckDialog(const std::string& prefix, CResDialog& dialog, LANGI
   for (size_t i = 0; i < dialog.m_items.size(); ++i) {
     const CResDialogItem& item = *dialog.m_items[i];
     ids.push_back(IdOf(item.m_text, prefix + "control/" + std::to_string(item.m_id) + "#" + std::to_string(seen[item.m_id]++)));
-    if (item.m_noText || item.m_text.IsDoNotTranslate()) continue;
+    if (item.m_noText || item.m_text.IsDoNotTranslate() || !ShowsMnemonic(item)) continue;
     labels.push_back({item.m_text.m_text, item.m_text.GetBuildText(language)});
     labelIndex.push_back(i);
   }
