@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "checks/FindingTarget.h"
 #include "checks/ProjectChecker.h"
 #include "formats/text/ResAccelerator.h"
 #include "platform/Text.h"
@@ -124,4 +125,27 @@ TEST(CheckFinding, SplitsItsId) {
   EXPECT_EQ(f.Module(), "App.exe");
   EXPECT_EQ(f.Resource(), "5/100");
   EXPECT_EQ(f.Element(), "control/1000#0");
+}
+
+TEST(FindingTarget, LeadsFromAnIdToItsResourceAndElement) {
+  CheckedProject p;
+  CResTable& table = p.doc.m_modules[0]->m_resTable;
+  auto text = LocateFinding(p.doc, "App.exe/6/100/text");
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(text->type, &table.m_stringTable);
+  EXPECT_EQ(text->resource, nullptr);
+  EXPECT_EQ(text->stringId, 100u);
+  auto message = LocateFinding(p.doc, "App.exe/11/256/text");
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(message->type, &table.m_messageTable);
+  auto control = LocateFinding(p.doc, "App.exe/5/100/control/1001#0");
+  ASSERT_TRUE(control.has_value());
+  ASSERT_NE(control->resource, nullptr);
+  EXPECT_EQ(control->control, 1);
+  EXPECT_EQ(LocateFinding(p.doc, "App.exe/5/100/caption")->control, -1);
+  EXPECT_EQ(LocateFinding(p.doc, "App.exe/5/100/control/1001#1")->control, -2);  // no second one
+  EXPECT_NE(LocateFinding(p.doc, "App.exe/4/200/0.0/label")->resource, nullptr);
+  EXPECT_FALSE(LocateFinding(p.doc, "Other.exe/6/100/text").has_value());
+  EXPECT_FALSE(LocateFinding(p.doc, "App.exe/5/999/caption").has_value());
+  EXPECT_FALSE(LocateFinding(p.doc, "App.exe").has_value());
 }
