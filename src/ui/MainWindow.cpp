@@ -25,6 +25,7 @@
 #include "ui/GuiApplication.h"
 #include "ui/QtText.h"
 #include "ui/QtSettingsStore.h"
+#include "ui/views/FindingsView.h"
 #include "ui/views/ProjectResView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "ui/views/ResourceHeaderView.h"
@@ -307,6 +308,7 @@ void CMainFrame::CreateMenus() {
   translations->addAction(Action(ID_IMPORT_TRANSLATION));
   translations->addSeparator();
   translations->addAction(Action(ID_MODULE_PROPERTIES));
+  tvl::ui::InstallChecks(*this, *translations);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(Action(ID_APP_ABOUT));

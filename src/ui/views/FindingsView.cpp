@@ -1,0 +1,154 @@
+#include "ui/views/FindingsView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "checks/CheckReport.h"
+#include "checks/FindingTarget.h"
+#include "checks/ProjectChecker.h"
+#include "project/TvlDoc.h"
+#include "project/Undo.h"
+#include "ui/MainWindow.h"
+#include "ui/QtText.h"
+#include "ui/dialogs/DialogSupport.h"
+#include "ui/views/ProjectResView.h"
+#include "workspace/ProjectNodes.h"
+
+CFindingsView::CFindingsView(CMainFrame* frame, CTvlDoc& document, QWidget* parent)
+    : QTreeWidget(parent), m_frame(frame), m_document(document) {
+  setObjectName(QStringLiteral("findings"));
+  setRootIsDecorated(false);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setHeaderLabels({tr("Severity"), tr("Language"), tr("Rule"), tr("Item"), tr("Message")});
+  header()->setStretchLastSection(true);
+  connect(this, &QTreeWidget::itemDoubleClicked, this,
+          [this](QTreeWidgetItem* item) { ShowFinding(indexOfTopLevelItem(item)); });
+  m_document.AddView(this);
+}
+
+CFindingsView::~CFindingsView() { m_document.RemoveView(this); }
+
+void CFindingsView::RunChecks() {
+  m_active = true;
+  m_pending = false;
+  CProjectChecker checker(m_document);
+  m_findings = checker.Run({});
+  clear();
+  for (const CCheckFinding& f : m_findings) {
+    auto* item = new QTreeWidgetItem(this);
+    item->setText(0, QString::fromUtf8(SeverityName(f.m_severity)));
+    item->setText(1, QString::fromStdString(LanguageTag(f.m_language)));
+    item->setText(2, QString::fromStdString(f.m_rule));
+    item->setText(3, QString::fromStdString(f.m_id));
+    item->setText(4, QString::fromStdString(f.m_message));
+  }
+}
+
+void CFindingsView::ShowFinding(int row) {
+  if (row < 0 || static_cast<size_t>(row) >= m_findings.size()) return;
+  const CCheckFinding& f = m_findings[static_cast<size_t>(row)];
+  auto target = LocateFinding(m_document, f.m_id);
+  if (!target) return;
+  if (m_frame->GetSelectedLanguage() != f.m_language) m_frame->ChooseLanguage(f.m_language);
+  CProjectResView* tree = m_frame->Tree();
+  const void* object = target->resource ? static_cast<const void*>(target->resource) : target->type;
+  CProjectNode* node = tree && tree->Root() ? tree->Root()->FindNode(object) : nullptr;
+  if (!node) return;
+  tree->SelectNode(node);
+  // The views select an element for an undone edit; a selection alone is such an edit
+  // with nothing to apply.
+  CUndoTranslateString select;
+  select.m_object = const_cast<CObject*>(static_cast<const CObject*>(object));
+  select.m_language = f.m_language;
+  select.m_index1 = target->resource ? target->control : static_cast<int>(target->stringId);
+  select.m_index2 = -1;
+  if (!target->resource || target->control >= -1) m_document.UpdateAllViews(HintUndoneItemSelect, &select);
+}
+
+void CFindingsView::ScheduleRefresh() {
+  if (!m_active || m_pending) return;
+  m_pending = true;
+  // After the views have applied the change this hint announces.
+  QTimer::singleShot(0, this, [this] {
+    if (m_pending) RunChecks();
+  });
+}
+
+void CFindingsView::OnUpdate(int hint, const void*) {
+  switch (hint) {
+    case HintTranslationCommitted:
+    case HintUndoRedo:
+    case HintRefreshAll:
+    case HintTargetLanguageAdded:
+    case HintLanguageRemoved:
+    case HintModuleInserted:
+      ScheduleRefresh();
+      break;
+    default:
+      break;
+  }
+}
+
+CPseudoTranslateDlg::CPseudoTranslateDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(tr("Pseudo-translate"));
+  auto* form = new QFormLayout(this);
+  m_language = new QComboBox(this);
+  for (LANGID l : {kPseudoLocale, kPseudoAsianLocale, kPseudoMirroredLocale})
+    m_language->addItem(QString::fromStdString(LanguageTag(l)), static_cast<unsigned>(l));
+  m_expand = new QSpinBox(this);
+  m_expand->setRange(0, 1000);
+  m_expand->setValue(CPseudoOptions().expandPercent);
+  m_expand->setSuffix(QStringLiteral(" %"));
+  m_brackets = new QCheckBox(tr("Brackets around each text"), this);
+  m_brackets->setChecked(true);
+  form->addRow(tr("&Language:"), m_language);
+  form->addRow(tr("&Longer by:"), m_expand);
+  form->addRow(m_brackets);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  form->addRow(buttons);
+}
+
+LANGID CPseudoTranslateDlg::Language() const { return static_cast<LANGID>(m_language->currentData().toUInt()); }
+
+CPseudoOptions CPseudoTranslateDlg::Options() const { return {m_expand->value(), m_brackets->isChecked()}; }
+
+namespace tvl::ui {
+
+CFindingsView* InstallChecks(CMainFrame& frame, QMenu& translations) {
+  auto* dock = new QDockWidget(QObject::tr("Findings"), &frame);
+  dock->setObjectName(QStringLiteral("findingsDock"));
+  auto* view = new CFindingsView(&frame, frame.GetDocument(), dock);
+  dock->setWidget(view);
+  frame.addDockWidget(Qt::BottomDockWidgetArea, dock);
+  dock->hide();
+  translations.addSeparator();
+  QAction* check = translations.addAction(QObject::tr("&Check"));
+  check->setObjectName(QStringLiteral("checkTranslations"));
+  check->setStatusTip(QObject::tr("Check the translations for what breaks the translated program"));
+  QObject::connect(check, &QAction::triggered, view, [dock, view] {
+    view->RunChecks();
+    dock->show();
+  });
+  QAction* pseudo = translations.addAction(QObject::tr("&Pseudo-translate..."));
+  pseudo->setObjectName(QStringLiteral("pseudoTranslate"));
+  pseudo->setStatusTip(QObject::tr("Fill a pseudo language to test the layouts"));
+  QObject::connect(pseudo, &QAction::triggered, view, [&frame] {
+    if (frame.GetDocument().m_modules.empty()) return;
+    CPseudoTranslateDlg dialog(&frame);
+    if (RunModal(dialog) != QDialog::Accepted) return;
+    PseudoLocalizeProject(frame.GetDocument(), dialog.Language(), dialog.Options());
+    frame.GetDocument().UpdateAllViews(HintRefreshAll);
+  });
+  return view;
+}
+
+}  // namespace tvl::ui
