@@ -10,6 +10,8 @@
 #include "UiTestSupport.h"
 #include "formats/text/ResStringTable.h"
 #include "ui/dialogs/DialogSupport.h"
+#include "formats/layout/ResDialog.h"
+#include "ui/views/DialogView.h"
 #include "ui/views/FindingsView.h"
 #include "ui/views/ProjectResView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
@@ -89,4 +91,23 @@ TEST(FindingsView, PseudoTranslateFillsThePseudoLanguage) {
   EXPECT_EQ(one.GetText(kPseudoAsianLocale), u"Ｏｎｅ表ポあ");
   // The real languages keep what they had.
   EXPECT_EQ(one.FindValue(kFrench), nullptr);
+}
+
+TEST(FindingsView, LayoutFindingSelectsTheControlInTheDialog) {
+  FindingsFixture f;
+  // "Right" (control 1001, the second) grows left into "Left &text:".
+  CResourceIdentifier id;
+  id.SetOrdinal(100);
+  auto* dialog = static_cast<CResDialog*>(f.doc.m_modules[0]->m_resTable.m_dialogs.FindResource(id));
+  ASSERT_NE(dialog, nullptr);
+  dialog->m_items[1]->m_text.SetTranslation(u"Aligné à droite", kFrench);
+  f.Run("checkTranslations");
+  int row = f.RowOf("/5/100/control/1001#0");
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(f.view()->Findings()[static_cast<size_t>(row)].m_rule, "layout");
+  f.view()->ShowFinding(row);
+  auto* view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(f.frame->Tree()->SelectedNode()->GetObject(), dialog);
+  EXPECT_EQ(view->SelectedIndex(), 1);
 }
