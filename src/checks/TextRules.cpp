@@ -18,7 +18,7 @@ constexpr std::u16string_view kPrintfConversions = u"diouxXcCsSfFeEgGaApn";
 
 // The rest of a printf conversion after '%' and an optional "N$": flags, width, precision,
 // length and the conversion letter. The length used, or 0 when it is not one.
-size_t PrintfSpecLength(std::u16string_view s) {
+size_t PrintfConversionLength(std::u16string_view s) {
   size_t i = 0;
   bool space = false;
   while (i < s.size() && kPrintfFlags.find(s[i]) != std::u16string_view::npos) space |= s[i++] == u' ';
@@ -51,7 +51,7 @@ size_t PercentPlaceholder(std::u16string_view s, bool& positional) {
     while (1 + digits < s.size() && IsDigit(s[1 + digits]) && digits < 2) ++digits;
     size_t after = 1 + digits;
     if (after < s.size() && s[after] == u'$') {
-      if (size_t n = PrintfSpecLength(s.substr(after + 1))) {
+      if (size_t n = PrintfConversionLength(s.substr(after + 1))) {
         positional = true;
         return after + 1 + n;
       }
@@ -63,11 +63,11 @@ size_t PercentPlaceholder(std::u16string_view s, bool& positional) {
         return close + 1;
       }
     }
-    if (size_t n = PrintfSpecLength(s.substr(1))) return 1 + n;  // a width: "%10d"
+    if (size_t n = PrintfConversionLength(s.substr(1))) return 1 + n;  // a width: "%10d"
     positional = true;
     return after;  // a message insert: "%1"
   }
-  if (size_t n = PrintfSpecLength(s.substr(1))) return 1 + n;
+  if (size_t n = PrintfConversionLength(s.substr(1))) return 1 + n;
   if (std::u16string_view(u"0.!trb").find(s[1]) != std::u16string_view::npos) return 2;
   return 0;
 }

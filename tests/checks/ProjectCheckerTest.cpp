@@ -65,12 +65,16 @@ TEST(ProjectChecker, PlacesEachRuleOnItsItemAndLanguage) {
   p.Translate("App.exe/11/1/text", kFrench, "Premier message.");               // %1 lost
   p.Translate("App.exe/11/256/text", kRussian, "Кафе é");                    // ANSI, code page 1251
   p.Translate("App.exe/11/256/text", kFrench, "Café ANSI");                   // fine in 1252
+  p.Translate("App.exe/5/101/init/1102#0", kRussian, "Альфа ü");             // combo entries are ANSI too
+  p.Translate("App.exe/5/101/control/1100#0", kRussian, "Имя ü:");          // a control is UTF-16
   p.Translate("App.exe/6/100/text", kFrench, "Cent avec un saut de ligne");  // line break lost
   p.Translate("App.exe/4/200/0.0/label", kFrench, "&Ouvrir...");
   p.Translate("App.exe/4/200/0.1/label", kFrench, "&Ouvrir une copie");      // same mnemonic
   auto findings = p.Run();
   EXPECT_EQ(Count(findings, "App.exe/11/1/text", "placeholders"), 1u);
   EXPECT_EQ(Count(findings, "App.exe/11/256/text", "code-page"), 1u);
+  EXPECT_EQ(Count(findings, "App.exe/5/101/init/1102#0", "code-page"), 1u);
+  EXPECT_EQ(Count(findings, "App.exe/5/101/control/1100#0", "code-page"), 0u);
   EXPECT_EQ(Count(findings, "App.exe/6/100/text", "text-shape"), 1u);
   EXPECT_EQ(Count(findings, "App.exe/4/200/0.1/label", "mnemonics"), 1u);
   EXPECT_EQ(Count(findings, "App.exe/4/200/0.0/label", "mnemonics"), 0u);
