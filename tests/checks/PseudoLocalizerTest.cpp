@@ -42,6 +42,8 @@ TEST(PseudoLocalizer, OptionsAndShape) {
   EXPECT_EQ(PseudoLocalize(u"Open", kPseudoLocale, {50, false}), u"Öpéñ··");
   EXPECT_EQ(PseudoLocalize(u"  Open\n", kPseudoLocale, {0, true}), u"  [Öpéñ]\n");  // blanks stay outside
   EXPECT_EQ(PseudoLocalize(u"", kPseudoLocale, {}), u"");
+  // An escape and the mnemonic letter keep their characters.
+  EXPECT_EQ(PseudoLocalize(u"a\\nb &open", kPseudoLocale, {0, false}), u"å\\nb &opéñ");
   EXPECT_EQ(PseudoLocalize(u"ab", kPseudoAsianLocale, {0, false}), u"ａｂ");
   EXPECT_EQ(PseudoLocalize(u"ab", kPseudoMirroredLocale, {0, true}), u"\u200F[âb]\u200F");
   EXPECT_TRUE(IsPseudoLanguage(0x09FF));
