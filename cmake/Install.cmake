@@ -73,6 +73,7 @@ if(TVL_TESTS)
   add_test(NAME InstalledTree COMMAND bash ${checks}/installed-tree.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
   add_test(NAME InstalledDesktopIntegration COMMAND bash ${checks}/desktop-files.sh ${CMAKE_BINARY_DIR})
   add_test(NAME InstalledBashCompletion COMMAND bash ${checks}/completion.sh ${CMAKE_BINARY_DIR})
+  add_test(NAME InstalledCMakePackageCrossBuild COMMAND bash ${checks}/cmake-example.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)

@@ -20,6 +20,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # fonts); without them sizes and truncation warnings would differ from the target system.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "fonts-wine, fonts-liberation2, fonts-crosextra-carlito, fonts-ipafont-gothic, fonts-dejavu-core")
+if(TVL_GUI)
+  # The window system plugins are only recommended by the toolkit; the editor cannot start without them.
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cmake, gcc-mingw-w64-x86-64")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The CMake package as installed: the example Windows program cross-built with mingw-w64 gets
+# its French and German executables, rebuilt when the project file or the program changes and
+# only then.
+#   cmake-example.sh SOURCE_DIR BUILD_DIR
+source "$(dirname "$0")/common.sh"
+src=$1
+if ! command -v x86_64-w64-mingw32-gcc >/dev/null; then
+  echo "the mingw-w64 C compiler is not installed: nothing to check"
+  exit 0
+fi
+prefix=$(install_moved "$2")
+project=$scratch/hello
+cp -r "$src/examples/cmake" "$project"
+out=$scratch/hello-build
+cmake -S "$project" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$project/mingw-w64-x86_64.cmake" \
+  -DCMAKE_PREFIX_PATH="$prefix" >"$scratch/configure.log" || fail "configure failed: $(cat "$scratch/configure.log")"
+
+build() { cmake --build "$out" >"$scratch/build.log" 2>&1 || fail "build failed: $(cat "$scratch/build.log")"; }
+# The localized executables written since the marker was touched.
+rebuilt() { (cd "$out" && find . -maxdepth 1 -name 'hello???.exe' -newer "$scratch/marker" | sort | tr '\n' ' '); }
+mark() { touch "$scratch/marker"; sleep 0.05; }
+
+build
+for pair in "FRA:Au revoir" "DEU:Auf Wiedersehen"; do
+  exe=$out/hello${pair%%:*}.exe
+  [ -s "$exe" ] || fail "no $exe"
+  x86_64-w64-mingw32-windres -i "$exe" -O rc | grep -q "${pair#*:}" || fail "$exe does not carry '${pair#*:}'"
+done
+
+mark
+build
+[ -z "$(rebuilt)" ] || fail "nothing changed, yet $(rebuilt) were rebuilt"
+touch "$project/Hello.tvl"
+build
+[ "$(rebuilt)" = "./helloDEU.exe ./helloFRA.exe " ] || fail "after the project file changed, rebuilt: '$(rebuilt)'"
+mark
+touch "$project/hello.c"
+build
+[ "$(rebuilt)" = "./helloDEU.exe ./helloFRA.exe " ] || fail "after the program changed, rebuilt: '$(rebuilt)'"
+echo "CMake example OK"
