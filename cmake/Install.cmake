@@ -7,6 +7,11 @@ include(CMakePackageConfigHelpers)
 set(TVL_DESKTOP_ID org.tessalingvora.Tessalingvora)
 set(TVL_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/tessalingvora)
 set(TVL_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tessalingvora)
+if(TARGET tvlgui)
+  # The interactive program names its menu entry and icon.
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/ui/GuiApplication.cpp APPEND PROPERTY
+    COMPILE_DEFINITIONS TVL_DESKTOP_ID="${TVL_DESKTOP_ID}")
+endif()
 
 set(TVL_INSTALLED_PROGRAMS tessalingvora tvl tvl-dump)
 if(TARGET tvl-render)
