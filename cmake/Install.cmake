@@ -66,7 +66,7 @@ configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/TessalingvoraConfig.cmak
   INSTALL_DESTINATION ${TVL_INSTALL_CMAKEDIR}
   PATH_VARS CMAKE_INSTALL_BINDIR)
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/cmake/TessalingvoraConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
+  COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)  # used by 32-bit cross builds too
 install(FILES ${CMAKE_BINARY_DIR}/cmake/TessalingvoraConfig.cmake ${CMAKE_BINARY_DIR}/cmake/TessalingvoraConfigVersion.cmake
               ${CMAKE_SOURCE_DIR}/cmake/TessalingvoraLocalize.cmake
         DESTINATION ${TVL_INSTALL_CMAKEDIR})
