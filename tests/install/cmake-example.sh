@@ -12,6 +12,13 @@ fi
 prefix=$(install_moved "$2")
 project=$scratch/hello
 cp -r "$src/examples/cmake" "$project"
+# A second target named otherwise, taking the translations of the project's module by name.
+cat >>"$project/CMakeLists.txt" <<'CMAKE'
+add_executable(second WIN32 hello.c hello.rc)
+set_target_properties(second PROPERTIES OUTPUT_NAME greeter)
+tessalingvora_localize(TARGET second PROJECT Hello.tvl MODULE hello.exe LANGUAGES DEU
+                       OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/translated)
+CMAKE
 out=$scratch/hello-build
 cmake -S "$project" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$project/mingw-w64-x86_64.cmake" \
   -DCMAKE_PREFIX_PATH="$prefix" >"$scratch/configure.log" || fail "configure failed: $(cat "$scratch/configure.log")"
@@ -22,8 +29,8 @@ rebuilt() { (cd "$out" && find . -maxdepth 1 -name 'hello???.exe' -newer "$scrat
 mark() { touch "$scratch/marker"; sleep 0.05; }
 
 build
-for pair in "FRA:Au revoir" "DEU:Auf Wiedersehen"; do
-  exe=$out/hello${pair%%:*}.exe
+for pair in "helloFRA:Au revoir" "helloDEU:Auf Wiedersehen" "translated/greeterDEU:Auf Wiedersehen"; do
+  exe=$out/${pair%%:*}.exe
   [ -s "$exe" ] || fail "no $exe"
   x86_64-w64-mingw32-windres -i "$exe" -O rc | grep -q "${pair#*:}" || fail "$exe does not carry '${pair#*:}'"
 done
