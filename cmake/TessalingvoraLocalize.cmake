@@ -5,7 +5,8 @@
 # the file just linked (not the one the project names), into <dir>/<base><LANG><suffix>: the
 # names the project would give them. The translations are rebuilt when the target's file or
 # the project file changes. MODULE is the module's name in the project (default: the target's
-# file name); SATELLITE names the outputs .dll, for a module that builds satellite DLLs.
+# file name); SATELLITE names the outputs .dll and must be given exactly when the module builds
+# satellite DLLs. The module and languages are checked against the project when configuring.
 # A target <target>_localized builds them all and is part of the default build.
 function(tessalingvora_localize)
   cmake_parse_arguments(PARSE_ARGV 0 arg "SATELLITE" "TARGET;PROJECT;MODULE;OUTPUT_DIRECTORY" "LANGUAGES")
@@ -51,6 +52,7 @@ function(tessalingvora_localize)
   if(arg_SATELLITE)
     set(suffix ".dll")
   endif()
+  _tessalingvora_check_module("${project_file}" "${module}" "${arg_LANGUAGES}" "${arg_SATELLITE}")
 
   set(outputs)
   foreach(language IN LISTS arg_LANGUAGES)
@@ -64,4 +66,29 @@ function(tessalingvora_localize)
     list(APPEND outputs "${output}")
   endforeach()
   add_custom_target(${arg_TARGET}_localized ALL DEPENDS ${outputs})
+endfunction()
+
+# Asks tvl where the project would put each translation: fails the configuration on a module or
+# language the project lacks, or when SATELLITE disagrees with what the module builds.
+function(_tessalingvora_check_module project_file module languages satellite)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${project_file}")
+  get_target_property(tvl Tessalingvora::tvl IMPORTED_LOCATION)
+  foreach(language IN LISTS languages)
+    execute_process(COMMAND "${tvl}" build "${project_file}" --module "${module}" --lang "${language}" --dry-run
+      RESULT_VARIABLE failed OUTPUT_VARIABLE target ERROR_VARIABLE error OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(failed)
+      message(FATAL_ERROR "tessalingvora_localize: ${module} into ${language}: ${error}")
+    elseif(target MATCHES "\n")
+      message(FATAL_ERROR "tessalingvora_localize: ${language} names more than one language of ${project_file}")
+    endif()
+    # A module that is itself a DLL ends in .dll either way: only an executable's tells.
+    string(TOLOWER "${module}|${target}" names)
+    if(NOT names MATCHES "\\.dll\\|")
+      if(names MATCHES "\\.dll$" AND NOT satellite)
+        message(FATAL_ERROR "tessalingvora_localize: ${module} builds satellite DLLs in ${project_file}: add SATELLITE")
+      elseif(NOT names MATCHES "\\.dll$" AND satellite)
+        message(FATAL_ERROR "tessalingvora_localize: ${module} builds full copies in ${project_file}: leave out SATELLITE")
+      endif()
+    endif()
+  endforeach()
 endfunction()

@@ -45,4 +45,39 @@ mark
 touch "$project/hello.c"
 build
 [ "$(rebuilt)" = "./helloDEU.exe ./helloFRA.exe " ] || fail "after the program changed, rebuilt: '$(rebuilt)'"
+# The example's program with another call of the function, configured in $scratch/variant.
+configure_variant() {
+  local call=$1 dir=$scratch/variant
+  rm -rf "$dir" && mkdir "$dir"
+  cp "$project/hello.c" "$project/hello.rc" "$project/resource.h" "$project/Hello.tvl" "$dir/"
+  [ -n "${2-}" ] && cp "$2" "$dir/"
+  printf 'cmake_minimum_required(VERSION 3.20)\nproject(M LANGUAGES C RC)\n%s\n%s\n%s\n' \
+    'find_package(Tessalingvora REQUIRED NO_CMAKE_FIND_ROOT_PATH)' 'add_executable(hello WIN32 hello.c hello.rc)' \
+    "$call" >"$dir/CMakeLists.txt"
+  cmake -S "$dir" -B "$dir/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$project/mingw-w64-x86_64.cmake" \
+    -DCMAKE_PREFIX_PATH="$prefix" >"$dir.log" 2>&1
+}
+
+# A module that builds satellite DLLs: the DLL is made from the template the installed tree carries.
+tvl=$prefix/bin/tvl
+(cd "$scratch" && "$tvl" new Satellite.tvl --source-lang ENU >/dev/null &&
+  "$tvl" insert Satellite.tvl "$out/hello.exe" --satellite --lang FRA >/dev/null) || fail "cannot make a satellite project"
+configure_variant "tessalingvora_localize(TARGET hello PROJECT Satellite.tvl LANGUAGES FRA SATELLITE)" "$scratch/Satellite.tvl" ||
+  fail "satellite project not configured: $(cat "$scratch/variant.log")"
+cmake --build "$scratch/variant/build" >"$scratch/variant.log" 2>&1 || fail "satellite build failed: $(cat "$scratch/variant.log")"
+file -b "$scratch/variant/build/helloFRA.dll" | grep -q "(DLL)" || fail "no satellite DLL built"
+
+# Mistakes are told when configuring, not found in the built files.
+configure_fails() {
+  if configure_variant "$1" "${3-}"; then fail "configured despite: $1"; fi
+  tr -s ' \n' ' ' <"$scratch/variant.log" | grep -qF "$2" || fail "'$1' did not say '$2': $(cat "$scratch/variant.log")"
+}
+configure_fails "tessalingvora_localize(TARGET hello PROJECT Satellite.tvl LANGUAGES FRA)" \
+  "hello.exe builds satellite DLLs" "$scratch/Satellite.tvl"
+configure_fails "tessalingvora_localize(TARGET hello PROJECT Hello.tvl LANGUAGES ITA)" \
+  "Incorrect language spec"
+configure_fails "tessalingvora_localize(TARGET hello PROJECT Hello.tvl LANGUAGES *)" \
+  "* names more than one language"
+configure_fails "tessalingvora_localize(TARGET hello PROJECT Hello.tvl LANGUAGES FRA SATELLITE)" \
+  "hello.exe builds full copies"
 echo "CMake example OK"
