@@ -71,7 +71,6 @@ install(FILES ${CMAKE_BINARY_DIR}/cmake/TessalingvoraConfig.cmake ${CMAKE_BINARY
               ${CMAKE_SOURCE_DIR}/cmake/TessalingvoraLocalize.cmake
         DESTINATION ${TVL_INSTALL_CMAKEDIR})
 
-
 if(TVL_TESTS)
   # Each check installs the build into a scratch folder of its own and runs what it installed.
   set(checks ${CMAKE_SOURCE_DIR}/tests/install)
