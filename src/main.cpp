@@ -18,8 +18,8 @@ namespace {
 
 const char kUsage[] =
     "usage: tessalingvora [PROJECT.tvl]\n"
-    "       tessalingvora PROJECT.tvl /build:MODULES[:LANGUAGES] [/output:FILE] [/source:FILE] [/logfile:FILE]\n"
-    "       tessalingvora PROJECT.tvl /buildall [/logfile:FILE]\n"
+    "  or:  tessalingvora PROJECT.tvl /build:MODULES[:LANGUAGES] [/output:FILE] [/source:FILE] [/logfile:FILE]\n"
+    "  or:  tessalingvora PROJECT.tvl /buildall [/logfile:FILE]\n"
     "\n"
     "Without a build option the interactive program opens the project (or a new one).\n"
     "MODULES and LANGUAGES are patterns with * and ?; the exit code of a build is 0 when\n"

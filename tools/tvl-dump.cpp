@@ -24,6 +24,7 @@
 #include "peimage/LanguageSurvey.h"
 #include "peimage/PeImage.h"
 #include "peimage/ResStream.h"
+#include "platform/Messages.h"
 #include "platform/Text.h"
 #include "project/Rewrite.h"
 #include "resmodel/ResTableBase.h"
@@ -136,12 +137,16 @@ const Subcommand kSubcommands[] = {
     {"--walk", 1, [](char** a) { return Walk(a[0]); }, "--walk FILE      every resource directory entry"},
     {"--load", 1, [](char** a) { return Load(a[0]); }, "--load FILE      the resources the table reads"},
     {"--survey", 1, [](char** a) { return Survey(a[0]); }, "--survey FILE    the language survey"},
-    {"--rewrite", 2, [](char** a) { return Rewrite(a[0], a[1]); }, "--rewrite IN OUT every resource of IN written into a copy"},
+    {"--rewrite", 2, [](char** a) { return Rewrite(a[0], a[1]); }, "--rewrite IN OUT  every resource of IN written into a copy"},
 };
 
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to, "usage: tvl-dump FILE\n");
+  for (const Subcommand& s : kSubcommands) std::fprintf(to, "       tvl-dump %s\n", s.usage);
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: tvl-dump FILE\n");
-  for (const Subcommand& s : kSubcommands) std::fprintf(stderr, "       tvl-dump %s\n", s.usage);
+  PrintUsage(stderr);
   return 2;
 }
 
@@ -150,6 +155,16 @@ int Usage() {
 int Run(int argc, char** argv) {
   if (argc == 2 && argv[1][0] != '-') return Walk(argv[1]);
   if (argc < 2) return Usage();
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::printf("tvl-dump: what the resource walk and the language survey see in a Windows executable.\n\n");
+    PrintUsage(stdout);
+    std::printf("\nExit code 0, or 1 when the file cannot be read as a PE image, 2 on a usage error.\n");
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("tvl-dump %s", tvl::ToUtf8(LoadResString(IDS_BANNER)).c_str());
+    return 0;
+  }
   for (const Subcommand& s : kSubcommands) {
     if (std::strcmp(argv[1], s.option) == 0) {
       if (argc - 2 != s.argCount) return Usage();

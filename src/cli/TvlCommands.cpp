@@ -257,13 +257,14 @@ int CmdLanguages(const Options& o, std::ostream& out) {
 
 int CmdBuild(const Options& o, std::ostream& out) {
   if (o.positional.size() != 1)
-    throw UsageError{"tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--dry-run]"};
+    throw UsageError{"tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE] [--dry-run]"};
   std::u16string spec = FromUtf8(o.Get("--module").value_or("*"));
   if (auto l = o.Get("--lang")) spec += u":" + FromUtf8(*l);
   CTvlDoc doc;
   std::vector<std::u16string> plan;
   const bool dryRun = o.Has("--dry-run");
-  bool ok = doc.RunBatchBuild(Absolute(o.positional[0]), spec, FromUtf8(o.Get("--output").value_or("")), {},
+  std::u16string source = o.Get("--source") ? Absolute(*o.Get("--source")) : std::u16string();
+  bool ok = doc.RunBatchBuild(Absolute(o.positional[0]), spec, FromUtf8(o.Get("--output").value_or("")), source,
                               dryRun ? &plan : nullptr);
   for (const auto& path : plan) out << ToUtf8(path) << "\n";
   return ok ? 0 : 1;
@@ -601,7 +602,7 @@ const char* kUsage =
     "  new PROJECT.tvl [--source-lang L] [--force]\n"
     "  insert PROJECT.tvl FILE [--source-lang L] [--mfc yes|no|unknown] [--satellite] [--lang L]...\n"
     "  languages PROJECT.tvl [--add L]... [--remove L]... [--font L FACE SIZE]\n"
-    "  build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE]\n"
+    "  build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE]\n"
     "  update PROJECT.tvl [MODULE]...\n"
     "  import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
     "  export PROJECT.tvl --lang L [--format xliff|po|json] [--only todo|all] [-o OUT]\n"
@@ -611,7 +612,8 @@ const char* kUsage =
     "  check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] [-o OUT]\n"
     "  pseudo PROJECT.tvl --lang qps-ploc|qps-ploca|qps-plocm [--expand PERCENT] [--no-brackets]\n"
     "  render PROJECT.tvl (--module M --dialog ID -o OUT.png | --all -o FOLDER) [--lang L] [--zoom PERCENT]\n"
-    "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA).\n";
+    "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA);\n"
+    "tvl --list-languages lists the abbreviations and tags.\n";
 
 // What `tvl COMMAND --help` prints.
 const std::map<std::string, const char*> kCommandHelp = {
@@ -628,11 +630,12 @@ const std::map<std::string, const char*> kCommandHelp = {
                   "Adds or removes target languages; without options lists the source and target\n"
                   "languages with their names and code pages.\n"
                   "  --font L FACE SIZE  the dialog font used for language L\n"},
-    {"build", "usage: tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--dry-run]\n"
+    {"build", "usage: tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE] [--dry-run]\n"
               "Builds the translated targets, as the batch build does.\n"
               "  --module PATTERN  modules to build (wildcards, default: all)\n"
               "  --lang PATTERN    languages to build (abbreviations with wildcards, default: all)\n"
               "  --output FILE     the target file, when one module and one language are built\n"
+              "  --source FILE     the file to translate instead of the module's own, when one module is built\n"
               "  --dry-run         list the target files the build would write, and write nothing\n"},
     {"update", "usage: tvl update PROJECT.tvl [MODULE]...\n"
                "Reads the named modules (default: all) again from their source files and merges\n"
@@ -699,6 +702,14 @@ std::optional<LANGID> ParseLanguageArgument(const std::string& text) {
   return std::nullopt;
 }
 
+// Every abbreviation and tag ParseLanguageArgument takes, one a line: for shell completion.
+static void ListLanguageNames(std::ostream& out) {
+  for (const tvl::LocaleInfo& info : tvl::AllLocales()) {
+    if (info.specific == info.langId && info.abbreviation[0]) out << info.abbreviation << "\n";
+    if (info.tag[0]) out << info.tag << "\n";
+  }
+}
+
 int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     err << kUsage;
@@ -711,6 +722,10 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (command == "--help" || command == "help") {
     out << kUsage;
+    return 0;
+  }
+  if (command == "--list-languages") {
+    ListLanguageNames(out);
     return 0;
   }
   CStreamSink sink(err);
@@ -729,7 +744,7 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (command == "languages") {
       rc = CmdLanguages(Parse(args, 1, {"--add", "--remove"}, {}), out);
     } else if (command == "build") {
-      rc = CmdBuild(Parse(args, 1, {"--module", "--lang", "--output"}, {"--dry-run"}), out);
+      rc = CmdBuild(Parse(args, 1, {"--module", "--lang", "--output", "--source"}, {"--dry-run"}), out);
     } else if (command == "update") {
       rc = CmdUpdate(Parse(args, 1, {}, {}));
     } else if (command == "import-exe") {

@@ -11,7 +11,7 @@ CAvailableLanguages::CAvailableLanguages(std::u16string_view section, const std:
   if (path) {
     file = *path;
   } else {
-    std::u16string dir = tvl::ProgramDirectory();
+    std::u16string dir = tvl::DataDirectory();
     if (dir.empty()) return;  // without the program's folder there is no catalogue
     file = dir + u"Languages.dat";
   }

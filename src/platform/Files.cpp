@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 namespace tvl {
@@ -261,6 +263,15 @@ std::u16string ProgramDirectory() {
   if (slash == std::string::npos) return {};
   return FromUtf8(p.substr(0, slash + 1));
 }
+
+std::u16string DataDirectoryFor(const std::u16string& programDir) {
+  if (programDir.empty() || PathFileExists(programDir + u"Languages.dat")) return programDir;
+  std::optional<std::u16string> shared = PathCombine(programDir, u"../share/tessalingvora");
+  if (shared && PathFileExists(*shared + u"/Languages.dat")) return *shared + u"/";
+  return programDir;
+}
+
+std::u16string DataDirectory() { return DataDirectoryFor(ProgramDirectory()); }
 
 std::u16string TempDirectory() {
   const char* env = std::getenv("TMPDIR");

@@ -17,6 +17,13 @@ std::string NativePath(const std::u16string& path);
 std::u16string ProgramDirectory();
 // Overrides ProgramDirectory (tests, tools that ship beside another folder).
 void SetProgramDirectory(const std::u16string& dir);
+// The folder of the program's data files (Languages.dat, Satellite.dll), trailing separator
+// included: the program's own folder when they lie there (a build folder), else
+// share/tessalingvora beside the program's bin folder, so an installed copy works under any
+// prefix or DESTDIR. ProgramDirectory() itself when neither holds them; empty when unknown.
+std::u16string DataDirectory();
+// The same for a given program folder.
+std::u16string DataDirectoryFor(const std::u16string& programDir);
 
 // The user's temporary directory with a trailing separator: $TMPDIR, else /tmp;
 // empty when neither is a usable directory.

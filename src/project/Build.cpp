@@ -107,7 +107,7 @@ bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vect
   std::unique_ptr<CModule> temporary;
   bool ok = true;
   try {
-    std::u16string templatePath = m_satelliteDll ? tvl::ProgramDirectory() + u"Satellite.dll" : fullSource;
+    std::u16string templatePath = m_satelliteDll ? tvl::DataDirectory() + u"Satellite.dll" : fullSource;
 
     CModule* buildModule = this;
     const std::uint64_t sourceTime = tvl::GetFileTime(fullSource);

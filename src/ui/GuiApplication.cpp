@@ -1,6 +1,7 @@
 #include "ui/GuiApplication.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QAbstractButton>
 #include <QMessageBox>
 
@@ -82,6 +83,9 @@ std::unique_ptr<CMainFrame> CreateMainWindow(CTvlDoc& document) {
 int RunInteractive(int argc, char** argv, CTessalingvoraApp& app) {
   QApplication qapp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tessalingvora"));
+  // Ties the windows to the installed menu entry and icon (task bars look them up by this name).
+  QGuiApplication::setDesktopFileName(QStringLiteral(TVL_DESKTOP_ID));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(TVL_DESKTOP_ID)));
   CGuiMessageSink sink;
   CMessageSink* previous = SetMessageSink(&sink);
 

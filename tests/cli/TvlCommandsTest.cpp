@@ -123,3 +123,38 @@ TEST(TvlCommands, StatsFollowImportAndUpdateOfASecondBuild) {
   EXPECT_EQ(row("Dialogs"), "not translated 1\tnot up to date 2\ttranslated 20\tedited 0\twords 34");
   EXPECT_EQ(row("Message Table"), "not translated 0\tnot up to date 0\ttranslated 7\tedited 0\twords 20");
 }
+
+// A build system translates the file it has just linked, wherever that lies, not the module's
+// own source; without --source the missing module file fails the build.
+TEST(TvlCommands, BuildTranslatesTheGivenSourceFile) {
+  CScratchDir dir;
+  fs::copy_file(FixturePath("all32.exe"), dir.file("App.exe"));
+  std::string project = dir.file("p.tvl");
+  ASSERT_EQ(Tvl({"new", project}).rc, 0);
+  ASSERT_EQ(Tvl({"insert", project, dir.file("App.exe"), "--lang", "DEU"}).rc, 0);
+  fs::create_directory(dir.file("linked"));
+  fs::rename(dir.file("App.exe"), dir.file("linked/App.exe"));
+
+  EXPECT_EQ(Tvl({"build", project, "--lang", "DEU", "--output", dir.file("a.exe")}).rc, 1);
+  TvlRun build = Tvl({"build", project, "--module", "App.exe", "--lang", "DEU", "--source",
+                      dir.file("linked/App.exe"), "--output", dir.file("linked/AppDEU.exe")});
+  EXPECT_EQ(build.rc, 0) << build.err;
+  EXPECT_TRUE(fs::exists(dir.file("linked/AppDEU.exe")));
+  EXPECT_FALSE(fs::exists(dir.file("a.exe")));
+}
+
+// Shell completion offers what this lists, so every name must be one tvl accepts.
+TEST(TvlCommands, ListedLanguageNamesAreAllAccepted) {
+  TvlRun list = Tvl({"--list-languages"});
+  ASSERT_EQ(list.rc, 0);
+  std::istringstream lines(list.out);
+  std::string name;
+  std::vector<std::string> rejected;
+  size_t count = 0;
+  for (; std::getline(lines, name); ++count)
+    if (!ParseLanguageArgument(name)) rejected.push_back(name);
+  EXPECT_GT(count, 100u);
+  EXPECT_TRUE(rejected.empty()) << rejected.size() << " rejected, first: " << rejected.front();
+  for (const char* expected : {"\nFRA\n", "\nfr-FR\n", "\nDEU\n", "\nde-DE\n"})
+    EXPECT_NE(("\n" + list.out).find(expected), std::string::npos) << expected;
+}

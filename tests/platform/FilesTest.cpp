@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "TestSupport.h"
+#include "platform/Text.h"
 
 namespace fs = std::filesystem;
 
@@ -180,4 +181,43 @@ TEST(TempFileNames, CarryEnoughRandomnessAndNeverAFixedFallback) {
   std::string none;
   EXPECT_EQ(tvl::CreateUniqueFile(tmp.file("missing"), "log", ".TMP", none), -1);
   EXPECT_TRUE(none.empty());
+}
+
+// Where the data files are found for each layout the program runs from: the build folder
+// (files beside the program), an installed tree (share/tessalingvora beside bin), neither.
+TEST(DataDirectory, FoundBesideTheProgramOrInTheSharedFolderOfItsPrefix) {
+  struct Case {
+    const char* name;
+    bool besideProgram;
+    bool inShare;
+    const char* expected;  // relative to the scratch folder
+  };
+  const Case cases[] = {
+      {"build folder", true, false, "bin/"},
+      {"installed", false, true, "share/tessalingvora/"},
+      {"both: the program's own folder wins", true, true, "bin/"},
+      {"neither: the program's folder", false, false, "bin/"},
+  };
+  for (const Case& c : cases) {
+    CScratchDir dir;
+    std::string bin = dir.path() + "/bin/";
+    std::string share = dir.path() + "/share/tessalingvora/";
+    fs::create_directories(bin);
+    fs::create_directories(share);
+    if (c.besideProgram) WriteText(bin + "Languages.dat", "[Languages]\n");
+    if (c.inShare) WriteText(share + "Languages.dat", "[Languages]\n");
+    EXPECT_EQ(tvl::ToUtf8(tvl::DataDirectoryFor(tvl::FromUtf8(bin))), dir.path() + "/" + c.expected) << c.name;
+  }
+  EXPECT_EQ(tvl::DataDirectoryFor(u""), u"");
+}
+
+TEST(DataDirectory, FollowsTheProgramDirectoryOverride) {
+  CScratchDir dir;
+  fs::create_directories(dir.path() + "/bin");
+  fs::create_directories(dir.path() + "/share/tessalingvora");
+  WriteText(dir.path() + "/share/tessalingvora/Languages.dat", "[Languages]\n");
+  tvl::SetProgramDirectory(tvl::FromUtf8(dir.path() + "/bin/"));
+  std::u16string found = tvl::DataDirectory();
+  tvl::SetProgramDirectory({});
+  EXPECT_EQ(tvl::ToUtf8(found), dir.path() + "/share/tessalingvora/");
 }
