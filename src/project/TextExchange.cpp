@@ -6,7 +6,10 @@
 #include <libxml/xmlwriter.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <limits>
 #include <map>
 #include <memory>
@@ -14,6 +17,7 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "formats/layout/ResDialog.h"
 #include "formats/text/PromptAndTips.h"
 #include "formats/text/ResVersion.h"
 #include "languages/Language.h"
@@ -21,6 +25,7 @@
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "project/Module.h"
+#include "resmodel/CompileContext.h"
 #include "project/TextItems.h"
 #include "project/TvlDoc.h"
 
@@ -28,6 +33,8 @@ namespace tvl {
 namespace {
 
 constexpr const char* kXliffNamespace = "urn:oasis:names:tc:xliff:document:1.2";
+constexpr const char* kToolId = "tvl";
+constexpr const char* kToolName = "Tessalingvora";
 
 std::string LanguageTag(LANGID language) {
   const LocaleInfo* info = FindLocale(language);
@@ -139,7 +146,9 @@ bool ReadUnits(const xmlNode* parent, ImportFile& file, std::string& error) {
     e.m_source = XmlText(source);
     e.m_translation = XmlText(target);
     if (e.m_translation.empty()) continue;  // tools leave empty targets for untranslated units
-    e.m_fuzzy = Attribute(target, "state").rfind("needs-", 0) == 0;
+    const std::string state = Attribute(target, "state");
+    e.m_fuzzy = state.rfind("needs-", 0) == 0 || state == "new";
+    e.m_final = state == "final" || state == "signed-off";
     e.m_doNotTranslate = Attribute(n, "translate") == "no";
     file.m_entries.push_back(std::move(e));
   }
@@ -277,11 +286,107 @@ std::string HeaderField(const std::string& header, const std::string& name) {
 
 }  // namespace
 
+std::vector<std::string> UnitNotes(const ExchangeUnit& unit) {
+  std::vector<std::string> notes;
+  if (!unit.m_restype.empty()) notes.push_back(unit.m_restype);
+  if (!unit.m_context.empty()) {
+    const char* where = unit.m_groupType == "dialog" ? "dialog: " : unit.m_groupType == "menu" ? "menu: " : "";
+    std::string context = ToUtf8(unit.m_context);
+    // One hint a line: a caption's line break would start a new comment in PO.
+    for (char& c : context)
+      if (c == '\n' || c == '\r') c = ' ';
+    notes.push_back(where + context);
+  }
+  if (unit.m_coord) notes.push_back("width limit: " + std::to_string((*unit.m_coord)[2]) + " dialog units");
+  if (unit.m_doNotTranslate) notes.push_back("do not translate");
+  return notes;
+}
+
+namespace {
+
+void WriteAttribute(xmlTextWriterPtr w, const char* name, const std::string& value) {
+  xmlTextWriterWriteAttribute(w, X(name), X(value.c_str()));
+}
+
+void WriteTextElement(xmlTextWriterPtr w, const char* name, const std::u16string& text, int& placeholder) {
+  xmlTextWriterStartElement(w, X(name));
+  WriteXmlText(w, text, placeholder);
+  xmlTextWriterEndElement(w);
+}
+
+// Line breaks and indentation between elements, never inside a unit: the writer's own
+// indentation would put blanks between a unit's elements.
+void Indent(xmlTextWriterPtr w, int level) {
+  xmlTextWriterWriteString(w, X(("\n" + std::string(static_cast<size_t>(level) * 2, ' ')).c_str()));
+}
+
+// One trans-unit on one line: nothing inside it but its elements.
+void WriteXliffUnit(xmlTextWriterPtr w, const ExchangeUnit& u, int level) {
+  int placeholder = 0;
+  Indent(w, level);
+  xmlTextWriterStartElement(w, X("trans-unit"));
+  WriteAttribute(w, "id", u.m_id);
+  if (!u.m_group.empty() && u.m_id.rfind(u.m_group + "/", 0) == 0)
+    WriteAttribute(w, "resname", u.m_id.substr(u.m_group.size() + 1));
+  if (!u.m_restype.empty()) WriteAttribute(w, "restype", u.m_restype);
+  if (u.m_coord) {
+    const auto& c = *u.m_coord;
+    WriteAttribute(w, "coord", std::to_string(c[0]) + ";" + std::to_string(c[1]) + ";" + std::to_string(c[2]) + ";" +
+                                   std::to_string(c[3]));
+    WriteAttribute(w, "size-unit", "dlgunit");
+    WriteAttribute(w, "maxwidth", std::to_string(c[2]));
+  }
+  if (u.m_doNotTranslate) WriteAttribute(w, "translate", "no");
+  WriteAttribute(w, "xml:space", "preserve");
+  WriteTextElement(w, "source", u.m_source, placeholder);
+  if (!u.m_doNotTranslate) {
+    xmlTextWriterStartElement(w, X("target"));
+    const char* state = !u.m_translation   ? "needs-translation"
+                        : u.m_status >= 2  ? "final"
+                        : u.m_status == 1  ? "translated"
+                                           : "needs-review-translation";
+    WriteAttribute(w, "state", state);
+    if (u.m_translation) WriteXmlText(w, *u.m_translation, placeholder);
+    xmlTextWriterEndElement(w);
+  }
+  for (const std::string& note : UnitNotes(u)) WriteTextElement(w, "note", FromUtf8(note), placeholder);
+  xmlTextWriterEndElement(w);
+}
+
+// The units of a module, each resource's in a group of their own.
+void WriteXliffBody(xmlTextWriterPtr w, const ExchangeGroup& g) {
+  Indent(w, 2);
+  xmlTextWriterStartElement(w, X("body"));
+  const std::string* open = nullptr;
+  for (const ExchangeUnit& u : g.m_units) {
+    if (open && *open != u.m_group) {
+      Indent(w, 3);
+      xmlTextWriterEndElement(w);
+      open = nullptr;
+    }
+    if (!open && !u.m_group.empty()) {
+      Indent(w, 3);
+      xmlTextWriterStartElement(w, X("group"));
+      WriteAttribute(w, "id", u.m_group);
+      if (!u.m_groupName.empty()) WriteAttribute(w, "resname", u.m_groupName);
+      if (!u.m_groupType.empty()) WriteAttribute(w, "restype", u.m_groupType);
+      open = &u.m_group;
+    }
+    WriteXliffUnit(w, u, open ? 4 : 3);
+  }
+  if (open) {
+    Indent(w, 3);
+    xmlTextWriterEndElement(w);
+  }
+  Indent(w, 2);
+  xmlTextWriterEndElement(w);
+}
+
+}  // namespace
+
 std::string WriteXliff(const ExchangeDocument& doc) {
   xmlBufferPtr buffer = xmlBufferCreate();
   xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
-  xmlTextWriterSetIndent(w, 1);
-  xmlTextWriterSetIndentString(w, X("  "));
   xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr);
   xmlTextWriterStartElement(w, X("xliff"));
   xmlTextWriterWriteAttribute(w, X("version"), X("1.2"));
@@ -289,40 +394,29 @@ std::string WriteXliff(const ExchangeDocument& doc) {
   std::vector<ExchangeGroup> groups = doc.m_groups;
   if (groups.empty()) groups.push_back({"project", {}});  // the format needs one <file>
   for (const ExchangeGroup& g : groups) {
+    Indent(w, 1);
     xmlTextWriterStartElement(w, X("file"));
     xmlTextWriterWriteAttribute(w, X("original"), X(g.m_original.c_str()));
     xmlTextWriterWriteAttribute(w, X("source-language"), X(doc.m_sourceTag.c_str()));
     xmlTextWriterWriteAttribute(w, X("target-language"), X(doc.m_targetTag.c_str()));
     xmlTextWriterWriteAttribute(w, X("datatype"), X("winres"));
-    xmlTextWriterStartElement(w, X("body"));
-    for (const ExchangeUnit& u : g.m_units) {
-      int placeholder = 0;
-      xmlTextWriterStartElement(w, X("trans-unit"));
-      xmlTextWriterWriteAttribute(w, X("id"), X(u.m_id.c_str()));
-      if (u.m_doNotTranslate) xmlTextWriterWriteAttribute(w, X("translate"), X("no"));
-      xmlTextWriterWriteAttribute(w, X("xml:space"), X("preserve"));
-      // Indenting inside text would add blanks to it.
-      xmlTextWriterStartElement(w, X("source"));
-      xmlTextWriterSetIndent(w, 0);
-      WriteXmlText(w, u.m_source, placeholder);
-      xmlTextWriterEndElement(w);
-      xmlTextWriterSetIndent(w, 1);
-      if (u.m_translation && !u.m_doNotTranslate) {
-        xmlTextWriterStartElement(w, X("target"));
-        const char* state = u.m_status >= 2   ? "final"
-                            : u.m_status == 1 ? "translated"
-                                              : "needs-review-translation";
-        xmlTextWriterWriteAttribute(w, X("state"), X(state));
-        xmlTextWriterSetIndent(w, 0);
-        WriteXmlText(w, *u.m_translation, placeholder);
-        xmlTextWriterEndElement(w);
-        xmlTextWriterSetIndent(w, 1);
-      }
-      xmlTextWriterEndElement(w);
-    }
-    xmlTextWriterEndElement(w);  // body
+    xmlTextWriterWriteAttribute(w, X("tool-id"), X(kToolId));
+    Indent(w, 2);
+    xmlTextWriterStartElement(w, X("header"));
+    Indent(w, 3);
+    xmlTextWriterStartElement(w, X("tool"));
+    xmlTextWriterWriteAttribute(w, X("tool-id"), X(kToolId));
+    xmlTextWriterWriteAttribute(w, X("tool-name"), X(kToolName));
+    xmlTextWriterWriteAttribute(w, X("tool-version"), X(TVL_VERSION));
+    xmlTextWriterEndElement(w);  // tool
+    Indent(w, 2);
+    xmlTextWriterEndElement(w);  // header
+    WriteXliffBody(w, g);
+    Indent(w, 1);
     xmlTextWriterEndElement(w);  // file
   }
+  Indent(w, 0);
+  xmlTextWriterEndElement(w);
   xmlTextWriterEndDocument(w);
   xmlFreeTextWriter(w);
   std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)), static_cast<size_t>(xmlBufferLength(buffer)));
@@ -330,9 +424,20 @@ std::string WriteXliff(const ExchangeDocument& doc) {
   return result;
 }
 
+namespace {
+std::string PoDate(std::int64_t time) {
+  std::time_t t = static_cast<std::time_t>(time);
+  std::tm tm{};
+  if (!gmtime_r(&t, &tm)) return "1970-01-01 00:00+0000";
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M+0000", &tm);
+  return text;
+}
+}  // namespace
+
 std::string WritePo(const ExchangeDocument& doc) {
   std::ostringstream out;
-  std::string language = doc.m_targetTag;
+  std::string language = doc.m_template ? std::string() : doc.m_targetTag;
   for (char& c : language)
     if (c == '-') c = '_';
   // Header values are quoted like any PO string (a module name may hold a quote) and kept
@@ -344,18 +449,26 @@ std::string WritePo(const ExchangeDocument& doc) {
   };
   out << "msgid \"\"\nmsgstr \"\"\n";
   header("Project-Id-Version", doc.m_groups.empty() ? std::string("project") : doc.m_groups[0].m_original);
-  header("PO-Revision-Date", "2000-01-01 00:00+0000");
+  header("POT-Creation-Date", PoDate(doc.m_time));
+  // A template's revision date is the placeholder msgmerge and msginit expect.
+  header("PO-Revision-Date", doc.m_template ? "YEAR-MO-DA HO:MI+ZONE" : PoDate(doc.m_time));
   header("Last-Translator", "none");
   header("Language-Team", "none");
   header("Language", language);
   header("MIME-Version", "1.0");
   header("Content-Type", "text/plain; charset=UTF-8");
   header("Content-Transfer-Encoding", "8bit");
+  header("X-Generator", std::string(kToolName) + " " + TVL_VERSION);
   header("X-Source-Language", doc.m_sourceTag);
   for (const ExchangeGroup& g : doc.m_groups) {
     for (const ExchangeUnit& u : g.m_units) {
       out << '\n';
-      if (u.m_doNotTranslate) out << "#. do not translate\n";
+      for (const std::string& note : UnitNotes(u)) out << "#. " << note << '\n';
+      // References name the resource; blanks would split one into two for gettext.
+      std::string reference = u.m_group;
+      for (char& c : reference)
+        if (c == ' ' || c == '\t') c = '_';
+      if (!reference.empty()) out << "#: " << reference << '\n';
       bool hasTranslation = u.m_translation && !u.m_doNotTranslate && !u.m_translation->empty();
       if (hasTranslation && u.m_status == 0) out << "#, fuzzy\n";
       out << "msgctxt " << PoQuote(u.m_id) << '\n';
@@ -653,10 +766,59 @@ bool ReadExchange(const std::string& bytes, ExchangeFormat format, ImportFile& f
   return false;
 }
 
-ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly) {
+namespace {
+
+// SOURCE_DATE_EPOCH when it holds a number of seconds, else now.
+std::int64_t ExportTime() {
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(epoch, &end, 10);
+    if (errno == 0 && *end == '\0' && v >= 0) return v;
+  }
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+// Measures a dialog's controls as the build writes them for a language, so the size hints
+// are those of the grown controls.
+class CDialogMeasures {
+ public:
+  CDialogMeasures(CTvlDoc& doc, LANGID language) : m_language(language) {
+    CLanguage target(language);
+    if (int index = doc.m_languages.Find(language); index >= 0) target = doc.m_languages[index];
+    PreviewFont font = target.GetPreviewFont();
+    m_data.m_language = language;
+    m_data.m_fontFace = font.name;
+    m_data.m_fontSize = font.size;
+    m_data.m_fontWeight = 400;
+    m_data.m_fontCharset = static_cast<BYTE>(target.GetCharSet());
+  }
+  std::array<int, 4> Rect(const CResDialog& dialog, const CResDialogItem& control) {
+    if (&dialog != m_dialog) {
+      m_dialog = &dialog;
+      m_context = std::make_unique<CTemplateMeasuringContext>();
+      m_context->Create(CTemplateMeasuringContext::BuildTemplate(dialog.m_isEx, dialog.m_style, dialog.ChooseFont(m_data)));
+    }
+    tvl::Rect r = control.GetItemRect(m_language, m_context.get());
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+
+ private:
+  LANGID m_language;
+  CResourceData m_data;
+  const CResDialog* m_dialog = nullptr;
+  std::unique_ptr<CTemplateMeasuringContext> m_context;
+};
+
+}  // namespace
+
+ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly, bool asTemplate) {
   ExchangeDocument result;
   result.m_sourceTag = LanguageTag(doc.m_sourceLanguage.GetLanguage());
   result.m_targetTag = LanguageTag(language);
+  result.m_time = ExportTime();
+  result.m_template = asTemplate;
+  CDialogMeasures measures(doc, language);
   for (const auto& m : doc.m_modules) {
     std::vector<CExchangeItem> items;
     CollectModuleItems(*m, items);
@@ -669,10 +831,17 @@ ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly) {
       ExchangeUnit u;
       u.m_id = item.m_id;
       u.m_source = value.m_text;
-      u.m_status = status;
+      u.m_status = asTemplate ? 0 : status;
       u.m_doNotTranslate = item.m_doNotTranslate;
       const CLocalizedParam* node = value.FindValue(language);
-      if (auto* s = dynamic_cast<const CLocalizedString*>(node); s && node != &value) u.m_translation = s->m_text;
+      if (auto* s = dynamic_cast<const CLocalizedString*>(node); s && node != &value && !asTemplate)
+        u.m_translation = s->m_text;
+      u.m_group = item.m_group;
+      u.m_groupName = item.m_groupName;
+      u.m_groupType = item.m_groupType;
+      u.m_restype = item.m_restype;
+      u.m_context = item.m_context;
+      if (item.m_dialog && item.m_control) u.m_coord = measures.Rect(*item.m_dialog, *item.m_control);
       g.m_units.push_back(std::move(u));
     }
     result.m_groups.push_back(std::move(g));
@@ -742,7 +911,10 @@ bool ApplyImport(CTvlDoc& doc, LANGID language, const ImportFile& file, ImportRe
                                      u"marked not up-to-date.",
                                      {Arg(FromUtf8(e->m_id))}),
                    MB_ICONWARNING);
-    if (e->m_fuzzy || sourceChanged) value.SetStatus(language, 0);
+    if (e->m_fuzzy || sourceChanged)
+      value.SetStatus(language, 0);
+    else if (e->m_final)
+      value.SetStatus(language, 2);
     if (item->m_kind == TextItemKind::kPrompt && item->m_prompt) item->m_prompt->Compose(language);
     ++result.m_applied;
   }

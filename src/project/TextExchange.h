@@ -2,6 +2,8 @@
 // Translations exchanged with translators' tools and scripts: XLIFF 1.2, gettext PO and
 // JSON. Writers take plain units; readers give entries back without touching a project, so
 // a file is parsed completely before anything is applied.
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,14 @@ struct ExchangeUnit {
   std::optional<std::u16string> m_translation;
   int m_status = 0;  // of the target language
   bool m_doNotTranslate = false;
+
+  // Hints for translators' tools; nothing of them is read back.
+  std::string m_group;      // units of one resource share it ("m.exe/5/100") and are written together
+  std::string m_groupName;  // the resource's name
+  std::string m_groupType;  // its kind: "dialog", "menu", "x-stringtable", ...
+  std::string m_restype;    // the element's kind: "caption", "pushbutton", "menuitem", "string", ...
+  std::u16string m_context;  // the dialog's caption or the menu path above the item
+  std::optional<std::array<int, 4>> m_coord;  // x, y, cx, cy in dialog units, grown to fit the translation
 };
 
 // The units of one module (an XLIFF <file>).
@@ -31,6 +41,8 @@ struct ExchangeDocument {
   std::string m_sourceTag;  // "en-US"
   std::string m_targetTag;
   std::vector<ExchangeGroup> m_groups;
+  std::int64_t m_time = 0;  // seconds since 1970, for the dates of the PO header
+  bool m_template = false;  // sources only: a PO template for msgmerge
 };
 
 // One translation read back from a file.
@@ -39,6 +51,7 @@ struct ImportEntry {
   std::optional<std::u16string> m_source;  // when the file gives it
   std::u16string m_translation;
   bool m_fuzzy = false;  // gets status 0
+  bool m_final = false;  // marked final or signed off: gets status 2
   bool m_doNotTranslate = false;
 };
 
@@ -62,8 +75,11 @@ bool ReadJson(const std::string& bytes, ImportFile& file, std::string& error);
 ExchangeFormat GuessFormat(const std::string& bytes);
 bool ReadExchange(const std::string& bytes, ExchangeFormat format, ImportFile& file, std::string& error);
 
-// The project's texts for a target language; todoOnly keeps those with status 0.
-ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly);
+// The project's texts for a target language; todoOnly keeps those with status 0; a template
+// has the sources only. The time is SOURCE_DATE_EPOCH when set, so exports can be reproduced.
+ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly, bool asTemplate = false);
+// What translators' tools show of a unit, one hint a line: its kind, context, width limit.
+std::vector<std::string> UnitNotes(const ExchangeUnit& unit);
 
 struct ImportResult {
   int m_applied = 0;

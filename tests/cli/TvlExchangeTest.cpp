@@ -40,16 +40,18 @@ int ValidateXliff(const std::string& path, std::string& output) {
   return rc;
 }
 
-// A translator's work: every unit gets a target, "FR " and the source; version numbers get
-// a version.
+// A translator's work: every unit gets a target (in place of an empty one), "FR " and the
+// source; version numbers get a version.
 std::string FillXliff(const std::string& xliff) {
-  std::regex unit(R"re(<trans-unit id="([^"]*)"([^>]*)>(\s*)<source>([\s\S]*?)</source>)re");
+  std::regex unit(
+      R"re(<trans-unit id="([^"]*)"([^>]*)>(\s*)<source>([\s\S]*?)</source>(<target[^>]*/>|<target[^>]*>[\s\S]*?</target>)?)re");
   std::string result;
   auto begin = std::sregex_iterator(xliff.begin(), xliff.end(), unit);
   size_t last = 0;
   for (auto it = begin; it != std::sregex_iterator(); ++it) {
     const std::smatch& m = *it;
-    result += xliff.substr(last, static_cast<size_t>(m.position()) - last) + m.str();
+    result += xliff.substr(last, static_cast<size_t>(m.position()) - last) +
+              m.str().substr(0, m.str().size() - m.str(5).size());
     if (m.str(2).find("translate=\"no\"") == std::string::npos) {
       bool version = m.str(1).find("#fixed") != std::string::npos;
       result += "<target state=\"translated\">" + (version ? std::string("5, 6, 7, 8") : "FR " + m.str(4)) + "</target>";

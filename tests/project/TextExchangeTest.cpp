@@ -11,14 +11,25 @@ namespace {
 // quotes and backslashes, leading blanks, a character outside the basic plane.
 const std::u16string kHard = u"  Line\r\nnext \"q\" \\ <&>\x01\x1B\t end \U0001F600";
 
+ExchangeUnit Unit(const std::string& id, const std::u16string& source, std::optional<std::u16string> translation,
+                  int status, bool doNotTranslate) {
+  ExchangeUnit u;
+  u.m_id = id;
+  u.m_source = source;
+  u.m_translation = std::move(translation);
+  u.m_status = status;
+  u.m_doNotTranslate = doNotTranslate;
+  return u;
+}
+
 ExchangeDocument Sample() {
   // A module name may hold quotes and backslashes too (it ends up in file headers).
   ExchangeDocument d{"en-US", "fr-FR", {{"m \"q\" \\.exe", {}}}};
   auto& u = d.m_groups[0].m_units;
-  u.push_back({"m.exe/6/1/text", kHard, kHard + u"!", 1, false});
-  u.push_back({"m.exe/6/2/text", u"Two\nlines\n", std::u16string(u"Deux\nlignes\n"), 0, false});
-  u.push_back({"m.exe/6/3/text", u"Untranslated", std::nullopt, 0, false});
-  u.push_back({"m.exe/6/4/text", u"Keep", std::u16string(u"Gardé"), 2, true});
+  u.push_back(Unit("m.exe/6/1/text", kHard, kHard + u"!", 1, false));
+  u.push_back(Unit("m.exe/6/2/text", u"Two\nlines\n", std::u16string(u"Deux\nlignes\n"), 0, false));
+  u.push_back(Unit("m.exe/6/3/text", u"Untranslated", std::nullopt, 0, false));
+  u.push_back(Unit("m.exe/6/4/text", u"Keep", std::u16string(u"Gardé"), 2, true));
   return d;
 }
 }  // namespace
