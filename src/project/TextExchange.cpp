@@ -33,6 +33,8 @@ namespace tvl {
 namespace {
 
 constexpr const char* kXliffNamespace = "urn:oasis:names:tc:xliff:document:1.2";
+// Converters still write 1.1, whose units read the same.
+constexpr const char* kXliff11Namespace = "urn:oasis:names:tc:xliff:document:1.1";
 constexpr const char* kToolId = "tvl";
 constexpr const char* kToolName = "Tessalingvora";
 
@@ -117,19 +119,62 @@ bool IsElement(const xmlNode* n, const char* name) {
   return n->type == XML_ELEMENT_NODE && std::string(reinterpret_cast<const char*>(n->name)) == name;
 }
 
+// PO references end at white space, and converters escape more: an id is written with its
+// blanks and percent signs escaped, and read back with every escape undone.
+std::string PercentEncode(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '%' || c <= ' ' || c == 0x7F) {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%%%02X", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string PercentDecode(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+// Where a converted file keeps the unit's id when the converter numbered the units anew:
+// the source file of its location context, as PO references write it.
+std::string LocationId(const xmlNode* unit) {
+  for (const xmlNode* g = unit->children; g; g = g->next) {
+    if (!IsElement(g, "context-group") || Attribute(g, "purpose") != "location") continue;
+    for (const xmlNode* c = g->children; c; c = c->next)
+      if (IsElement(c, "context") && Attribute(c, "context-type") == "sourcefile")
+        return PercentDecode(ToUtf8(XmlText(c)));
+  }
+  return "";
+}
+
 bool ReadUnits(const xmlNode* parent, ImportFile& file, std::string& error) {
   for (const xmlNode* n = parent->children; n; n = n->next) {
     if (IsElement(n, "group")) {
       if (!ReadUnits(n, file, error)) return false;
       continue;
     }
-    if (!IsElement(n, "trans-unit")) continue;
+    if (!IsElement(n, "trans-unit") || Attribute(n, "restype") == "x-gettext-domain-header") continue;
     bool hasId = false;
     std::string id = Attribute(n, "id", &hasId);
     if (!hasId || id.empty()) {
       error = "line " + std::to_string(xmlGetLineNo(n)) + ": a trans-unit without an id";
       return false;
     }
+    if (std::string located = LocationId(n); !located.empty()) id = located;
     const xmlNode* source = nullptr;
     const xmlNode* target = nullptr;
     for (const xmlNode* c = n->children; c; c = c->next) {
@@ -146,8 +191,10 @@ bool ReadUnits(const xmlNode* parent, ImportFile& file, std::string& error) {
     e.m_source = XmlText(source);
     e.m_translation = XmlText(target);
     if (e.m_translation.empty()) continue;  // tools leave empty targets for untranslated units
-    const std::string state = Attribute(target, "state");
-    e.m_fuzzy = state.rfind("needs-", 0) == 0 || state == "new";
+    bool hasState = false;
+    const std::string state = Attribute(target, "state", &hasState);
+    // Without a state, a unit not approved is one to review.
+    e.m_fuzzy = state.rfind("needs-", 0) == 0 || state == "new" || (!hasState && Attribute(n, "approved") == "no");
     e.m_final = state == "final" || state == "signed-off";
     e.m_doNotTranslate = Attribute(n, "translate") == "no";
     file.m_entries.push_back(std::move(e));
@@ -337,6 +384,8 @@ void WriteXliffUnit(xmlTextWriterPtr w, const ExchangeUnit& u, int level) {
     WriteAttribute(w, "maxwidth", std::to_string(c[2]));
   }
   if (u.m_doNotTranslate) WriteAttribute(w, "translate", "no");
+  // Tools that read no state take an unapproved translation for one to review.
+  if (u.m_translation && u.m_status >= 1 && !u.m_doNotTranslate) WriteAttribute(w, "approved", "yes");
   WriteAttribute(w, "xml:space", "preserve");
   WriteTextElement(w, "source", u.m_source, placeholder);
   if (!u.m_doNotTranslate) {
@@ -464,11 +513,8 @@ std::string WritePo(const ExchangeDocument& doc) {
     for (const ExchangeUnit& u : g.m_units) {
       out << '\n';
       for (const std::string& note : UnitNotes(u)) out << "#. " << note << '\n';
-      // References name the resource; blanks would split one into two for gettext.
-      std::string reference = u.m_group;
-      for (char& c : reference)
-        if (c == ' ' || c == '\t') c = '_';
-      if (!reference.empty()) out << "#: " << reference << '\n';
+      // The reference is the id: converters that drop msgctxt keep it.
+      out << "#: " << PercentEncode(u.m_id) << '\n';
       bool hasTranslation = u.m_translation && !u.m_doNotTranslate && !u.m_translation->empty();
       if (hasTranslation && u.m_status == 0) out << "#, fuzzy\n";
       out << "msgctxt " << PoQuote(u.m_id) << '\n';
@@ -583,7 +629,8 @@ bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
   if (!xml) return false;
   const xmlNode* root = xmlDocGetRootElement(xml.get());
   if (!root || !IsElement(root, "xliff") ||
-      (root->ns && std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliffNamespace)) {
+      (root->ns && std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliffNamespace &&
+       std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliff11Namespace)) {
     error = "not an XLIFF 1.2 document";
     return false;
   }
@@ -606,6 +653,7 @@ bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
 bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
   struct Entry {
     std::optional<std::string> ctxt, id, str;
+    std::vector<std::string> references;
     bool fuzzy = false, obsolete = false;
   } cur;
   std::string* field = nullptr;
@@ -625,7 +673,8 @@ bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
       sawHeader = true;
     } else if (!cur.str->empty()) {
       ImportEntry e;
-      e.m_id = cur.ctxt.value_or(*cur.id);
+      // Converters from XLIFF keep the id as the reference and give msgctxt only to repeated texts.
+      e.m_id = cur.ctxt ? *cur.ctxt : cur.references.size() == 1 ? PercentDecode(cur.references[0]) : *cur.id;
       e.m_source = FromUtf8(*cur.id);
       e.m_translation = FromUtf8(*cur.str);
       e.m_fuzzy = cur.fuzzy;
@@ -652,6 +701,10 @@ bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
     if (line[0] == '#') {
       if (cur.str && !finish()) return fail(error);
       if (line.rfind("#,", 0) == 0 && line.find("fuzzy") != std::string::npos) cur.fuzzy = true;
+      if (line.rfind("#:", 0) == 0) {
+        std::istringstream words(line.substr(2));
+        for (std::string word; words >> word;) cur.references.push_back(word);
+      }
       field = nullptr;  // obsolete entries (#~) and comments carry nothing to import
       continue;
     }
