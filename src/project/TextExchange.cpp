@@ -5,6 +5,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlwriter.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -51,6 +52,8 @@ bool NeedsPlaceholder(char16_t c) {
 
 const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 
+// XLIFF 1.2 writes such a character as a placeholder with its code, XLIFF 2 as a code point
+// element (placeholder < 0).
 void WriteXmlText(xmlTextWriterPtr w, const std::u16string& text, int& placeholder) {
   std::u16string run;
   auto flush = [&] {
@@ -71,6 +74,13 @@ void WriteXmlText(xmlTextWriterPtr w, const std::u16string& text, int& placehold
     }
     flush();
     char ctype[16];
+    if (placeholder < 0) {
+      std::snprintf(ctype, sizeof ctype, "%04X", static_cast<unsigned>(c));
+      xmlTextWriterStartElement(w, X("cp"));
+      xmlTextWriterWriteAttribute(w, X("hex"), X(ctype));
+      xmlTextWriterEndElement(w);
+      continue;
+    }
     std::snprintf(ctype, sizeof ctype, "x-char-%04X", static_cast<unsigned>(c));
     xmlTextWriterStartElement(w, X("x"));
     xmlTextWriterWriteAttribute(w, X("id"), X(("c" + std::to_string(++placeholder)).c_str()));
@@ -87,7 +97,18 @@ std::u16string XmlText(const xmlNode* node) {
       if (n->content) text += FromUtf8(reinterpret_cast<const char*>(n->content));
     } else if (n->type == XML_ELEMENT_NODE) {
       std::string name = reinterpret_cast<const char*>(n->name);
-      if (name == "x") {
+      if (name == "cp") {
+        xmlChar* hex = xmlGetProp(n, X("hex"));
+        std::string h = hex ? reinterpret_cast<const char*>(hex) : "";
+        xmlFree(hex);
+        size_t used = 0;
+        unsigned long v = 0;
+        try {
+          v = std::stoul(h, &used, 16);
+        } catch (...) {
+        }
+        if (used && used == h.size() && v <= 0xFFFF) text += static_cast<char16_t>(v);
+      } else if (name == "x") {
         xmlChar* ctype = xmlGetProp(n, X("ctype"));
         std::string c = ctype ? reinterpret_cast<const char*>(ctype) : "";
         xmlFree(ctype);
@@ -474,6 +495,135 @@ std::string WriteXliff(const ExchangeDocument& doc) {
 }
 
 namespace {
+
+constexpr const char* kXliff2Namespace = "urn:oasis:names:tc:xliff:document:2.0";
+constexpr const char* kMetadataNamespace = "urn:oasis:names:tc:xliff:metadata:2.0";
+
+// Metadata module entries: XLIFF 2 has no attributes for a resource's kind and layout.
+void WriteMetaGroup(xmlTextWriterPtr w, const char* category, const std::vector<std::pair<const char*, std::string>>& meta) {
+  xmlTextWriterStartElement(w, X("mda:metadata"));
+  xmlTextWriterStartElement(w, X("mda:metaGroup"));
+  WriteAttribute(w, "category", category);
+  for (const auto& [type, value] : meta) {
+    xmlTextWriterStartElement(w, X("mda:meta"));
+    WriteAttribute(w, "type", type);
+    xmlTextWriterWriteString(w, X(value.c_str()));
+    xmlTextWriterEndElement(w);
+  }
+  xmlTextWriterEndElement(w);
+  xmlTextWriterEndElement(w);
+}
+
+// Segment states: initial (nothing yet, or out of date with its target kept), translated,
+// final (edited).
+void WriteXliff2Unit(xmlTextWriterPtr w, const ExchangeUnit& u, int number, int level) {
+  int codePoints = -1;
+  Indent(w, level);
+  xmlTextWriterStartElement(w, X("unit"));
+  WriteAttribute(w, "id", "u" + std::to_string(number));
+  WriteAttribute(w, "name", u.m_id);
+  if (!u.m_restype.empty()) WriteAttribute(w, "type", "tvl:" + u.m_restype);
+  if (u.m_doNotTranslate) WriteAttribute(w, "translate", "no");
+  WriteAttribute(w, "xml:space", "preserve");
+  std::vector<std::pair<const char*, std::string>> meta;
+  if (!u.m_group.empty() && u.m_id.rfind(u.m_group + "/", 0) == 0)
+    meta.emplace_back("resname", u.m_id.substr(u.m_group.size() + 1));
+  if (!u.m_restype.empty()) meta.emplace_back("restype", u.m_restype);
+  if (u.m_coord) {
+    const auto& c = *u.m_coord;
+    meta.emplace_back("coord", std::to_string(c[0]) + ";" + std::to_string(c[1]) + ";" + std::to_string(c[2]) + ";" +
+                                   std::to_string(c[3]));
+    meta.emplace_back("size-unit", "dlgunit");
+    meta.emplace_back("maxwidth", std::to_string(c[2]));
+  }
+  if (!meta.empty()) WriteMetaGroup(w, "resource", meta);
+  std::vector<std::string> notes = UnitNotes(u);
+  if (!notes.empty()) {
+    xmlTextWriterStartElement(w, X("notes"));
+    for (const std::string& note : notes) WriteTextElement(w, "note", FromUtf8(note), codePoints);
+    xmlTextWriterEndElement(w);
+  }
+  xmlTextWriterStartElement(w, X("segment"));
+  if (!u.m_doNotTranslate) {
+    const bool current = u.m_translation && u.m_status >= 1;
+    WriteAttribute(w, "state", !current ? "initial" : u.m_status >= 2 ? "final" : "translated");
+    if (u.m_translation && !current) WriteAttribute(w, "subState", "tvl:needs-review");
+  }
+  WriteTextElement(w, "source", u.m_source, codePoints);
+  if (u.m_translation && !u.m_doNotTranslate) WriteTextElement(w, "target", *u.m_translation, codePoints);
+  xmlTextWriterEndElement(w);
+  xmlTextWriterEndElement(w);
+}
+
+void WriteXliff2File(xmlTextWriterPtr w, const ExchangeGroup& g, int number) {
+  Indent(w, 1);
+  xmlTextWriterStartElement(w, X("file"));
+  WriteAttribute(w, "id", "f" + std::to_string(number));
+  WriteAttribute(w, "original", g.m_original);
+  // One segment a unit: the id names the whole text.
+  WriteAttribute(w, "canResegment", "no");
+  Indent(w, 2);
+  WriteMetaGroup(w, "tool", {{"tool-id", kToolId}, {"tool-name", kToolName}, {"tool-version", TVL_VERSION}});
+  const std::string* open = nullptr;
+  int units = 0, groups = 0;
+  for (const ExchangeUnit& u : g.m_units) {
+    if (open && *open != u.m_group) {
+      Indent(w, 2);
+      xmlTextWriterEndElement(w);
+      open = nullptr;
+    }
+    if (!open && !u.m_group.empty()) {
+      Indent(w, 2);
+      xmlTextWriterStartElement(w, X("group"));
+      WriteAttribute(w, "id", "g" + std::to_string(++groups));
+      if (!u.m_groupName.empty()) WriteAttribute(w, "name", u.m_groupName);
+      if (!u.m_groupType.empty()) WriteAttribute(w, "type", "tvl:" + u.m_groupType);
+      open = &u.m_group;
+    }
+    WriteXliff2Unit(w, u, ++units, open ? 3 : 2);
+  }
+  if (open) {
+    Indent(w, 2);
+    xmlTextWriterEndElement(w);
+  }
+  Indent(w, 1);
+  xmlTextWriterEndElement(w);
+}
+
+}  // namespace
+
+std::string WriteXliff2(const ExchangeDocument& doc) {
+  xmlBufferPtr buffer = xmlBufferCreate();
+  xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
+  xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr);
+  xmlTextWriterStartElement(w, X("xliff"));
+  WriteAttribute(w, "xmlns", kXliff2Namespace);
+  WriteAttribute(w, "xmlns:mda", kMetadataNamespace);
+  WriteAttribute(w, "version", "2.1");
+  WriteAttribute(w, "srcLang", doc.m_sourceTag);
+  WriteAttribute(w, "trgLang", doc.m_targetTag);
+  std::vector<ExchangeGroup> groups = doc.m_groups;
+  if (groups.empty()) groups.push_back({"project", {}});
+  // A file needs a unit; an empty project's has one with nothing in it to translate.
+  if (std::all_of(groups.begin(), groups.end(), [](const ExchangeGroup& g) { return g.m_units.empty(); })) {
+    ExchangeUnit none;
+    none.m_id = "-";
+    none.m_doNotTranslate = true;
+    groups[0].m_units.push_back(none);
+  }
+  int number = 0;
+  for (const ExchangeGroup& g : groups)
+    if (!g.m_units.empty()) WriteXliff2File(w, g, ++number);
+  Indent(w, 0);
+  xmlTextWriterEndElement(w);
+  xmlTextWriterEndDocument(w);
+  xmlFreeTextWriter(w);
+  std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)), static_cast<size_t>(xmlBufferLength(buffer)));
+  xmlBufferFree(buffer);
+  return result;
+}
+
+namespace {
 std::string PoDate(std::int64_t time) {
   std::time_t t = static_cast<std::time_t>(time);
   std::tm tm{};
@@ -552,6 +702,7 @@ std::string WriteJson(const ExchangeDocument& doc) {
 std::string WriteExchange(const ExchangeDocument& doc, ExchangeFormat format) {
   switch (format) {
     case ExchangeFormat::kXliff: return WriteXliff(doc);
+    case ExchangeFormat::kXliff2: return WriteXliff2(doc);
     case ExchangeFormat::kPo: return WritePo(doc);
     case ExchangeFormat::kJson: return WriteJson(doc);
   }
@@ -624,10 +775,66 @@ XmlDocPtr ParseXliff(const std::string& bytes, std::string& error) {
   return xml;
 }
 
+namespace {
+
+// A unit's text: its segments' and ignorables' in order, as one.
+bool ReadXliff2Unit(const xmlNode* n, ImportFile& file, std::string& error) {
+  std::string id = Attribute(n, "name");
+  if (id.empty()) id = Attribute(n, "id");
+  if (id.empty()) {
+    error = "line " + std::to_string(xmlGetLineNo(n)) + ": a unit without a name or id";
+    return false;
+  }
+  ImportEntry e;
+  e.m_id = id;
+  std::u16string source;
+  bool hasTarget = false, initial = false, final = true;
+  for (const xmlNode* seg = n->children; seg; seg = seg->next) {
+    const bool segment = IsElement(seg, "segment");
+    if (!segment && !IsElement(seg, "ignorable")) continue;
+    if (segment) {
+      const std::string state = Attribute(seg, "state");
+      initial = initial || state.empty() || state == "initial";
+      final = final && state == "final";
+    }
+    for (const xmlNode* c = seg->children; c; c = c->next) {
+      if (IsElement(c, "source")) source += XmlText(c);
+      if (IsElement(c, "target")) {
+        e.m_translation += XmlText(c);
+        hasTarget = true;
+      }
+    }
+  }
+  if (!hasTarget || e.m_translation.empty()) return true;
+  e.m_source = source;
+  e.m_fuzzy = initial;
+  e.m_final = final && !initial;
+  e.m_doNotTranslate = Attribute(n, "translate") == "no";
+  file.m_entries.push_back(std::move(e));
+  return true;
+}
+
+bool ReadXliff2Units(const xmlNode* parent, ImportFile& file, std::string& error) {
+  for (const xmlNode* n = parent->children; n; n = n->next) {
+    if (IsElement(n, "group") && !ReadXliff2Units(n, file, error)) return false;
+    if (IsElement(n, "unit") && !ReadXliff2Unit(n, file, error)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
   XmlDocPtr xml = ParseXliff(bytes, error);
   if (!xml) return false;
   const xmlNode* root = xmlDocGetRootElement(xml.get());
+  if (root && IsElement(root, "xliff") && root->ns &&
+      std::string(reinterpret_cast<const char*>(root->ns->href)) == kXliff2Namespace) {
+    file.m_targetTag = Attribute(root, "trgLang");
+    for (const xmlNode* f = root->children; f; f = f->next)
+      if (IsElement(f, "file") && !ReadXliff2Units(f, file, error)) return false;
+    return true;
+  }
   if (!root || !IsElement(root, "xliff") ||
       (root->ns && std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliffNamespace &&
        std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliff11Namespace)) {
@@ -812,7 +1019,8 @@ ExchangeFormat GuessFormat(const std::string& bytes) {
 
 bool ReadExchange(const std::string& bytes, ExchangeFormat format, ImportFile& file, std::string& error) {
   switch (format) {
-    case ExchangeFormat::kXliff: return ReadXliff(bytes, file, error);
+    case ExchangeFormat::kXliff:
+    case ExchangeFormat::kXliff2: return ReadXliff(bytes, file, error);
     case ExchangeFormat::kPo: return ReadPo(bytes, file, error);
     case ExchangeFormat::kJson: return ReadJson(bytes, file, error);
   }

@@ -12,7 +12,7 @@
 
 class CTvlDoc;
 
-enum class ExchangeFormat { kXliff, kPo, kJson };
+enum class ExchangeFormat { kXliff, kPo, kJson, kXliff2 };
 
 // One text to translate as written to a file.
 struct ExchangeUnit {
@@ -62,13 +62,14 @@ struct ImportFile {
 
 namespace tvl {
 std::string WriteXliff(const ExchangeDocument& doc);
+std::string WriteXliff2(const ExchangeDocument& doc);  // XLIFF 2.1
 std::string WritePo(const ExchangeDocument& doc);
 std::string WriteJson(const ExchangeDocument& doc);
 std::string WriteExchange(const ExchangeDocument& doc, ExchangeFormat format);
 
 // Each returns false with a message naming the place of the fault. Entries without a
 // translation are left out.
-bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error);
+bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error);  // 1.2 (or 1.1) and 2
 bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error);
 bool ReadJson(const std::string& bytes, ImportFile& file, std::string& error);
 // The format from the content: '{' JSON, '<' XLIFF, else PO.

@@ -30,15 +30,16 @@ std::string Shell(const std::string& command, int& rc) { return RunCommand(comma
 
 // Validates against the official XLIFF 1.2 schema that scripts/setup.sh fetches; the catalog
 // keeps xmllint off the network. Returns xmllint's rc and puts its words in `output`.
-int ValidateXliff(const std::string& path, std::string& output) {
+int ValidateXliff(const std::string& path, std::string& output,
+                  const std::string& schema = "xliff-core-1.2-strict.xsd") {
   std::string schemas = std::string(TVL_FIXTURES_DIR) + "/xliff/";
-  if (!fs::exists(schemas + "xliff-core-1.2-strict.xsd")) {
+  if (!fs::exists(schemas + schema)) {
     output = "the XLIFF schema is missing: run scripts/setup.sh";
     return -1;
   }
   int rc = 0;
-  output = Shell("XML_CATALOG_FILES=" + schemas + "catalog.xml xmllint --nonet --noout --schema " + schemas +
-                     "xliff-core-1.2-strict.xsd " + path,
+  output = Shell("XML_CATALOG_FILES=" + schemas + "catalog.xml xmllint --nonet --noout --schema " + schemas + schema +
+                     " " + path,
                  rc);
   return rc;
 }
@@ -545,4 +546,50 @@ TEST(ExchangeTools, TranslateToolkitConvertsBothWaysAndFindsNoFault) {
   WriteText(p.dir.file("broken.po"), broken);
   Shell("pofilter --progress=none" + tests + " " + p.dir.file("broken.po") + " " + p.dir.file("faults.po"), rc);
   EXPECT_EQ(IdsOf(ReadText(p.dir.file("faults.po"))), std::vector<std::string>{"App.exe/6/15/text"});
+}
+
+TEST(XliffExport, Xliff2CarriesTheSameInItsOwnTermsAndReadsBack) {
+  ExchangeProject p;
+  p.AddStates();
+  const std::string text = p.Export({"--format", "xliff2"}, "fr2.xlf");
+  std::string lint;
+  EXPECT_EQ(ValidateXliff(p.dir.file("fr2.xlf"), lint, "xliff-core-2.0.xsd"), 0) << lint;
+  WriteText(p.dir.file("bad2.xlf"), std::regex_replace(text, std::regex("<unit id=\"u1\""), "<unit"));
+  EXPECT_NE(ValidateXliff(p.dir.file("bad2.xlf"), lint, "xliff-core-2.0.xsd"), 0) << lint;
+  EXPECT_NE(text.find("<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\""), std::string::npos);
+  EXPECT_NE(text.find("version=\"2.1\" srcLang=\"en-US\" trgLang=\"fr-FR\""), std::string::npos);
+  EXPECT_NE(text.find("<mda:meta type=\"tool-name\">Tessalingvora</mda:meta>"), std::string::npos);
+  EXPECT_NE(text.find("<group id=\"g2\" name=\"100\" type=\"tvl:dialog\">"), std::string::npos) << text;
+
+  // Each unit is one line: what it must hold.
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"App.exe/5/100/caption", {"type=\"tvl:caption\"", "<segment state=\"final\"><source>Classic dialog</source>"
+                                 "<target>Dialogue classique</target>"}},
+      {"App.exe/5/100/control/1#0",
+       {"type=\"tvl:defpushbutton\"", "<mda:meta type=\"coord\">183;7;50;14</mda:meta>",
+        "<mda:meta type=\"size-unit\">dlgunit</mda:meta><mda:meta type=\"maxwidth\">50</mda:meta>",
+        "<note>dialog: Classic dialog</note>", "<segment state=\"translated\"><source>OK</source><target>Valider"}},
+      {"App.exe/5/100/control/2#0",
+       {"<segment state=\"initial\" subState=\"tvl:needs-review\"><source>Cancel</source><target>Annuler"}},
+      {"App.exe/5/100/control/1004#0", {"<segment state=\"initial\"><source>Check</source></segment>"}},
+      {"App.exe/5/100/control/1002#0", {"translate=\"no\"", "<segment><source>Center</source></segment>"}},
+      {"App.exe/4/200/0.3.0/label", {"type=\"tvl:menuitem\"", "<note>menu: File &gt; Recent</note>"}},
+  };
+  for (const auto& [id, parts] : cases) {
+    std::smatch line;
+    const std::string pattern = "[^\n]*name=\"" + std::regex_replace(id, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+                                "\"[^\n]*";
+    ASSERT_TRUE(std::regex_search(text, line, std::regex(pattern))) << id;
+    for (const std::string& part : parts) EXPECT_NE(line.str().find(part), std::string::npos) << id << ": " << part;
+  }
+
+  // Read back into a project without translations, the states are those exported.
+  ExchangeProject q;
+  TvlRun r = Tvl({"import", q.project, "--lang", "fr-FR", p.dir.file("fr2.xlf")});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  const std::string json = Tvl({"export", q.project, "--lang", "fr-FR", "--format", "json"}).out;
+  EXPECT_EQ(JsonItem(json, "App.exe/5/100/caption"), std::make_pair(2, std::string("\"Dialogue classique\"")));
+  EXPECT_EQ(JsonItem(json, "App.exe/5/100/control/1#0"), std::make_pair(1, std::string("\"Valider\"")));
+  EXPECT_EQ(JsonItem(json, "App.exe/5/100/control/2#0"), std::make_pair(0, std::string("\"Annuler\"")));
+  EXPECT_EQ(JsonItem(json, "App.exe/5/100/control/1004#0"), std::make_pair(0, std::string("null")));
 }
