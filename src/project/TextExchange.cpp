@@ -857,6 +857,26 @@ bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
   return true;
 }
 
+namespace {
+// The charset (UTF-8 only) and the language of a PO header.
+bool ReadPoHeader(const std::string& header, ImportFile& file, std::string& error) {
+  std::string charset = HeaderField(header, "Content-Type");
+  size_t cs = charset.find("charset=");
+  if (cs != std::string::npos) {
+    std::u16string name = FromUtf8(charset.substr(cs + 8));
+    if (CompareNoCase(name, u"UTF-8") != 0 && CompareNoCase(name, u"ASCII") != 0 &&
+        CompareNoCase(name, u"CHARSET") != 0) {
+      error = "only UTF-8 files can be read (the file says " + charset.substr(cs + 8) + ")";
+      return false;
+    }
+  }
+  file.m_targetTag = HeaderField(header, "Language");
+  for (char& c : file.m_targetTag)
+    if (c == '_') c = '-';
+  return true;
+}
+}  // namespace
+
 bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
   struct Entry {
     std::optional<std::string> ctxt, id, str;
@@ -940,22 +960,7 @@ bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
   }
   ++number;
   if (!finish()) return fail(error);
-  if (sawHeader) {
-    std::string charset = HeaderField(header, "Content-Type");
-    size_t cs = charset.find("charset=");
-    if (cs != std::string::npos) {
-      std::u16string name = FromUtf8(charset.substr(cs + 8));
-      if (CompareNoCase(name, u"UTF-8") != 0 && CompareNoCase(name, u"ASCII") != 0 &&
-          CompareNoCase(name, u"CHARSET") != 0) {
-        error = "only UTF-8 files can be read (the file says " + charset.substr(cs + 8) + ")";
-        return false;
-      }
-    }
-    file.m_targetTag = HeaderField(header, "Language");
-    for (char& c : file.m_targetTag)
-      if (c == '_') c = '-';
-  }
-  return true;
+  return !sawHeader || ReadPoHeader(header, file, error);
 }
 
 bool ReadJson(const std::string& bytes, ImportFile& file, std::string& error) {

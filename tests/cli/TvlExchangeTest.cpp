@@ -292,50 +292,19 @@ struct ExchangeProject {
   std::string project = dir.file("p.tvl");
 };
 
-// What a trans-unit says, with its group's kind and name, and whether only elements are in it.
-struct XliffUnit {
-  std::map<std::string, std::string> attributes;  // of the unit; "group.*" of its group; "target.state"
-  std::vector<std::string> notes;
-  bool onlyElements = true;
-};
-
-std::map<std::string, XliffUnit> ParseUnits(const std::string& text) {
-  std::map<std::string, XliffUnit> units;
-  xmlDocPtr xml = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, XML_PARSE_NONET);
-  if (!xml) return units;
-  auto props = [](xmlNodePtr n, const std::string& prefix, std::map<std::string, std::string>& out) {
-    for (xmlAttrPtr a = n->properties; a; a = a->next) {
-      xmlChar* v = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
-      out[prefix + reinterpret_cast<const char*>(a->name)] = reinterpret_cast<const char*>(v);
-      xmlFree(v);
-    }
+// The line of the unit whose `attribute` is `id` (units are written one a line), and the
+// line of the group it is in.
+std::pair<std::string, std::string> UnitLine(const std::string& text, const char* attribute, const std::string& id) {
+  const std::string quoted = std::regex_replace(id, std::regex("\""), "&quot;");
+  const size_t at = text.find(std::string(" ") + attribute + "=\"" + quoted + "\"");
+  if (at == std::string::npos) return {};
+  auto line = [&text](size_t pos) {
+    const size_t begin = text.rfind('\n', pos) + 1;
+    return text.substr(begin, text.find('\n', pos) - begin);
   };
-  auto visit = [&](auto& self, xmlNodePtr parent) -> void {
-    for (xmlNodePtr n = parent->children; n; n = n->next) {
-      if (n->type != XML_ELEMENT_NODE) continue;
-      std::string name = reinterpret_cast<const char*>(n->name);
-      if (name != "trans-unit") {
-        self(self, n);
-        continue;
-      }
-      XliffUnit u;
-      props(n, "", u.attributes);
-      if (std::string(reinterpret_cast<const char*>(parent->name)) == "group") props(parent, "group.", u.attributes);
-      for (xmlNodePtr c = n->children; c; c = c->next) {
-        if (c->type != XML_ELEMENT_NODE) u.onlyElements = false;
-        if (c->type != XML_ELEMENT_NODE) continue;
-        std::string child = reinterpret_cast<const char*>(c->name);
-        xmlChar* content = xmlNodeGetContent(c);
-        if (child == "note") u.notes.push_back(reinterpret_cast<const char*>(content));
-        if (child == "target") props(c, "target.", u.attributes);
-        xmlFree(content);
-      }
-      units[u.attributes["id"]] = u;
-    }
-  };
-  visit(visit, xmlDocGetRootElement(xml));
-  xmlFreeDoc(xml);
-  return units;
+  const size_t group = text.rfind("<group ", at);
+  const bool inGroup = group != std::string::npos && text.find("</group>", group) > at;
+  return {line(at), inGroup ? line(group) : std::string()};
 }
 }  // namespace
 
@@ -347,57 +316,52 @@ TEST(XliffExport, UnitsCarryKindPlaceWidthContextAndState) {
   EXPECT_EQ(ValidateXliff(p.dir.file("fr.xlf"), lint), 0) << lint;
   EXPECT_NE(text.find("<tool tool-id=\"tvl\" tool-name=\"Tessalingvora\" tool-version=\"" TVL_VERSION "\"/>"),
             std::string::npos);
-  const std::map<std::string, XliffUnit> units = ParseUnits(text);
-  ASSERT_FALSE(units.empty());
-  for (const auto& [id, u] : units) EXPECT_TRUE(u.onlyElements) << id;
+  // Nothing but elements inside a unit: no blank between them.
+  std::regex unit(R"(<trans-unit [\s\S]*?</trans-unit>)"), blank(R"(>\s+<)");
+  int units = 0;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), unit); it != std::sregex_iterator(); ++it, ++units)
+    EXPECT_FALSE(std::regex_search(it->str(), blank)) << it->str();
+  EXPECT_EQ(units, static_cast<int>(IdsOf(text).size()));
 
   const struct {
     const char* id;
-    const char* restype;
-    const char* group;  // "restype resname" of the group
-    const char* coord;  // null: none
-    const char* state;  // null: no target
-    const char* note;   // one of the notes; null: none asked
+    const char* group;
+    std::vector<std::string> parts;  // of the unit's line
   } cases[] = {
-      {"App.exe/5/100/caption", "caption", "dialog 100", nullptr, "final", nullptr},
-      {"App.exe/5/100/control/1#0", "defpushbutton", "dialog 100", "183;7;50;14", "translated", "dialog: Classic dialog"},
-      {"App.exe/5/100/control/2#0", "pushbutton", "dialog 100", "183;24;50;14", "needs-review-translation",
-       "width limit: 50 dialog units"},
-      {"App.exe/5/100/control/1004#0", "checkbox", "dialog 100", "7;40;60;10", "needs-translation", nullptr},
-      {"App.exe/5/100/control/1006#0", "radio", "dialog 100", "7;52;60;10", "needs-translation", nullptr},
-      {"App.exe/5/100/control/1008#0", "groupbox", "dialog 100", "7;65;120;40", "needs-translation", nullptr},
-      {"App.exe/5/100/control/1002#0", "ctext", "dialog 100", "115;7;40;8", nullptr, "do not translate"},
-      {"App.exe/5/\"NAMEDDLG\"/control/2#0", "pushbutton", "dialog NAMEDDLG", "25;20;50;14", "needs-translation",
-       "dialog: Named"},
-      {"App.exe/5/101/init/1102#0", "comboboxitem", "dialog 101", nullptr, "needs-translation", nullptr},
-      {"App.exe/4/200/0.3/label", "popupmenu", "menu 200", nullptr, "needs-translation", "menu: File"},
-      {"App.exe/4/200/0.3.0/label", "menuitem", "menu 200", nullptr, "needs-translation", "menu: File > Recent"},
-      {"App.exe/4/200/0.0/shortcut", "shortcut", "menu 200", nullptr, "needs-translation", "menu: File"},
-      {"App.exe/6/15/text", "string", "x-stringtable STRINGTABLE", nullptr, "needs-translation", nullptr},
-      {"App.exe/16/1/FileVersion#fixed", "x-version-number", "versioninfo 1", nullptr, "needs-translation", nullptr},
+      {"App.exe/5/100/caption", "resname=\"100\" restype=\"dialog\"", {"restype=\"caption\"", "<target state=\"final\">"}},
+      {"App.exe/5/100/control/1#0", "resname=\"100\" restype=\"dialog\"",
+       {"resname=\"control/1#0\" restype=\"defpushbutton\" coord=\"183;7;50;14\" size-unit=\"dlgunit\" maxwidth=\"50\"",
+        "approved=\"yes\"", "<target state=\"translated\">Valider", "<note>dialog: Classic dialog</note>"}},
+      {"App.exe/5/100/control/2#0", "restype=\"dialog\"",
+       {"restype=\"pushbutton\" coord=\"183;24;50;14\"", "<target state=\"needs-review-translation\">Annuler",
+        "<note>width limit: 50 dialog units</note>"}},
+      {"App.exe/5/100/control/1004#0", "restype=\"dialog\"",
+       {"restype=\"checkbox\" coord=\"7;40;60;10\"", "<target state=\"needs-translation\"/>"}},
+      {"App.exe/5/100/control/1006#0", "restype=\"dialog\"", {"restype=\"radio\" coord=\"7;52;60;10\""}},
+      {"App.exe/5/100/control/1008#0", "restype=\"dialog\"", {"restype=\"groupbox\" coord=\"7;65;120;40\""}},
+      {"App.exe/5/100/control/1002#0", "restype=\"dialog\"",
+       {"restype=\"ctext\" coord=\"115;7;40;8\"", "translate=\"no\"", "</source><note>ctext</note>",
+        "<note>do not translate</note>"}},
+      {"App.exe/5/\"NAMEDDLG\"/control/2#0", "resname=\"NAMEDDLG\" restype=\"dialog\"",
+       {"restype=\"pushbutton\" coord=\"25;20;50;14\"", "<note>dialog: Named</note>"}},
+      {"App.exe/5/101/init/1102#0", "resname=\"101\"", {"restype=\"comboboxitem\" xml:space"}},
+      {"App.exe/4/200/0.3/label", "resname=\"200\" restype=\"menu\"", {"restype=\"popupmenu\"", "<note>menu: File</note>"}},
+      {"App.exe/4/200/0.3.0/label", "restype=\"menu\"", {"restype=\"menuitem\"", "<note>menu: File &gt; Recent</note>"}},
+      {"App.exe/4/200/0.0/shortcut", "restype=\"menu\"", {"restype=\"shortcut\"", "<note>menu: File</note>"}},
+      {"App.exe/6/15/text", "resname=\"STRINGTABLE\" restype=\"x-stringtable\"", {"resname=\"15/text\" restype=\"string\""}},
+      {"App.exe/16/1/FileVersion#fixed", "resname=\"1\" restype=\"versioninfo\"", {"restype=\"x-version-number\""}},
   };
   for (const auto& c : cases) {
-    auto it = units.find(c.id);
-    ASSERT_NE(it, units.end()) << c.id;
-    auto a = it->second.attributes;
-    EXPECT_EQ(a["restype"], c.restype) << c.id;
-    EXPECT_EQ(a["group.restype"] + " " + a["group.resname"], c.group) << c.id;
-    EXPECT_EQ(a["coord"], c.coord ? c.coord : "") << c.id;
-    if (c.coord) {
-      EXPECT_EQ(a["size-unit"], "dlgunit") << c.id;
-      EXPECT_EQ(a["maxwidth"], std::regex_replace(c.coord, std::regex("^[^;]*;[^;]*;([^;]*);.*$"), "$1")) << c.id;
-    }
-    EXPECT_EQ(a["target.state"], c.state ? c.state : "") << c.id;
-    EXPECT_EQ(a.count("translate") != 0, c.state == nullptr) << c.id;
-    if (c.note) {
-      const auto& notes = it->second.notes;
-      EXPECT_NE(std::find(notes.begin(), notes.end(), c.note), notes.end()) << c.id;
-    }
+    auto [line, group] = UnitLine(text, "id", c.id);
+    ASSERT_FALSE(line.empty()) << c.id;
+    EXPECT_NE(group.find(c.group), std::string::npos) << c.id << ": " << group;
+    for (const std::string& part : c.parts) EXPECT_NE(line.find(part), std::string::npos) << c.id << ": " << part;
   }
   // The check box translated too long is grown: its width limit is past the source's 60.
-  auto grown = units.at("App.exe/5/100/control/1005#0").attributes;
-  EXPECT_GT(std::stoi(grown["maxwidth"]), 60) << grown["coord"];
-  EXPECT_EQ(grown["approved"], "yes");
+  std::smatch width;
+  const std::string grown = UnitLine(text, "id", "App.exe/5/100/control/1005#0").first;
+  ASSERT_TRUE(std::regex_search(grown, width, std::regex("maxwidth=\"(\\d+)\""))) << grown;
+  EXPECT_GT(std::stoi(width.str(1)), 60) << grown;
 }
 
 TEST(XliffExport, FilesWrittenBeforeTheHintsStillImport) {
@@ -576,11 +540,9 @@ TEST(XliffExport, Xliff2CarriesTheSameInItsOwnTermsAndReadsBack) {
       {"App.exe/4/200/0.3.0/label", {"type=\"tvl:menuitem\"", "<note>menu: File &gt; Recent</note>"}},
   };
   for (const auto& [id, parts] : cases) {
-    std::smatch line;
-    const std::string pattern = "[^\n]*name=\"" + std::regex_replace(id, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
-                                "\"[^\n]*";
-    ASSERT_TRUE(std::regex_search(text, line, std::regex(pattern))) << id;
-    for (const std::string& part : parts) EXPECT_NE(line.str().find(part), std::string::npos) << id << ": " << part;
+    const std::string line = UnitLine(text, "name", id).first;
+    ASSERT_FALSE(line.empty()) << id;
+    for (const std::string& part : parts) EXPECT_NE(line.find(part), std::string::npos) << id << ": " << part;
   }
 
   // Read back into a project without translations, the states are those exported.
