@@ -195,7 +195,8 @@ bool ReadUnits(const xmlNode* parent, ImportFile& file, std::string& error) {
       error = "line " + std::to_string(xmlGetLineNo(n)) + ": a trans-unit without an id";
       return false;
     }
-    if (std::string located = LocationId(n); !located.empty()) id = located;
+    // Ids of ours always hold a slash; a converter's numbers do not.
+    if (std::string located = LocationId(n); !located.empty() && id.find('/') == std::string::npos) id = located;
     const xmlNode* source = nullptr;
     const xmlNode* target = nullptr;
     for (const xmlNode* c = n->children; c; c = c->next) {

@@ -205,6 +205,12 @@ TEST(TextExchange, IdsComeBackFromConvertedFiles) {
        "<trans-unit id=\"2\"><source>One</source><target>Un</target><context-group purpose=\"location\">"
        "<context context-type=\"sourcefile\">m.exe/5/%22A%20B%22/control/1%230</context></context-group>"
        "</trans-unit></body></file></xliff>"},
+      // A unit of ours keeps its id whatever location a tool added.
+      {ExchangeFormat::kXliff,
+       "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"><file><body>"
+       "<trans-unit id=\"m.exe/5/&quot;A B&quot;/control/1#0\"><source>One</source><target>Un</target>"
+       "<context-group purpose=\"location\"><context context-type=\"sourcefile\">x.rc</context></context-group>"
+       "</trans-unit></body></file></xliff>"},
       {ExchangeFormat::kPo, "#: m.exe/5/%22A%20B%22/control/1%230\nmsgid \"One\"\nmsgstr \"Un\"\n"},
       {ExchangeFormat::kPo,
        "#: m.exe/5/x\nmsgctxt \"m.exe/5/\\\"A B\\\"/control/1#0\"\nmsgid \"One\"\nmsgstr \"Un\"\n"},
