@@ -26,9 +26,9 @@
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "project/Module.h"
-#include "resmodel/CompileContext.h"
 #include "project/TextItems.h"
 #include "project/TvlDoc.h"
+#include "resmodel/CompileContext.h"
 
 namespace tvl {
 namespace {

@@ -28,7 +28,7 @@ struct CExchangeItem {
 
   // What translators' tools show beside the text; nothing of it is part of the id.
   std::string m_group;         // "module/type/resource", or "module/type" for string tables
-  std::string m_groupName;     // the resource's name ("100", "\"ABOUT\"", "STRINGTABLE")
+  std::string m_groupName;     // the resource's name ("100", "ABOUT", "STRINGTABLE")
   std::string m_groupType;     // the resource kind: "dialog", "menu", "x-stringtable", ...
   std::string m_restype;       // the element kind: "caption", "pushbutton", "menuitem", "string", ...
   std::u16string m_context;    // the dialog's caption or the menu path above the item
