@@ -1,7 +1,15 @@
 #pragma once
-// Translations exchanged with translators' tools and scripts: XLIFF 1.2, gettext PO and
-// JSON. Writers take plain units; readers give entries back without touching a project, so
-// a file is parsed completely before anything is applied.
+// Translations exchanged with translators' tools and scripts: XLIFF 1.2 and 2.1, gettext PO
+// and JSON. Writers take plain units; readers give entries back without touching a project,
+// so a file is parsed completely before anything is applied.
+//
+// Statuses and the files' states, written / read:
+//   not translated     XLIFF 1.2 target state needs-translation (empty)   2.1 initial, no target
+//   not up to date     needs-review-translation / PO #, fuzzy             2.1 initial + target
+//   translated         translated (approved)                              2.1 translated
+//   edited (status 2)  final (approved)                                   2.1 final
+// Read back, any needs-* or new state, an unapproved unit without state, a 2.1 initial
+// segment and a fuzzy PO entry give status 0; final and signed-off give status 2.
 #include <array>
 #include <cstdint>
 #include <optional>
