@@ -1,4 +1,4 @@
-// Bytes as a translator's file (XLIFF, PO or JSON): reading never crashes, and whatever was
+// Bytes as a translator's file (XLIFF 1.2 or 2, PO or JSON): reading never crashes, and whatever was
 // read, written again in the same format, reads back to the same entries.
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
-  const ExchangeFormat format = static_cast<ExchangeFormat>(data[0] % 3);
+  const ExchangeFormat format = static_cast<ExchangeFormat>(data[0] % 4);
   const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
   ImportFile file;
   std::string error;

@@ -432,18 +432,20 @@ int CmdDump(const Options& o, std::ostream& out) {
 
 int CmdExport(const Options& o, std::ostream& out) {
   if (o.positional.size() != 1 || !o.Has("--lang"))
-    throw UsageError{"tvl export PROJECT.tvl --lang L [--format xliff|po|json] [--only todo|all] [-o OUT]"};
+    throw UsageError{"tvl export PROJECT.tvl --lang L [--format xliff|xliff2|po|json] [--only todo|all] [--template] [-o OUT]"};
   LANGID language = RequireLanguage(*o.Get("--lang"));
   std::string formatName = o.Get("--format").value_or("xliff");
   ExchangeFormat format;
   if (formatName == "xliff")
     format = ExchangeFormat::kXliff;
+  else if (formatName == "xliff2")
+    format = ExchangeFormat::kXliff2;
   else if (formatName == "po")
     format = ExchangeFormat::kPo;
   else if (formatName == "json")
     format = ExchangeFormat::kJson;
   else
-    throw UsageError{"--format takes xliff, po or json"};
+    throw UsageError{"--format takes xliff, xliff2, po or json"};
   std::string only = o.Get("--only").value_or("all");
   if (only != "todo" && only != "all") throw UsageError{"--only takes todo or all"};
   CTvlDoc doc;
@@ -453,7 +455,7 @@ int CmdExport(const Options& o, std::ostream& out) {
                  MB_ICONERROR);
     return 1;
   }
-  std::string text = tvl::WriteExchange(tvl::BuildExport(doc, language, only == "todo"), format);
+  std::string text = tvl::WriteExchange(tvl::BuildExport(doc, language, only == "todo", o.Has("--template")), format);
   auto output = o.Get("--output");
   if (!output || *output == "-") {
     out << text;
@@ -605,7 +607,7 @@ const char* kUsage =
     "  build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE]\n"
     "  update PROJECT.tvl [MODULE]...\n"
     "  import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
-    "  export PROJECT.tvl --lang L [--format xliff|po|json] [--only todo|all] [-o OUT]\n"
+    "  export PROJECT.tvl --lang L [--format xliff|xliff2|po|json] [--only todo|all] [--template] [-o OUT]\n"
     "  import PROJECT.tvl --lang L FILE\n"
     "  stats PROJECT.tvl [--json]\n"
     "  dump PROJECT.tvl\n"
@@ -643,10 +645,11 @@ const std::map<std::string, const char*> kCommandHelp = {
     {"import-exe", "usage: tvl import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
                    "Takes the translations of language L from an executable translated elsewhere;\n"
                    "items that are already translated keep their translation.\n"},
-    {"export", "usage: tvl export PROJECT.tvl --lang L [--format xliff|po|json] [--only todo|all] [-o OUT]\n"
+    {"export", "usage: tvl export PROJECT.tvl --lang L [--format xliff|xliff2|po|json] [--only todo|all] [--template] [-o OUT]\n"
                "Writes the project's texts with their translations into L for a translator's tool.\n"
-               "  --format   xliff (default, XLIFF 1.2), po (gettext) or json\n"
+               "  --format   xliff (default, XLIFF 1.2), xliff2 (XLIFF 2.1), po (gettext) or json\n"
                "  --only     todo: only items not translated or not up to date; all (default)\n"
+               "  --template the source texts only (with po: a template for msgmerge)\n"
                "  -o OUT     the output file (default: standard output)\n"},
     {"import", "usage: tvl import PROJECT.tvl --lang L FILE\n"
                "Reads translations into L back from an XLIFF, PO or JSON file. Nothing changes\n"
@@ -750,7 +753,7 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (command == "import-exe") {
       rc = CmdImportExe(Parse(args, 1, {"--lang"}, {}));
     } else if (command == "export") {
-      rc = CmdExport(Parse(args, 1, {"--lang", "--format", "--only", "--output"}, {}), out);
+      rc = CmdExport(Parse(args, 1, {"--lang", "--format", "--only", "--output"}, {"--template"}), out);
     } else if (command == "import") {
       rc = CmdImport(Parse(args, 1, {"--lang"}, {}));
     } else if (command == "stats") {

@@ -5,8 +5,12 @@
 #include <libxml/tree.h>
 #include <libxml/xmlwriter.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <limits>
 #include <map>
 #include <memory>
@@ -14,6 +18,7 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "formats/layout/ResDialog.h"
 #include "formats/text/PromptAndTips.h"
 #include "formats/text/ResVersion.h"
 #include "languages/Language.h"
@@ -23,11 +28,16 @@
 #include "project/Module.h"
 #include "project/TextItems.h"
 #include "project/TvlDoc.h"
+#include "resmodel/CompileContext.h"
 
 namespace tvl {
 namespace {
 
 constexpr const char* kXliffNamespace = "urn:oasis:names:tc:xliff:document:1.2";
+// Converters still write 1.1, whose units read the same.
+constexpr const char* kXliff11Namespace = "urn:oasis:names:tc:xliff:document:1.1";
+constexpr const char* kToolId = "tvl";
+constexpr const char* kToolName = "Tessalingvora";
 
 std::string LanguageTag(LANGID language) {
   const LocaleInfo* info = FindLocale(language);
@@ -42,6 +52,8 @@ bool NeedsPlaceholder(char16_t c) {
 
 const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 
+// XLIFF 1.2 writes such a character as a placeholder with its code, XLIFF 2 as a code point
+// element (placeholder < 0).
 void WriteXmlText(xmlTextWriterPtr w, const std::u16string& text, int& placeholder) {
   std::u16string run;
   auto flush = [&] {
@@ -62,6 +74,13 @@ void WriteXmlText(xmlTextWriterPtr w, const std::u16string& text, int& placehold
     }
     flush();
     char ctype[16];
+    if (placeholder < 0) {
+      std::snprintf(ctype, sizeof ctype, "%04X", static_cast<unsigned>(c));
+      xmlTextWriterStartElement(w, X("cp"));
+      xmlTextWriterWriteAttribute(w, X("hex"), X(ctype));
+      xmlTextWriterEndElement(w);
+      continue;
+    }
     std::snprintf(ctype, sizeof ctype, "x-char-%04X", static_cast<unsigned>(c));
     xmlTextWriterStartElement(w, X("x"));
     xmlTextWriterWriteAttribute(w, X("id"), X(("c" + std::to_string(++placeholder)).c_str()));
@@ -78,7 +97,18 @@ std::u16string XmlText(const xmlNode* node) {
       if (n->content) text += FromUtf8(reinterpret_cast<const char*>(n->content));
     } else if (n->type == XML_ELEMENT_NODE) {
       std::string name = reinterpret_cast<const char*>(n->name);
-      if (name == "x") {
+      if (name == "cp") {
+        xmlChar* hex = xmlGetProp(n, X("hex"));
+        std::string h = hex ? reinterpret_cast<const char*>(hex) : "";
+        xmlFree(hex);
+        size_t used = 0;
+        unsigned long v = 0;
+        try {
+          v = std::stoul(h, &used, 16);
+        } catch (...) {
+        }
+        if (used && used == h.size() && v <= 0xFFFF) text += static_cast<char16_t>(v);
+      } else if (name == "x") {
         xmlChar* ctype = xmlGetProp(n, X("ctype"));
         std::string c = ctype ? reinterpret_cast<const char*>(ctype) : "";
         xmlFree(ctype);
@@ -110,19 +140,63 @@ bool IsElement(const xmlNode* n, const char* name) {
   return n->type == XML_ELEMENT_NODE && std::string(reinterpret_cast<const char*>(n->name)) == name;
 }
 
+// PO references end at white space, and converters escape more: an id is written with its
+// blanks and percent signs escaped, and read back with every escape undone.
+std::string PercentEncode(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '%' || c <= ' ' || c == 0x7F) {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%%%02X", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string PercentDecode(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+// Where a converted file keeps the unit's id when the converter numbered the units anew:
+// the source file of its location context, as PO references write it.
+std::string LocationId(const xmlNode* unit) {
+  for (const xmlNode* g = unit->children; g; g = g->next) {
+    if (!IsElement(g, "context-group") || Attribute(g, "purpose") != "location") continue;
+    for (const xmlNode* c = g->children; c; c = c->next)
+      if (IsElement(c, "context") && Attribute(c, "context-type") == "sourcefile")
+        return PercentDecode(ToUtf8(XmlText(c)));
+  }
+  return "";
+}
+
 bool ReadUnits(const xmlNode* parent, ImportFile& file, std::string& error) {
   for (const xmlNode* n = parent->children; n; n = n->next) {
     if (IsElement(n, "group")) {
       if (!ReadUnits(n, file, error)) return false;
       continue;
     }
-    if (!IsElement(n, "trans-unit")) continue;
+    if (!IsElement(n, "trans-unit") || Attribute(n, "restype") == "x-gettext-domain-header") continue;
     bool hasId = false;
     std::string id = Attribute(n, "id", &hasId);
     if (!hasId || id.empty()) {
       error = "line " + std::to_string(xmlGetLineNo(n)) + ": a trans-unit without an id";
       return false;
     }
+    // Ids of ours always hold a slash; a converter's numbers do not.
+    if (std::string located = LocationId(n); !located.empty() && id.find('/') == std::string::npos) id = located;
     const xmlNode* source = nullptr;
     const xmlNode* target = nullptr;
     for (const xmlNode* c = n->children; c; c = c->next) {
@@ -139,7 +213,11 @@ bool ReadUnits(const xmlNode* parent, ImportFile& file, std::string& error) {
     e.m_source = XmlText(source);
     e.m_translation = XmlText(target);
     if (e.m_translation.empty()) continue;  // tools leave empty targets for untranslated units
-    e.m_fuzzy = Attribute(target, "state").rfind("needs-", 0) == 0;
+    bool hasState = false;
+    const std::string state = Attribute(target, "state", &hasState);
+    // Without a state, a unit not approved is one to review.
+    e.m_fuzzy = state.rfind("needs-", 0) == 0 || state == "new" || (!hasState && Attribute(n, "approved") == "no");
+    e.m_final = state == "final" || state == "signed-off";
     e.m_doNotTranslate = Attribute(n, "translate") == "no";
     file.m_entries.push_back(std::move(e));
   }
@@ -277,11 +355,109 @@ std::string HeaderField(const std::string& header, const std::string& name) {
 
 }  // namespace
 
+std::vector<std::string> UnitNotes(const ExchangeUnit& unit) {
+  std::vector<std::string> notes;
+  if (!unit.m_restype.empty()) notes.push_back(unit.m_restype);
+  if (!unit.m_context.empty()) {
+    const char* where = unit.m_groupType == "dialog" ? "dialog: " : unit.m_groupType == "menu" ? "menu: " : "";
+    std::string context = ToUtf8(unit.m_context);
+    // One hint a line: a caption's line break would start a new comment in PO.
+    for (char& c : context)
+      if (c == '\n' || c == '\r') c = ' ';
+    notes.push_back(where + context);
+  }
+  if (unit.m_coord) notes.push_back("width limit: " + std::to_string((*unit.m_coord)[2]) + " dialog units");
+  if (unit.m_doNotTranslate) notes.push_back("do not translate");
+  return notes;
+}
+
+namespace {
+
+void WriteAttribute(xmlTextWriterPtr w, const char* name, const std::string& value) {
+  xmlTextWriterWriteAttribute(w, X(name), X(value.c_str()));
+}
+
+void WriteTextElement(xmlTextWriterPtr w, const char* name, const std::u16string& text, int& placeholder) {
+  xmlTextWriterStartElement(w, X(name));
+  WriteXmlText(w, text, placeholder);
+  xmlTextWriterEndElement(w);
+}
+
+// Line breaks and indentation between elements, never inside a unit: the writer's own
+// indentation would put blanks between a unit's elements.
+void Indent(xmlTextWriterPtr w, int level) {
+  xmlTextWriterWriteString(w, X(("\n" + std::string(static_cast<size_t>(level) * 2, ' ')).c_str()));
+}
+
+// One trans-unit on one line: nothing inside it but its elements.
+void WriteXliffUnit(xmlTextWriterPtr w, const ExchangeUnit& u, int level) {
+  int placeholder = 0;
+  Indent(w, level);
+  xmlTextWriterStartElement(w, X("trans-unit"));
+  WriteAttribute(w, "id", u.m_id);
+  if (!u.m_group.empty() && u.m_id.rfind(u.m_group + "/", 0) == 0)
+    WriteAttribute(w, "resname", u.m_id.substr(u.m_group.size() + 1));
+  if (!u.m_restype.empty()) WriteAttribute(w, "restype", u.m_restype);
+  if (u.m_coord) {
+    const auto& c = *u.m_coord;
+    WriteAttribute(w, "coord", std::to_string(c[0]) + ";" + std::to_string(c[1]) + ";" + std::to_string(c[2]) + ";" +
+                                   std::to_string(c[3]));
+    WriteAttribute(w, "size-unit", "dlgunit");
+    WriteAttribute(w, "maxwidth", std::to_string(c[2]));
+  }
+  if (u.m_doNotTranslate) WriteAttribute(w, "translate", "no");
+  // Tools that read no state take an unapproved translation for one to review.
+  if (u.m_translation && u.m_status >= 1 && !u.m_doNotTranslate) WriteAttribute(w, "approved", "yes");
+  WriteAttribute(w, "xml:space", "preserve");
+  WriteTextElement(w, "source", u.m_source, placeholder);
+  if (!u.m_doNotTranslate) {
+    xmlTextWriterStartElement(w, X("target"));
+    const char* state = !u.m_translation   ? "needs-translation"
+                        : u.m_status >= 2  ? "final"
+                        : u.m_status == 1  ? "translated"
+                                           : "needs-review-translation";
+    WriteAttribute(w, "state", state);
+    if (u.m_translation) WriteXmlText(w, *u.m_translation, placeholder);
+    xmlTextWriterEndElement(w);
+  }
+  for (const std::string& note : UnitNotes(u)) WriteTextElement(w, "note", FromUtf8(note), placeholder);
+  xmlTextWriterEndElement(w);
+}
+
+// The units of a module, each resource's in a group of their own.
+void WriteXliffBody(xmlTextWriterPtr w, const ExchangeGroup& g) {
+  Indent(w, 2);
+  xmlTextWriterStartElement(w, X("body"));
+  const std::string* open = nullptr;
+  for (const ExchangeUnit& u : g.m_units) {
+    if (open && *open != u.m_group) {
+      Indent(w, 3);
+      xmlTextWriterEndElement(w);
+      open = nullptr;
+    }
+    if (!open && !u.m_group.empty()) {
+      Indent(w, 3);
+      xmlTextWriterStartElement(w, X("group"));
+      WriteAttribute(w, "id", u.m_group);
+      if (!u.m_groupName.empty()) WriteAttribute(w, "resname", u.m_groupName);
+      if (!u.m_groupType.empty()) WriteAttribute(w, "restype", u.m_groupType);
+      open = &u.m_group;
+    }
+    WriteXliffUnit(w, u, open ? 4 : 3);
+  }
+  if (open) {
+    Indent(w, 3);
+    xmlTextWriterEndElement(w);
+  }
+  Indent(w, 2);
+  xmlTextWriterEndElement(w);
+}
+
+}  // namespace
+
 std::string WriteXliff(const ExchangeDocument& doc) {
   xmlBufferPtr buffer = xmlBufferCreate();
   xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
-  xmlTextWriterSetIndent(w, 1);
-  xmlTextWriterSetIndentString(w, X("  "));
   xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr);
   xmlTextWriterStartElement(w, X("xliff"));
   xmlTextWriterWriteAttribute(w, X("version"), X("1.2"));
@@ -289,40 +465,29 @@ std::string WriteXliff(const ExchangeDocument& doc) {
   std::vector<ExchangeGroup> groups = doc.m_groups;
   if (groups.empty()) groups.push_back({"project", {}});  // the format needs one <file>
   for (const ExchangeGroup& g : groups) {
+    Indent(w, 1);
     xmlTextWriterStartElement(w, X("file"));
     xmlTextWriterWriteAttribute(w, X("original"), X(g.m_original.c_str()));
     xmlTextWriterWriteAttribute(w, X("source-language"), X(doc.m_sourceTag.c_str()));
     xmlTextWriterWriteAttribute(w, X("target-language"), X(doc.m_targetTag.c_str()));
     xmlTextWriterWriteAttribute(w, X("datatype"), X("winres"));
-    xmlTextWriterStartElement(w, X("body"));
-    for (const ExchangeUnit& u : g.m_units) {
-      int placeholder = 0;
-      xmlTextWriterStartElement(w, X("trans-unit"));
-      xmlTextWriterWriteAttribute(w, X("id"), X(u.m_id.c_str()));
-      if (u.m_doNotTranslate) xmlTextWriterWriteAttribute(w, X("translate"), X("no"));
-      xmlTextWriterWriteAttribute(w, X("xml:space"), X("preserve"));
-      // Indenting inside text would add blanks to it.
-      xmlTextWriterStartElement(w, X("source"));
-      xmlTextWriterSetIndent(w, 0);
-      WriteXmlText(w, u.m_source, placeholder);
-      xmlTextWriterEndElement(w);
-      xmlTextWriterSetIndent(w, 1);
-      if (u.m_translation && !u.m_doNotTranslate) {
-        xmlTextWriterStartElement(w, X("target"));
-        const char* state = u.m_status >= 2   ? "final"
-                            : u.m_status == 1 ? "translated"
-                                              : "needs-review-translation";
-        xmlTextWriterWriteAttribute(w, X("state"), X(state));
-        xmlTextWriterSetIndent(w, 0);
-        WriteXmlText(w, *u.m_translation, placeholder);
-        xmlTextWriterEndElement(w);
-        xmlTextWriterSetIndent(w, 1);
-      }
-      xmlTextWriterEndElement(w);
-    }
-    xmlTextWriterEndElement(w);  // body
+    xmlTextWriterWriteAttribute(w, X("tool-id"), X(kToolId));
+    Indent(w, 2);
+    xmlTextWriterStartElement(w, X("header"));
+    Indent(w, 3);
+    xmlTextWriterStartElement(w, X("tool"));
+    xmlTextWriterWriteAttribute(w, X("tool-id"), X(kToolId));
+    xmlTextWriterWriteAttribute(w, X("tool-name"), X(kToolName));
+    xmlTextWriterWriteAttribute(w, X("tool-version"), X(TVL_VERSION));
+    xmlTextWriterEndElement(w);  // tool
+    Indent(w, 2);
+    xmlTextWriterEndElement(w);  // header
+    WriteXliffBody(w, g);
+    Indent(w, 1);
     xmlTextWriterEndElement(w);  // file
   }
+  Indent(w, 0);
+  xmlTextWriterEndElement(w);
   xmlTextWriterEndDocument(w);
   xmlFreeTextWriter(w);
   std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)), static_cast<size_t>(xmlBufferLength(buffer)));
@@ -330,9 +495,149 @@ std::string WriteXliff(const ExchangeDocument& doc) {
   return result;
 }
 
+namespace {
+
+constexpr const char* kXliff2Namespace = "urn:oasis:names:tc:xliff:document:2.0";
+constexpr const char* kMetadataNamespace = "urn:oasis:names:tc:xliff:metadata:2.0";
+
+// Metadata module entries: XLIFF 2 has no attributes for a resource's kind and layout.
+void WriteMetaGroup(xmlTextWriterPtr w, const char* category, const std::vector<std::pair<const char*, std::string>>& meta) {
+  xmlTextWriterStartElement(w, X("mda:metadata"));
+  xmlTextWriterStartElement(w, X("mda:metaGroup"));
+  WriteAttribute(w, "category", category);
+  for (const auto& [type, value] : meta) {
+    xmlTextWriterStartElement(w, X("mda:meta"));
+    WriteAttribute(w, "type", type);
+    xmlTextWriterWriteString(w, X(value.c_str()));
+    xmlTextWriterEndElement(w);
+  }
+  xmlTextWriterEndElement(w);
+  xmlTextWriterEndElement(w);
+}
+
+// Segment states: initial (nothing yet, or out of date with its target kept), translated,
+// final (edited).
+void WriteXliff2Unit(xmlTextWriterPtr w, const ExchangeUnit& u, int number, int level) {
+  int codePoints = -1;
+  Indent(w, level);
+  xmlTextWriterStartElement(w, X("unit"));
+  WriteAttribute(w, "id", "u" + std::to_string(number));
+  WriteAttribute(w, "name", u.m_id);
+  if (!u.m_restype.empty()) WriteAttribute(w, "type", "tvl:" + u.m_restype);
+  if (u.m_doNotTranslate) WriteAttribute(w, "translate", "no");
+  WriteAttribute(w, "xml:space", "preserve");
+  std::vector<std::pair<const char*, std::string>> meta;
+  if (!u.m_group.empty() && u.m_id.rfind(u.m_group + "/", 0) == 0)
+    meta.emplace_back("resname", u.m_id.substr(u.m_group.size() + 1));
+  if (!u.m_restype.empty()) meta.emplace_back("restype", u.m_restype);
+  if (u.m_coord) {
+    const auto& c = *u.m_coord;
+    meta.emplace_back("coord", std::to_string(c[0]) + ";" + std::to_string(c[1]) + ";" + std::to_string(c[2]) + ";" +
+                                   std::to_string(c[3]));
+    meta.emplace_back("size-unit", "dlgunit");
+    meta.emplace_back("maxwidth", std::to_string(c[2]));
+  }
+  if (!meta.empty()) WriteMetaGroup(w, "resource", meta);
+  std::vector<std::string> notes = UnitNotes(u);
+  if (!notes.empty()) {
+    xmlTextWriterStartElement(w, X("notes"));
+    for (const std::string& note : notes) WriteTextElement(w, "note", FromUtf8(note), codePoints);
+    xmlTextWriterEndElement(w);
+  }
+  xmlTextWriterStartElement(w, X("segment"));
+  if (!u.m_doNotTranslate) {
+    const bool current = u.m_translation && u.m_status >= 1;
+    WriteAttribute(w, "state", !current ? "initial" : u.m_status >= 2 ? "final" : "translated");
+    if (u.m_translation && !current) WriteAttribute(w, "subState", "tvl:needs-review");
+  }
+  WriteTextElement(w, "source", u.m_source, codePoints);
+  if (u.m_translation && !u.m_doNotTranslate) WriteTextElement(w, "target", *u.m_translation, codePoints);
+  xmlTextWriterEndElement(w);
+  xmlTextWriterEndElement(w);
+}
+
+void WriteXliff2File(xmlTextWriterPtr w, const ExchangeGroup& g, int number) {
+  Indent(w, 1);
+  xmlTextWriterStartElement(w, X("file"));
+  WriteAttribute(w, "id", "f" + std::to_string(number));
+  WriteAttribute(w, "original", g.m_original);
+  // One segment a unit: the id names the whole text.
+  WriteAttribute(w, "canResegment", "no");
+  Indent(w, 2);
+  WriteMetaGroup(w, "tool", {{"tool-id", kToolId}, {"tool-name", kToolName}, {"tool-version", TVL_VERSION}});
+  const std::string* open = nullptr;
+  int units = 0, groups = 0;
+  for (const ExchangeUnit& u : g.m_units) {
+    if (open && *open != u.m_group) {
+      Indent(w, 2);
+      xmlTextWriterEndElement(w);
+      open = nullptr;
+    }
+    if (!open && !u.m_group.empty()) {
+      Indent(w, 2);
+      xmlTextWriterStartElement(w, X("group"));
+      WriteAttribute(w, "id", "g" + std::to_string(++groups));
+      if (!u.m_groupName.empty()) WriteAttribute(w, "name", u.m_groupName);
+      if (!u.m_groupType.empty()) WriteAttribute(w, "type", "tvl:" + u.m_groupType);
+      open = &u.m_group;
+    }
+    WriteXliff2Unit(w, u, ++units, open ? 3 : 2);
+  }
+  if (open) {
+    Indent(w, 2);
+    xmlTextWriterEndElement(w);
+  }
+  Indent(w, 1);
+  xmlTextWriterEndElement(w);
+}
+
+}  // namespace
+
+std::string WriteXliff2(const ExchangeDocument& doc) {
+  xmlBufferPtr buffer = xmlBufferCreate();
+  xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
+  xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr);
+  xmlTextWriterStartElement(w, X("xliff"));
+  WriteAttribute(w, "xmlns", kXliff2Namespace);
+  WriteAttribute(w, "xmlns:mda", kMetadataNamespace);
+  WriteAttribute(w, "version", "2.1");
+  WriteAttribute(w, "srcLang", doc.m_sourceTag);
+  WriteAttribute(w, "trgLang", doc.m_targetTag);
+  std::vector<ExchangeGroup> groups = doc.m_groups;
+  if (groups.empty()) groups.push_back({"project", {}});
+  // A file needs a unit; an empty project's has one with nothing in it to translate.
+  if (std::all_of(groups.begin(), groups.end(), [](const ExchangeGroup& g) { return g.m_units.empty(); })) {
+    ExchangeUnit none;
+    none.m_id = "-";
+    none.m_doNotTranslate = true;
+    groups[0].m_units.push_back(none);
+  }
+  int number = 0;
+  for (const ExchangeGroup& g : groups)
+    if (!g.m_units.empty()) WriteXliff2File(w, g, ++number);
+  Indent(w, 0);
+  xmlTextWriterEndElement(w);
+  xmlTextWriterEndDocument(w);
+  xmlFreeTextWriter(w);
+  std::string result(reinterpret_cast<const char*>(xmlBufferContent(buffer)), static_cast<size_t>(xmlBufferLength(buffer)));
+  xmlBufferFree(buffer);
+  return result;
+}
+
+namespace {
+std::string PoDate(std::int64_t time) {
+  std::time_t t = static_cast<std::time_t>(time);
+  std::tm tm{};
+  if (!gmtime_r(&t, &tm)) return "1970-01-01 00:00+0000";
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M+0000", &tm);
+  return text;
+}
+}  // namespace
+
 std::string WritePo(const ExchangeDocument& doc) {
   std::ostringstream out;
-  std::string language = doc.m_targetTag;
+  std::string language = doc.m_template ? std::string() : doc.m_targetTag;
   for (char& c : language)
     if (c == '-') c = '_';
   // Header values are quoted like any PO string (a module name may hold a quote) and kept
@@ -344,18 +649,23 @@ std::string WritePo(const ExchangeDocument& doc) {
   };
   out << "msgid \"\"\nmsgstr \"\"\n";
   header("Project-Id-Version", doc.m_groups.empty() ? std::string("project") : doc.m_groups[0].m_original);
-  header("PO-Revision-Date", "2000-01-01 00:00+0000");
+  header("POT-Creation-Date", PoDate(doc.m_time));
+  // A template's revision date is the placeholder msgmerge and msginit expect.
+  header("PO-Revision-Date", doc.m_template ? "YEAR-MO-DA HO:MI+ZONE" : PoDate(doc.m_time));
   header("Last-Translator", "none");
   header("Language-Team", "none");
   header("Language", language);
   header("MIME-Version", "1.0");
   header("Content-Type", "text/plain; charset=UTF-8");
   header("Content-Transfer-Encoding", "8bit");
+  header("X-Generator", std::string(kToolName) + " " + TVL_VERSION);
   header("X-Source-Language", doc.m_sourceTag);
   for (const ExchangeGroup& g : doc.m_groups) {
     for (const ExchangeUnit& u : g.m_units) {
       out << '\n';
-      if (u.m_doNotTranslate) out << "#. do not translate\n";
+      for (const std::string& note : UnitNotes(u)) out << "#. " << note << '\n';
+      // The reference is the id: converters that drop msgctxt keep it.
+      out << "#: " << PercentEncode(u.m_id) << '\n';
       bool hasTranslation = u.m_translation && !u.m_doNotTranslate && !u.m_translation->empty();
       if (hasTranslation && u.m_status == 0) out << "#, fuzzy\n";
       out << "msgctxt " << PoQuote(u.m_id) << '\n';
@@ -393,6 +703,7 @@ std::string WriteJson(const ExchangeDocument& doc) {
 std::string WriteExchange(const ExchangeDocument& doc, ExchangeFormat format) {
   switch (format) {
     case ExchangeFormat::kXliff: return WriteXliff(doc);
+    case ExchangeFormat::kXliff2: return WriteXliff2(doc);
     case ExchangeFormat::kPo: return WritePo(doc);
     case ExchangeFormat::kJson: return WriteJson(doc);
   }
@@ -465,12 +776,69 @@ XmlDocPtr ParseXliff(const std::string& bytes, std::string& error) {
   return xml;
 }
 
+namespace {
+
+// A unit's text: its segments' and ignorables' in order, as one.
+bool ReadXliff2Unit(const xmlNode* n, ImportFile& file, std::string& error) {
+  std::string id = Attribute(n, "name");
+  if (id.empty()) id = Attribute(n, "id");
+  if (id.empty()) {
+    error = "line " + std::to_string(xmlGetLineNo(n)) + ": a unit without a name or id";
+    return false;
+  }
+  ImportEntry e;
+  e.m_id = id;
+  std::u16string source;
+  bool hasTarget = false, initial = false, final = true;
+  for (const xmlNode* seg = n->children; seg; seg = seg->next) {
+    const bool segment = IsElement(seg, "segment");
+    if (!segment && !IsElement(seg, "ignorable")) continue;
+    if (segment) {
+      const std::string state = Attribute(seg, "state");
+      initial = initial || state.empty() || state == "initial";
+      final = final && state == "final";
+    }
+    for (const xmlNode* c = seg->children; c; c = c->next) {
+      if (IsElement(c, "source")) source += XmlText(c);
+      if (IsElement(c, "target")) {
+        e.m_translation += XmlText(c);
+        hasTarget = true;
+      }
+    }
+  }
+  if (!hasTarget || e.m_translation.empty()) return true;
+  e.m_source = source;
+  e.m_fuzzy = initial;
+  e.m_final = final && !initial;
+  e.m_doNotTranslate = Attribute(n, "translate") == "no";
+  file.m_entries.push_back(std::move(e));
+  return true;
+}
+
+bool ReadXliff2Units(const xmlNode* parent, ImportFile& file, std::string& error) {
+  for (const xmlNode* n = parent->children; n; n = n->next) {
+    if (IsElement(n, "group") && !ReadXliff2Units(n, file, error)) return false;
+    if (IsElement(n, "unit") && !ReadXliff2Unit(n, file, error)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
   XmlDocPtr xml = ParseXliff(bytes, error);
   if (!xml) return false;
   const xmlNode* root = xmlDocGetRootElement(xml.get());
+  if (root && IsElement(root, "xliff") && root->ns &&
+      std::string(reinterpret_cast<const char*>(root->ns->href)) == kXliff2Namespace) {
+    file.m_targetTag = Attribute(root, "trgLang");
+    for (const xmlNode* f = root->children; f; f = f->next)
+      if (IsElement(f, "file") && !ReadXliff2Units(f, file, error)) return false;
+    return true;
+  }
   if (!root || !IsElement(root, "xliff") ||
-      (root->ns && std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliffNamespace)) {
+      (root->ns && std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliffNamespace &&
+       std::string(reinterpret_cast<const char*>(root->ns->href)) != kXliff11Namespace)) {
     error = "not an XLIFF 1.2 document";
     return false;
   }
@@ -490,9 +858,30 @@ bool ReadXliff(const std::string& bytes, ImportFile& file, std::string& error) {
   return true;
 }
 
+namespace {
+// The charset (UTF-8 only) and the language of a PO header.
+bool ReadPoHeader(const std::string& header, ImportFile& file, std::string& error) {
+  std::string charset = HeaderField(header, "Content-Type");
+  size_t cs = charset.find("charset=");
+  if (cs != std::string::npos) {
+    std::u16string name = FromUtf8(charset.substr(cs + 8));
+    if (CompareNoCase(name, u"UTF-8") != 0 && CompareNoCase(name, u"ASCII") != 0 &&
+        CompareNoCase(name, u"CHARSET") != 0) {
+      error = "only UTF-8 files can be read (the file says " + charset.substr(cs + 8) + ")";
+      return false;
+    }
+  }
+  file.m_targetTag = HeaderField(header, "Language");
+  for (char& c : file.m_targetTag)
+    if (c == '_') c = '-';
+  return true;
+}
+}  // namespace
+
 bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
   struct Entry {
     std::optional<std::string> ctxt, id, str;
+    std::vector<std::string> references;
     bool fuzzy = false, obsolete = false;
   } cur;
   std::string* field = nullptr;
@@ -512,7 +901,8 @@ bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
       sawHeader = true;
     } else if (!cur.str->empty()) {
       ImportEntry e;
-      e.m_id = cur.ctxt.value_or(*cur.id);
+      // Converters from XLIFF keep the id as the reference and give msgctxt only to repeated texts.
+      e.m_id = cur.ctxt ? *cur.ctxt : cur.references.size() == 1 ? PercentDecode(cur.references[0]) : *cur.id;
       e.m_source = FromUtf8(*cur.id);
       e.m_translation = FromUtf8(*cur.str);
       e.m_fuzzy = cur.fuzzy;
@@ -539,6 +929,10 @@ bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
     if (line[0] == '#') {
       if (cur.str && !finish()) return fail(error);
       if (line.rfind("#,", 0) == 0 && line.find("fuzzy") != std::string::npos) cur.fuzzy = true;
+      if (line.rfind("#:", 0) == 0) {
+        std::istringstream words(line.substr(2));
+        for (std::string word; words >> word;) cur.references.push_back(word);
+      }
       field = nullptr;  // obsolete entries (#~) and comments carry nothing to import
       continue;
     }
@@ -567,22 +961,7 @@ bool ReadPo(const std::string& bytes, ImportFile& file, std::string& error) {
   }
   ++number;
   if (!finish()) return fail(error);
-  if (sawHeader) {
-    std::string charset = HeaderField(header, "Content-Type");
-    size_t cs = charset.find("charset=");
-    if (cs != std::string::npos) {
-      std::u16string name = FromUtf8(charset.substr(cs + 8));
-      if (CompareNoCase(name, u"UTF-8") != 0 && CompareNoCase(name, u"ASCII") != 0 &&
-          CompareNoCase(name, u"CHARSET") != 0) {
-        error = "only UTF-8 files can be read (the file says " + charset.substr(cs + 8) + ")";
-        return false;
-      }
-    }
-    file.m_targetTag = HeaderField(header, "Language");
-    for (char& c : file.m_targetTag)
-      if (c == '_') c = '-';
-  }
-  return true;
+  return !sawHeader || ReadPoHeader(header, file, error);
 }
 
 bool ReadJson(const std::string& bytes, ImportFile& file, std::string& error) {
@@ -646,17 +1025,67 @@ ExchangeFormat GuessFormat(const std::string& bytes) {
 
 bool ReadExchange(const std::string& bytes, ExchangeFormat format, ImportFile& file, std::string& error) {
   switch (format) {
-    case ExchangeFormat::kXliff: return ReadXliff(bytes, file, error);
+    case ExchangeFormat::kXliff:
+    case ExchangeFormat::kXliff2: return ReadXliff(bytes, file, error);
     case ExchangeFormat::kPo: return ReadPo(bytes, file, error);
     case ExchangeFormat::kJson: return ReadJson(bytes, file, error);
   }
   return false;
 }
 
-ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly) {
+namespace {
+
+// SOURCE_DATE_EPOCH when it holds a number of seconds, else now.
+std::int64_t ExportTime() {
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(epoch, &end, 10);
+    if (errno == 0 && *end == '\0' && v >= 0) return v;
+  }
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+// Measures a dialog's controls as the build writes them for a language, so the size hints
+// are those of the grown controls.
+class CDialogMeasures {
+ public:
+  CDialogMeasures(CTvlDoc& doc, LANGID language) : m_language(language) {
+    CLanguage target(language);
+    if (int index = doc.m_languages.Find(language); index >= 0) target = doc.m_languages[index];
+    PreviewFont font = target.GetPreviewFont();
+    m_data.m_language = language;
+    m_data.m_fontFace = font.name;
+    m_data.m_fontSize = font.size;
+    m_data.m_fontWeight = 400;
+    m_data.m_fontCharset = static_cast<BYTE>(target.GetCharSet());
+  }
+  std::array<int, 4> Rect(const CResDialog& dialog, const CResDialogItem& control) {
+    if (&dialog != m_dialog) {
+      m_dialog = &dialog;
+      m_context = std::make_unique<CTemplateMeasuringContext>();
+      m_context->Create(CTemplateMeasuringContext::BuildTemplate(dialog.m_isEx, dialog.m_style, dialog.ChooseFont(m_data)));
+    }
+    tvl::Rect r = control.GetItemRect(m_language, m_context.get());
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+
+ private:
+  LANGID m_language;
+  CResourceData m_data;
+  const CResDialog* m_dialog = nullptr;
+  std::unique_ptr<CTemplateMeasuringContext> m_context;
+};
+
+}  // namespace
+
+ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly, bool asTemplate) {
   ExchangeDocument result;
   result.m_sourceTag = LanguageTag(doc.m_sourceLanguage.GetLanguage());
   result.m_targetTag = LanguageTag(language);
+  result.m_time = ExportTime();
+  result.m_template = asTemplate;
+  CDialogMeasures measures(doc, language);
   for (const auto& m : doc.m_modules) {
     std::vector<CExchangeItem> items;
     CollectModuleItems(*m, items);
@@ -669,10 +1098,17 @@ ExchangeDocument BuildExport(CTvlDoc& doc, LANGID language, bool todoOnly) {
       ExchangeUnit u;
       u.m_id = item.m_id;
       u.m_source = value.m_text;
-      u.m_status = status;
+      u.m_status = asTemplate ? 0 : status;
       u.m_doNotTranslate = item.m_doNotTranslate;
       const CLocalizedParam* node = value.FindValue(language);
-      if (auto* s = dynamic_cast<const CLocalizedString*>(node); s && node != &value) u.m_translation = s->m_text;
+      if (auto* s = dynamic_cast<const CLocalizedString*>(node); s && node != &value && !asTemplate)
+        u.m_translation = s->m_text;
+      u.m_group = item.m_group;
+      u.m_groupName = item.m_groupName;
+      u.m_groupType = item.m_groupType;
+      u.m_restype = item.m_restype;
+      u.m_context = item.m_context;
+      if (item.m_dialog && item.m_control) u.m_coord = measures.Rect(*item.m_dialog, *item.m_control);
       g.m_units.push_back(std::move(u));
     }
     result.m_groups.push_back(std::move(g));
@@ -742,7 +1178,10 @@ bool ApplyImport(CTvlDoc& doc, LANGID language, const ImportFile& file, ImportRe
                                      u"marked not up-to-date.",
                                      {Arg(FromUtf8(e->m_id))}),
                    MB_ICONWARNING);
-    if (e->m_fuzzy || sourceChanged) value.SetStatus(language, 0);
+    if (e->m_fuzzy || sourceChanged)
+      value.SetStatus(language, 0);
+    else if (e->m_final)
+      value.SetStatus(language, 2);
     if (item->m_kind == TextItemKind::kPrompt && item->m_prompt) item->m_prompt->Compose(language);
     ++result.m_applied;
   }

@@ -10,6 +10,8 @@ class CTvlDoc;
 class CModule;
 class CLocalizedString;
 class CPromptAndTip;
+class CResDialog;
+class CResDialogItem;
 
 enum class TextItemKind {
   kText,     // plain text: SetTranslation
@@ -23,6 +25,15 @@ struct CExchangeItem {
   TextItemKind m_kind = TextItemKind::kText;
   CPromptAndTip* m_prompt = nullptr;  // for kPrompt
   bool m_doNotTranslate = false;      // exported marked so, never imported
+
+  // What translators' tools show beside the text; nothing of it is part of the id.
+  std::string m_group;         // "module/type/resource", or "module/type" for string tables
+  std::string m_groupName;     // the resource's name ("100", "ABOUT", "STRINGTABLE")
+  std::string m_groupType;     // the resource kind: "dialog", "menu", "x-stringtable", ...
+  std::string m_restype;       // the element kind: "caption", "pushbutton", "menuitem", "string", ...
+  std::u16string m_context;    // the dialog's caption or the menu path above the item
+  const CResDialog* m_dialog = nullptr;        // with m_control: the control's place and size
+  const CResDialogItem* m_control = nullptr;
 };
 
 namespace tvl {

@@ -11,22 +11,34 @@ namespace {
 // quotes and backslashes, leading blanks, a character outside the basic plane.
 const std::u16string kHard = u"  Line\r\nnext \"q\" \\ <&>\x01\x1B\t end \U0001F600";
 
+ExchangeUnit Unit(const std::string& id, const std::u16string& source, std::optional<std::u16string> translation,
+                  int status, bool doNotTranslate) {
+  ExchangeUnit u;
+  u.m_id = id;
+  u.m_source = source;
+  u.m_translation = std::move(translation);
+  u.m_status = status;
+  u.m_doNotTranslate = doNotTranslate;
+  return u;
+}
+
 ExchangeDocument Sample() {
   // A module name may hold quotes and backslashes too (it ends up in file headers).
   ExchangeDocument d{"en-US", "fr-FR", {{"m \"q\" \\.exe", {}}}};
   auto& u = d.m_groups[0].m_units;
-  u.push_back({"m.exe/6/1/text", kHard, kHard + u"!", 1, false});
-  u.push_back({"m.exe/6/2/text", u"Two\nlines\n", std::u16string(u"Deux\nlignes\n"), 0, false});
-  u.push_back({"m.exe/6/3/text", u"Untranslated", std::nullopt, 0, false});
-  u.push_back({"m.exe/6/4/text", u"Keep", std::u16string(u"Gardé"), 2, true});
+  u.push_back(Unit("m.exe/6/1/text", kHard, kHard + u"!", 1, false));
+  u.push_back(Unit("m.exe/6/2/text", u"Two\nlines\n", std::u16string(u"Deux\nlignes\n"), 0, false));
+  u.push_back(Unit("m.exe/6/3/text", u"Untranslated", std::nullopt, 0, false));
+  u.push_back(Unit("m.exe/6/4/text", u"Keep", std::u16string(u"Gardé"), 2, true));
   return d;
 }
 }  // namespace
 
 TEST(TextExchange, EveryFormatReadsBackWhatItWrote) {
-  for (ExchangeFormat format : {ExchangeFormat::kXliff, ExchangeFormat::kPo, ExchangeFormat::kJson}) {
+  for (ExchangeFormat format :
+       {ExchangeFormat::kXliff, ExchangeFormat::kPo, ExchangeFormat::kJson, ExchangeFormat::kXliff2}) {
     std::string text = tvl::WriteExchange(Sample(), format);
-    EXPECT_EQ(tvl::GuessFormat(text), format);
+    EXPECT_EQ(tvl::GuessFormat(text), format == ExchangeFormat::kXliff2 ? ExchangeFormat::kXliff : format);
     ImportFile file;
     std::string error;
     ASSERT_TRUE(tvl::ReadExchange(text, format, file, error)) << error << "\n" << text;
@@ -151,4 +163,66 @@ TEST(TextExchange, PoAndJsonReadersStayLinearOnLargeFlatOrDeepInput) {
   ImportFile json;
   EXPECT_FALSE(tvl::ReadExchange(std::string(200000, '[') + std::string(200000, ']'), ExchangeFormat::kJson, json, error));
   EXPECT_FALSE(error.empty());
+}
+
+TEST(TextExchange, XliffStatesReadBackAsStatuses) {
+  const struct {
+    const char* unitAttributes;
+    const char* targetAttributes;
+    bool fuzzy;
+    bool final;
+  } cases[] = {
+      {"", "state=\"translated\"", false, false},
+      {"", "state=\"needs-review-translation\"", true, false},
+      {"", "state=\"needs-translation\"", true, false},
+      {"", "state=\"new\"", true, false},
+      {"", "state=\"final\"", false, true},
+      {"", "state=\"signed-off\"", false, true},
+      {"approved=\"no\"", "", true, false},  // converters mark a fuzzy unit only so
+      {"approved=\"yes\"", "", false, false},
+      {"", "", false, false},
+  };
+  for (const auto& c : cases) {
+    std::string xliff = std::string("<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"><file>") +
+                        "<body><trans-unit id=\"m.exe/6/1/text\" " + c.unitAttributes + "><source>One</source><target " +
+                        c.targetAttributes + ">Un</target></trans-unit></body></file></xliff>";
+    ImportFile file;
+    std::string error;
+    ASSERT_TRUE(tvl::ReadXliff(xliff, file, error)) << error;
+    ASSERT_EQ(file.m_entries.size(), 1u);
+    EXPECT_EQ(file.m_entries[0].m_fuzzy, c.fuzzy) << c.unitAttributes << c.targetAttributes;
+    EXPECT_EQ(file.m_entries[0].m_final, c.final) << c.unitAttributes << c.targetAttributes;
+  }
+}
+
+TEST(TextExchange, IdsComeBackFromConvertedFiles) {
+  // Converters renumber XLIFF units (keeping the id as location) or drop msgctxt from PO
+  // (keeping it, escaped, as the reference); their header units are no translations.
+  const std::pair<ExchangeFormat, std::string> cases[] = {
+      {ExchangeFormat::kXliff,
+       "<xliff version=\"1.1\" xmlns=\"urn:oasis:names:tc:xliff:document:1.1\"><file><body>"
+       "<trans-unit id=\"1\" restype=\"x-gettext-domain-header\"><source>h</source><target>h</target></trans-unit>"
+       "<trans-unit id=\"2\"><source>One</source><target>Un</target><context-group purpose=\"location\">"
+       "<context context-type=\"sourcefile\">m.exe/5/%22A%20B%22/control/1%230</context></context-group>"
+       "</trans-unit></body></file></xliff>"},
+      // A unit of ours keeps its id whatever location a tool added.
+      {ExchangeFormat::kXliff,
+       "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"><file><body>"
+       "<trans-unit id=\"m.exe/5/&quot;A B&quot;/control/1#0\"><source>One</source><target>Un</target>"
+       "<context-group purpose=\"location\"><context context-type=\"sourcefile\">x.rc</context></context-group>"
+       "</trans-unit></body></file></xliff>"},
+      {ExchangeFormat::kPo, "#: m.exe/5/%22A%20B%22/control/1%230\nmsgid \"One\"\nmsgstr \"Un\"\n"},
+      {ExchangeFormat::kPo,
+       "#: m.exe/5/x\nmsgctxt \"m.exe/5/\\\"A B\\\"/control/1#0\"\nmsgid \"One\"\nmsgstr \"Un\"\n"},
+  };
+  for (const auto& [format, text] : cases) {
+    ImportFile file;
+    std::string error;
+    ASSERT_TRUE(tvl::ReadExchange(text, format, file, error)) << error;
+    ASSERT_EQ(file.m_entries.size(), 1u) << text;
+    EXPECT_EQ(file.m_entries[0].m_id, "m.exe/5/\"A B\"/control/1#0") << text;
+  }
+  // The references written are the ids, with blanks escaped.
+  ExchangeDocument doc{"en-US", "fr-FR", {{"m.exe", {Unit("m.exe/5/\"A B\"/control/1#0", u"One", u"Un", 1, false)}}}};
+  EXPECT_NE(tvl::WritePo(doc).find("\n#: m.exe/5/\"A%20B\"/control/1#0\n"), std::string::npos) << tvl::WritePo(doc);
 }
