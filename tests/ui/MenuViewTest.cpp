@@ -170,6 +170,7 @@ struct PromptFixture : MenuFixture {
   PromptFixture() {
     module->SetUsesMfc(1);
     module->m_resTable.m_promptAndTips.Build();
+    module->m_resTable.UpdateStatus(kFrench);
     menu = SelectByText<CResMenu>(u"4", u"200");
     prompt = module->m_resTable.m_promptAndTips.Find(1001);
   }
