@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 
@@ -165,12 +166,7 @@ void CCommandIdView::SetModel(CCommandIdModel* model, const std::vector<int>& wi
               Offer();
             }
           });
-  auto click = [this](const QModelIndex& index) {
-    const std::vector<int> columns = m_model->TextColumns();
-    if (std::find(columns.begin(), columns.end(), index.column()) != columns.end())
-      SelectCell(index.row(), index.column());
-  };
-  connect(this, &QTreeView::clicked, this, click);
+  connect(this, &QTreeView::clicked, this, &CCommandIdView::ClickCell);
   connect(this, &QTreeView::doubleClicked, this, [this](const QModelIndex&) {
     m_document.UpdateAllViews(HintFocusEditor);
   });
@@ -382,6 +378,17 @@ void CCommandIdView::OnUpdate(int hint, const void* object) {
     case HintReleaseResourceView: Release(); break;
     default: break;
   }
+}
+
+void CCommandIdView::ClickCell(const QModelIndex& index) {
+  const std::vector<int> columns = m_model->TextColumns();
+  if (index.isValid() && std::find(columns.begin(), columns.end(), index.column()) != columns.end())
+    SelectCell(index.row(), index.column());
+}
+
+void CCommandIdView::mousePressEvent(QMouseEvent* event) {
+  QTreeView::mousePressEvent(event);
+  if (event->button() == Qt::RightButton) ClickCell(indexAt(event->position().toPoint()));
 }
 
 bool CCommandIdView::HomeOrEnd(QKeyEvent* event) {

@@ -119,6 +119,7 @@ class CCommandIdView : public QTreeView, public CDocumentView, public CContentVi
   virtual void ApplyCommit(const CTranslationRequest& request);
   virtual void ApplyUndo(int hint, const CUndoAction* action);
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   // Reads language and mode, refills and selects again; keep restores item, column, top row.
   void Rebuild(bool keep);
   // The status of the resource recomputed, its change and every other command resource of
@@ -139,4 +140,6 @@ class CCommandIdView : public QTreeView, public CDocumentView, public CContentVi
 
  private:
   bool HomeOrEnd(QKeyEvent* event);
+  // A click of either button on a text cell makes its column current.
+  void ClickCell(const QModelIndex& index);
 };
