@@ -90,6 +90,12 @@ TEST(CToolbarView, ButtonsShowTheirPictureMenuTextAndPrompts) {
 TEST(CToolbarView, APromptCommitAndItsUndo) {
   ToolbarFixture f;
   ASSERT_NE(f.view(), nullptr);
+  CScratchDir files;
+  auto saved = [&](const std::string& name) {
+    EXPECT_TRUE(f.doc.OnSaveDocument(tvl::FromUtf8(files.file(name))));
+    return ReadFileBytes(files.file(name));
+  };
+  const std::vector<unsigned char> before = saved("before.tvl");
   f.view()->setFocus();
   f.view()->SelectCell(1, CToolbarModel::kTooltip);
   f.TypeAndCommit(QStringLiteral("Ouvrir"));
@@ -104,6 +110,7 @@ TEST(CToolbarView, APromptCommitAndItsUndo) {
   EXPECT_EQ(f.Prompt(101)->m_string->m_value.FindValue(kFrench), nullptr);
   EXPECT_EQ(f.view()->CurrentRow(), 1);
   EXPECT_EQ(f.view()->CurrentColumn(), CToolbarModel::kTooltip);
+  EXPECT_EQ(saved("undone.tvl"), before);
 }
 
 
@@ -216,4 +223,14 @@ TEST(CToolbarView, APromptChangeAndItsUndoReachTheMenusWithTheCommand) {
   EXPECT_EQ(menu->GetStatus(kFrench), 0);
   EXPECT_TRUE(spy.Saw(HintResourceStatusChanged, menu));
   EXPECT_EQ(f.view()->CurrentColumn(), CToolbarModel::kTooltip);
+  // Deleting the translation takes the same way.
+  f.doc.Redo();
+  ASSERT_GT(menu->GetStatus(kFrench), 0);
+  spy.hints.clear();
+  f.view()->setFocus();
+  f.view()->SelectCell(0, CToolbarModel::kTooltip);
+  QTest::keyClick(f.view(), Qt::Key_Delete);
+  EXPECT_EQ(f.Prompt(100)->m_tooltip.FindValue(kFrench), nullptr);
+  EXPECT_EQ(menu->GetStatus(kFrench), 0);
+  EXPECT_TRUE(spy.Saw(HintResourceStatusChanged, menu));
 }
