@@ -173,6 +173,8 @@ TEST(CMenuView, DeleteTranslationErasesTheCurrentCell) {
   EXPECT_EQ(f.frame->Action(ID_EDIT_DELETE)->text(), QStringLiteral("&Delete Translation\tDel"));
   QTest::keyClick(f.view(), Qt::Key_Delete);
   EXPECT_EQ(f.French(f.items[7]->m_label), nullptr);
+  // On to the next cell to translate, as after any commit.
+  EXPECT_EQ(f.view()->CurrentRow(), 8);  // &Help
   f.doc.Undo();
   ASSERT_NE(f.French(f.items[7]->m_label), nullptr);
   EXPECT_EQ(f.Cell(7, 0), QStringLiteral("  &Quitter"));

@@ -299,7 +299,7 @@ void CCommandIdView::ApplyCommit(const CTranslationRequest& request) {
     m_document.SetModifiedFlag(true);
     if (prompt) prompt->Compose(language);
     StatusMayHaveChanged(m_resource->GetStatus(language), prompt);
-    if (request.m_toggle || request.m_erase) {
+    if (request.m_toggle && !value->IsDoNotTranslate()) {
       Offer();
       return;
     }
