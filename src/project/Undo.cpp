@@ -192,7 +192,9 @@ void CUndoTranslateResource::Apply(std::vector<CObject*>& touched) {
   CResource* owner = m_ownerResource ? m_ownerResource : resource;
   if (!resource || !owner) return;
   if (m_toggle) {
-    resource->SetTranslatable(!resource->IsTranslatable());
+    CResource* toggled = m_toggledPart ? m_toggledPart : resource;
+    toggled->SetTranslatable(!toggled->IsTranslatable());
+    if (m_toggledPart) resource->UpdateStatus(m_language);
     touched.push_back(m_object);
     return;
   }

@@ -88,6 +88,7 @@ class CUndoTranslateResource : public CUndoTranslate {
   void Apply(std::vector<CObject*>& touched) override;
   std::unique_ptr<CLocalizedParam> m_detached;
   CResource* m_ownerResource = nullptr;  // when the detached value belongs to another resource
+  CResource* m_toggledPart = nullptr;    // what a toggle flips when not m_object (a toolbar's bitmap)
   BYTE m_statusOnly = 0;
   // Where the held translation sat in each of the owner's chains (-1: nowhere).
   std::vector<int> m_places;

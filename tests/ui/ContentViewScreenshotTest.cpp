@@ -10,6 +10,7 @@
 #include "formats/layout/ResMenu.h"
 #include "formats/text/ResAccelerator.h"
 #include "formats/text/ResVersion.h"
+#include "ui/views/MenuView.h"
 
 // Pictures of each content view, written only when TVL_SCREENSHOT_DIR names a folder.
 TEST(Screenshots, ContentViews) {
@@ -49,4 +50,10 @@ TEST(Screenshots, ContentViews) {
   items[2]->m_label.SetTranslation(u"&Oublier", CContentViewFixture::kFrench);
   f.doc.UpdateAllViews(HintRefreshAll);
   shoot("menu");
+  // The grid with the focus: the shortcut of Open is the current cell.
+  auto* view = f.View<CMenuView>();
+  ASSERT_NE(view, nullptr);
+  view->setFocus();
+  view->SelectCell(1, CMenuModel::kShortcut);
+  shoot("menu-focused");
 }

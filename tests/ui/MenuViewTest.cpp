@@ -123,6 +123,22 @@ TEST(CMenuView, LeftAndRightWrapOverTheTextColumns) {
   QTest::keyClick(f.view(), Qt::Key_Left);
   EXPECT_EQ(f.view()->CurrentColumn(), 1);
   EXPECT_EQ(f.view()->CurrentRow(), 1);
+  // Home again on the first column: the list's own first row.
+  QTest::keyClick(f.view(), Qt::Key_Home);
+  QTest::keyClick(f.view(), Qt::Key_Home);
+  EXPECT_EQ(f.view()->CurrentRow(), 0);
+  EXPECT_EQ(f.view()->CurrentColumn(), 0);
+  // A click of either button makes the cell's column current.
+  auto click = [&](Qt::MouseButton button, int row, int column) {
+    QRect r = f.view()->visualRect(f.view()->Model()->index(row, column));
+    QTest::mouseClick(f.view()->viewport(), button, {}, r.center());
+  };
+  click(Qt::RightButton, 2, 0);
+  EXPECT_EQ(f.view()->CurrentRow(), 2);
+  EXPECT_EQ(f.view()->CurrentColumn(), 0);
+  EXPECT_EQ(f.frame->Editor()->LastRequest().m_element, &f.items[2]->m_label);
+  click(Qt::LeftButton, 1, 1);
+  EXPECT_EQ(f.view()->CurrentRow(), 1);
   // Only the current cell of the selected row is highlighted.
   auto lit = [&](int row, int column) {
     return f.view()->Model()->index(row, column).data(Qt::BackgroundRole).isValid();
@@ -157,6 +173,8 @@ TEST(CMenuView, DeleteTranslationErasesTheCurrentCell) {
   EXPECT_EQ(f.frame->Action(ID_EDIT_DELETE)->text(), QStringLiteral("&Delete Translation\tDel"));
   QTest::keyClick(f.view(), Qt::Key_Delete);
   EXPECT_EQ(f.French(f.items[7]->m_label), nullptr);
+  // On to the next cell to translate, as after any commit.
+  EXPECT_EQ(f.view()->CurrentRow(), 8);  // &Help
   f.doc.Undo();
   ASSERT_NE(f.French(f.items[7]->m_label), nullptr);
   EXPECT_EQ(f.Cell(7, 0), QStringLiteral("  &Quitter"));
@@ -170,6 +188,7 @@ struct PromptFixture : MenuFixture {
   PromptFixture() {
     module->SetUsesMfc(1);
     module->m_resTable.m_promptAndTips.Build();
+    module->m_resTable.UpdateStatus(kFrench);
     menu = SelectByText<CResMenu>(u"4", u"200");
     prompt = module->m_resTable.m_promptAndTips.Find(1001);
   }

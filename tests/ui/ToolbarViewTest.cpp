@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QTest>
+#include <algorithm>
+#include <set>
 #include <filesystem>
 
 #include "UiTestSupport.h"
+#include "formats/layout/ResMenu.h"
 #include "formats/layout/ResToolBar.h"
 #include "formats/text/PromptAndTips.h"
 #include "platform/Text.h"
@@ -12,6 +16,7 @@
 #include "resmodel/ResourceType.h"
 #include "ui/views/ProjectResView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
+#include "ui/views/ResourceHeaderView.h"
 #include "ui/views/ToolbarView.h"
 #include "ui/views/TranslationView.h"
 
@@ -28,7 +33,8 @@ struct ToolbarFixture : CFrameFixture {
       CTvlDoc maker;
       CLanguageArray languages;
       languages.Add(CLanguage(kFrench));
-      auto m = std::make_unique<CModule>(tvl::FromUtf8(dir.file("Mfc.exe")), 0x0409, 0);
+      // As a module inserted with MFC checked: prompts built and counted in the statuses.
+      auto m = std::make_unique<CModule>(tvl::FromUtf8(dir.file("Mfc.exe")), 0x0409, 1);
       m->SetDocument(&maker);
       EXPECT_TRUE(m->LoadFromFile());
       maker.InsertModule(std::move(m), 0x0409, languages);
@@ -36,10 +42,6 @@ struct ToolbarFixture : CFrameFixture {
     }
     EXPECT_TRUE(Open(tvl::FromUtf8(dir.file("Mfc.tvl"))));
     module = doc.m_modules[0].get();
-    if (!module->m_usesMfc) {
-      module->SetUsesMfc(1);
-      module->m_resTable.m_promptAndTips.Build();
-    }
     SetLanguage(kFrench);
     for (CResourceType* t : module->m_resTable.GetTypes())
       for (const auto& r : t->m_resources)
@@ -88,6 +90,12 @@ TEST(CToolbarView, ButtonsShowTheirPictureMenuTextAndPrompts) {
 TEST(CToolbarView, APromptCommitAndItsUndo) {
   ToolbarFixture f;
   ASSERT_NE(f.view(), nullptr);
+  CScratchDir files;
+  auto saved = [&](const std::string& name) {
+    EXPECT_TRUE(f.doc.OnSaveDocument(tvl::FromUtf8(files.file(name))));
+    return ReadFileBytes(files.file(name));
+  };
+  const std::vector<unsigned char> before = saved("before.tvl");
   f.view()->setFocus();
   f.view()->SelectCell(1, CToolbarModel::kTooltip);
   f.TypeAndCommit(QStringLiteral("Ouvrir"));
@@ -102,4 +110,127 @@ TEST(CToolbarView, APromptCommitAndItsUndo) {
   EXPECT_EQ(f.Prompt(101)->m_string->m_value.FindValue(kFrench), nullptr);
   EXPECT_EQ(f.view()->CurrentRow(), 1);
   EXPECT_EQ(f.view()->CurrentColumn(), CToolbarModel::kTooltip);
+  EXPECT_EQ(saved("undone.tvl"), before);
+}
+
+
+TEST(CToolbarView, FilteredModesListButtonsByTheirPromptsAndNoPromptsLeaveTwoColumns) {
+  ToolbarFixture f;
+  ASSERT_NE(f.view(), nullptr);
+  f.frame->ChooseModeEntry(2);  // to be translated: the separator goes
+  ASSERT_NE(f.view(), nullptr);
+  EXPECT_EQ(f.view()->Model()->rowCount(), 3);
+  for (CLocalizedString* value : {&f.Prompt(101)->m_prompt, &f.Prompt(101)->m_tooltip}) {
+    value->SetTranslation(u"x", kFrench);
+    value->SetStatus(kFrench, 1);
+  }
+  f.doc.UpdateAllViews(HintRefreshAll);
+  ASSERT_EQ(f.view()->Model()->rowCount(), 2);
+  EXPECT_EQ(f.Cell(1, 1), QStringLiteral("102"));
+  f.frame->ChooseModeEntry(3);  // to be edited: translated buttons come back
+  EXPECT_EQ(f.view()->Model()->rowCount(), 3);
+
+  // Without command prompts: button and identifier only, listed in the all-items mode.
+  f.module->SetUsesMfc(0);
+  f.module->m_resTable.UpdateStatus(kFrench);
+  f.frame->ChooseModeEntry(0);
+  f.Select(f.frame->Tree()->Root()->FindNode(f.module));
+  f.Select(f.frame->Tree()->Root()->FindNode(f.toolbar));
+  ASSERT_NE(f.view(), nullptr);
+  EXPECT_EQ(f.view()->Model()->columnCount(), 2);
+  EXPECT_EQ(f.view()->Model()->rowCount(), 4);
+  EXPECT_EQ(f.frame->Editor()->LastRequest().m_element, nullptr);
+  QTest::keyClick(f.view(), Qt::Key_Right);  // no cell to move to
+  EXPECT_EQ(f.view()->CurrentRow(), 0);
+}
+
+TEST(CToolbarView, TheBitmapCheckBoxIsRecordedAndUndone) {
+  ToolbarFixture f;
+  ASSERT_NE(f.view(), nullptr);
+  ASSERT_NE(f.toolbar->m_bitmap, nullptr);
+  CScratchDir files;
+  auto saved = [&](const std::string& name) {
+    EXPECT_TRUE(f.doc.OnSaveDocument(tvl::FromUtf8(files.file(name))));
+    return ReadFileBytes(files.file(name));
+  };
+  const std::vector<unsigned char> before = saved("before.tvl");
+  QCheckBox* box = f.frame->ResourcePane()->Header()->DoNotTranslateBox();
+  ASSERT_TRUE(box->isEnabled());
+  const bool translatable = f.toolbar->m_bitmap->IsTranslatable();
+  EXPECT_EQ(box->isChecked(), !translatable);
+  EXPECT_EQ(box->text(), QStringLiteral("&Do not translate toolbar bitmap"));
+  box->click();
+  EXPECT_EQ(f.toolbar->m_bitmap->IsTranslatable(), !translatable);
+  EXPECT_TRUE(f.toolbar->IsTranslatable());  // the toolbar itself is left alone
+  // The prompts were not touched; the pictures are cut again.
+  EXPECT_EQ(f.Prompt(100)->m_prompt.FindValue(kFrench), nullptr);
+  EXPECT_TRUE(f.view()->Model()->index(0, 0).data(Qt::DecorationRole).isValid());
+  EXPECT_NE(saved("toggled.tvl"), before);
+  f.doc.Undo();
+  EXPECT_EQ(f.toolbar->m_bitmap->IsTranslatable(), translatable);
+  EXPECT_EQ(box->isChecked(), !translatable);
+  EXPECT_EQ(saved("undone.tvl"), before);
+  f.doc.Redo();
+  EXPECT_EQ(f.toolbar->m_bitmap->IsTranslatable(), !translatable);
+}
+
+namespace {
+
+// Every hint the document sends, with its object.
+struct CHintSpy : CDocumentView {
+  explicit CHintSpy(CTvlDoc& d) : doc(d) { doc.AddView(this); }
+  ~CHintSpy() override { doc.RemoveView(this); }
+  void OnUpdate(int hint, const void* object) override { hints.emplace_back(hint, object); }
+  bool Saw(int hint, const void* object) const {
+    return std::find(hints.begin(), hints.end(), std::make_pair(hint, object)) != hints.end();
+  }
+  CTvlDoc& doc;
+  std::vector<std::pair<int, const void*>> hints;
+};
+
+}  // namespace
+
+TEST(CToolbarView, APromptChangeAndItsUndoReachTheMenusWithTheCommand) {
+  ToolbarFixture f;
+  ASSERT_NE(f.view(), nullptr);
+  CResMenu* menu = nullptr;
+  for (const auto& r : f.module->m_resTable.m_menus.m_resources) {
+    std::set<DWORD> ids;
+    r->CollectCommandIds(ids);
+    if (ids.count(100)) menu = dynamic_cast<CResMenu*>(r.get());
+  }
+  ASSERT_NE(menu, nullptr);
+  // Everything of the menu translated but the prompt and tooltip of New.
+  for (CResMenuItem* item : menu->Flatten()) {
+    for (CLocalizedString* value : {&item->m_label, &item->m_shortcut})
+      if (!value->m_text.empty()) value->SetTranslation(u"x", kFrench);
+    CPromptAndTip* prompt = item->m_id == 100 ? nullptr : f.Prompt(item->m_id);
+    if (!prompt) continue;
+    for (CLocalizedString* value : {&prompt->m_prompt, &prompt->m_tooltip})
+      if (!value->m_text.empty()) value->SetTranslation(u"y", kFrench);
+  }
+  menu->UpdateStatus(kFrench);
+  ASSERT_EQ(menu->GetStatus(kFrench), 0);
+  f.view()->setFocus();
+  f.view()->SelectCell(0, CToolbarModel::kPrompt);
+  f.TypeAndCommit(QStringLiteral("Nouveau document"));
+  CHintSpy spy(f.doc);
+  f.TypeAndCommit(QStringLiteral("Nouveau"));
+  EXPECT_GT(menu->GetStatus(kFrench), 0);
+  EXPECT_TRUE(spy.Saw(HintResourceStatusChanged, menu));
+  spy.hints.clear();
+  f.doc.Undo();
+  EXPECT_EQ(menu->GetStatus(kFrench), 0);
+  EXPECT_TRUE(spy.Saw(HintResourceStatusChanged, menu));
+  EXPECT_EQ(f.view()->CurrentColumn(), CToolbarModel::kTooltip);
+  // Deleting the translation takes the same way.
+  f.doc.Redo();
+  ASSERT_GT(menu->GetStatus(kFrench), 0);
+  spy.hints.clear();
+  f.view()->setFocus();
+  f.view()->SelectCell(0, CToolbarModel::kTooltip);
+  QTest::keyClick(f.view(), Qt::Key_Delete);
+  EXPECT_EQ(f.Prompt(100)->m_tooltip.FindValue(kFrench), nullptr);
+  EXPECT_EQ(menu->GetStatus(kFrench), 0);
+  EXPECT_TRUE(spy.Saw(HintResourceStatusChanged, menu));
 }

@@ -15,6 +15,7 @@
 #include "ui/dialogs/DialogAccelerator.h"
 #include "ui/dialogs/DialogSupport.h"
 #include "ui/views/ImageStrip.h"
+#include "ui/views/ListViewSupport.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/AcceleratorRules.h"
 
@@ -154,20 +155,12 @@ CAcceleratorView::CAcceleratorView(CMainFrame* frame, CTvlDoc& document, CResAcc
 
 CAcceleratorView::~CAcceleratorView() { Release(); }
 
-void CAcceleratorView::Release() {
-  if (m_released) return;
-  m_released = true;
-  m_document.RemoveView(this);
-  m_model->Release();
-  m_document.UpdateAllViews(HintTranslationRequest, nullptr);
-}
+void CAcceleratorView::Release() { tvl::ui::LeaveDocument(m_released, m_document, this, m_model); }
 
 void CAcceleratorView::OnInitialUpdate() { BuildRows(); }
 
 void CAcceleratorView::BuildRows() {
-  m_language = m_frame->GetSelectedLanguage();
-  m_mode = m_frame->GetMode();
-  m_showNonTranslatable = m_frame->GetShowNonTranslatable();
+  tvl::ui::ReadFrameFilter(*m_frame, m_language, m_mode, m_showNonTranslatable);
   m_sourceLanguage = m_frame->IsSourceLanguageSelected();
   int selected = m_model->EntryAt(CurrentRow());
   int limit = tvl::AcceleratorStatusLimit(m_mode);

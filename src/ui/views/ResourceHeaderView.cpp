@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "formats/layout/ResDialog.h"
+#include "formats/layout/ResToolBar.h"
 #include "platform/Files.h"
 #include "platform/LanguageFacts.h"
 #include "platform/Messages.h"
@@ -142,6 +143,11 @@ bool CResourceHeaderView::UsesItemElement() const {
   return numeric && (t == 4 || t == 5 || t == 6 || t == 11 || t == 16);
 }
 
+CResource* CResourceHeaderView::ToolbarBitmap() const {
+  auto* toolbar = dynamic_cast<CResToolBar*>(m_resource);
+  return toolbar ? toolbar->m_bitmap.get() : nullptr;
+}
+
 CLocalizedParam* CResourceHeaderView::Element() const {
   return UsesItemElement() && m_hasRequest ? m_request.m_element : nullptr;
 }
@@ -183,6 +189,9 @@ void CResourceHeaderView::Redraw() {
     if (CLocalizedParam* element = Element()) {
       m_doNotTranslate->setEnabled(true);
       m_doNotTranslate->setChecked(element->IsDoNotTranslate());
+    } else if (CResource* bitmap = ToolbarBitmap()) {
+      m_doNotTranslate->setEnabled(true);
+      m_doNotTranslate->setChecked(!bitmap->IsTranslatable());
     } else if (UsesItemElement()) {
       // Nothing offered yet: nothing to mark.
       m_doNotTranslate->setEnabled(false);
@@ -288,6 +297,18 @@ void CResourceHeaderView::OnToggleDoNotTranslate(bool checked) {
     request.m_toggle = 1;
     request.m_skip = 0;
     request.m_erase = 0;
+    m_document.UpdateAllViews(HintTranslationCommitted, &request);
+    return;
+  }
+  if (CResource* bitmap = ToolbarBitmap()) {
+    // The toolbar view records the change: it names no cell of its own.
+    bitmap->SetTranslatable(!checked);
+    m_document.SetModifiedFlag(true);
+    CTranslationRequest request = m_request;
+    request.m_toggle = 1;
+    request.m_skip = 0;
+    request.m_erase = 0;
+    request.m_element = nullptr;
     m_document.UpdateAllViews(HintTranslationCommitted, &request);
     return;
   }

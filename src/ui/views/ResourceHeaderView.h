@@ -42,6 +42,8 @@ class CResourceHeaderView : public QWidget, public CDocumentView {
 
   // The check box was clicked.
   void OnToggleDoNotTranslate(bool checked);
+  // A toolbar's bitmap, which its check box marks; null for other resources.
+  CResource* ToolbarBitmap() const;
   // The link commands after their file dialogs; paths are chosen by the caller.
   void ExportTo(const std::u16string& path);
   void ImportFrom(const std::u16string& path);

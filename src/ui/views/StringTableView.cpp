@@ -12,6 +12,7 @@
 #include "resmodel/ResTable.h"
 #include "ui/MainWindow.h"
 #include "ui/views/ImageStrip.h"
+#include "ui/views/ListViewSupport.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ViewRules.h"
 #include "ui/QtText.h"
@@ -125,14 +126,7 @@ CStringTableView::CStringTableView(CMainFrame* frame, CTvlDoc& document, CResStr
 
 CStringTableView::~CStringTableView() { Release(); }
 
-void CStringTableView::Release() {
-  if (m_released) return;
-  m_released = true;
-  m_document.RemoveView(this);
-  m_model->Release();
-  // The editor must not keep an item of this list.
-  m_document.UpdateAllViews(HintTranslationRequest, nullptr);
-}
+void CStringTableView::Release() { tvl::ui::LeaveDocument(m_released, m_document, this, m_model); }
 
 bool CStringTableView::IsClaimed(DWORD id) const {
   const auto* owner = dynamic_cast<const CResTable*>(m_table->m_owner);
@@ -143,9 +137,7 @@ bool CStringTableView::IsClaimed(DWORD id) const {
 void CStringTableView::OnInitialUpdate() { BuildRows(); }
 
 void CStringTableView::BuildRows() {
-  m_language = m_frame->GetSelectedLanguage();
-  m_mode = m_frame->GetMode();
-  m_showNonTranslatable = m_frame->GetShowNonTranslatable();
+  tvl::ui::ReadFrameFilter(*m_frame, m_language, m_mode, m_showNonTranslatable);
   m_untranslated = m_toEdit = 0;
   std::vector<int> rows;
   int restoreRow = -1;

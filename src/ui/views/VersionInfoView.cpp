@@ -11,6 +11,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/views/ImageStrip.h"
+#include "ui/views/ListViewSupport.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ContentViewRules.h"
 #include "workspace/ViewRules.h"
@@ -133,20 +134,12 @@ CVersionInfoView::CVersionInfoView(CMainFrame* frame, CTvlDoc& document, CResVer
 
 CVersionInfoView::~CVersionInfoView() { Release(); }
 
-void CVersionInfoView::Release() {
-  if (m_released) return;
-  m_released = true;
-  m_document.RemoveView(this);
-  m_model->Release();
-  m_document.UpdateAllViews(HintTranslationRequest, nullptr);
-}
+void CVersionInfoView::Release() { tvl::ui::LeaveDocument(m_released, m_document, this, m_model); }
 
 void CVersionInfoView::OnInitialUpdate() { BuildRows(); }
 
 void CVersionInfoView::BuildRows() {
-  m_language = m_frame->GetSelectedLanguage();
-  m_mode = m_frame->GetMode();
-  m_showNonTranslatable = m_frame->GetShowNonTranslatable();
+  tvl::ui::ReadFrameFilter(*m_frame, m_language, m_mode, m_showNonTranslatable);
   const bool allItems = m_mode == ID_VIEW_TRANSLATABLE && m_showNonTranslatable;
   auto shown = [&](int item) {
     if (m_hasForcedItem && item == m_forcedItem) return true;
