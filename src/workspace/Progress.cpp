@@ -10,11 +10,7 @@ CProgress CountProgress(CTvlDoc& doc, LANGID language) {
   for (const CExchangeItem& item : CollectProjectItems(doc)) {
     if (item.m_doNotTranslate) continue;
     ++p.total;
-    switch (item.m_value->GetValueStatus(language)) {
-      case 0: break;
-      case 1: ++p.toReview; break;
-      default: ++p.translated; break;
-    }
+    if (item.m_value->GetValueStatus(language) != 0) ++p.translated;
   }
   return p;
 }

@@ -7,8 +7,7 @@ class CTvlDoc;
 namespace tvl {
 
 struct CProgress {
-  int translated = 0;  // up to date
-  int toReview = 0;    // translated, but the source changed since
+  int translated = 0;  // with a translation of their own
   int total = 0;       // every text to translate; texts marked not to translate are left out
 };
 

@@ -11,6 +11,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/views/ImageStrip.h"
+#include "ui/views/ListColumns.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ContentViewRules.h"
 #include "workspace/ViewRules.h"
@@ -141,7 +142,10 @@ void CVersionInfoView::Release() {
   m_document.UpdateAllViews(HintTranslationRequest, nullptr);
 }
 
-void CVersionInfoView::OnInitialUpdate() { BuildRows(); }
+void CVersionInfoView::OnInitialUpdate() {
+  BuildRows();
+  tvl::ui::FitColumnsToContents(*this);
+}
 
 void CVersionInfoView::BuildRows() {
   m_language = m_frame->GetSelectedLanguage();
