@@ -72,6 +72,14 @@ TEST(FindBar, FiltersTheRowsAsYouTypeByEachOption) {
   EXPECT_TRUE(f.Listed().empty());
   f.bar()->Fields()->RegexBox()->setChecked(false);
 
+  // Hidden by other means than Escape (the tool bar menu), the bar stops filtering too.
+  f.Type(QStringLiteral("open"));
+  f.frame->findChild<QToolBar*>("findToolBar")->hide();
+  EXPECT_EQ(f.Listed(), all);
+  f.OpenBar();
+  f.Type(QStringLiteral("open"));
+  EXPECT_EQ(f.Listed(), (Ids{1001}));
+
   // Escape shows every row again.
   QTest::keyClick(f.bar()->Fields()->Edit(), Qt::Key_Escape);
   EXPECT_EQ(f.Listed(), all);

@@ -172,6 +172,10 @@ CFindBar* InstallFind(CMainFrame& frame, QMenu& edit) {
   frame.addToolBarBreak();
   frame.addToolBar(Qt::TopToolBarArea, toolBar);
   toolBar->hide();
+  // However the bar is hidden, a filter nobody sees must not hide rows.
+  QObject::connect(toolBar, &QToolBar::visibilityChanged, bar, [bar](bool visible) {
+    if (!visible) bar->Fields()->Edit()->clear();
+  });
 
   auto* dock = new QDockWidget(QObject::tr("Find in Project"), &frame);
   dock->setObjectName(QStringLiteral("findResultsDock"));
