@@ -27,6 +27,8 @@
 #include "ui/QtSettingsStore.h"
 #include "ui/views/FindingsView.h"
 #include "ui/views/ProjectResView.h"
+#include "ui/views/FindViews.h"
+#include "ui/views/ProgressStatus.h"
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "ui/views/ResourceHeaderView.h"
 #include "ui/views/TranslationView.h"
@@ -54,6 +56,7 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
   CreateToolBar();
   CreatePanes();
   statusBar()->showMessage(tr("Ready"));
+  m_progress = tvl::ui::InstallProgressStatus(*this);
   setAcceptDrops(true);
   resize(1000, 700);
   LoadSettings();
@@ -286,6 +289,7 @@ void CMainFrame::CreateMenus() {
   edit->addAction(Action(ID_EDIT_DELETE));
   edit->addSeparator();
   edit->addAction(Action(ID_EDIT_SELECT_ALL));
+  tvl::ui::InstallFind(*this, *edit);
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addAction(Action(ID_VIEW_TOOLBAR));
@@ -787,7 +791,8 @@ void CMainFrame::UpdateCommandUi() {
   }
 }
 
-void CMainFrame::OnUpdate(int, const void*) {
+void CMainFrame::OnUpdate(int hint, const void*) {
+  if (m_progress) m_progress->OnHint(hint);
   UpdateTitle();
   UpdateCommandUi();
 }

@@ -32,6 +32,10 @@ class QToolBar;
 class CProjectResView;
 class CTranslationView;
 class CWndResourceAndHeaderViews;
+class CProgressStatus;
+namespace tvl {
+class CTextMatcher;
+}
 
 // The dialogs that other parts of the interface provide. A command whose dialog is not
 // installed stays disabled.
@@ -93,6 +97,9 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   CWndResourceAndHeaderViews* ResourcePane() const { return m_pane; }
   QSplitter* RowSplitter() const { return m_rowSplitter; }
   QSplitter* ColumnSplitter() const { return m_columnSplitter; }
+  // What the find bar keeps of the list rows; null shows them all.
+  const tvl::CTextMatcher* RowFilter() const { return m_rowFilter.get(); }
+  void SetRowFilter(std::shared_ptr<const tvl::CTextMatcher> filter) { m_rowFilter = std::move(filter); }
   // The right pane for a selected node (none: an empty list).
   void ShowNodeViews(CProjectNode* node);
 
@@ -178,4 +185,6 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   CWndResourceAndHeaderViews* m_pane = nullptr;
   CTranslationView* m_editor = nullptr;
   QToolBar* m_toolBar = nullptr;
+  std::shared_ptr<const tvl::CTextMatcher> m_rowFilter;
+  CProgressStatus* m_progress = nullptr;
 };

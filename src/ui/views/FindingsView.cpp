@@ -49,28 +49,39 @@ void CFindingsView::RunChecks() {
     item->setText(3, QString::fromStdString(f.m_id));
     item->setText(4, QString::fromStdString(f.m_message));
   }
+  for (int c = 0; c < columnCount() - 1; ++c) resizeColumnToContents(c);
 }
 
 void CFindingsView::ShowFinding(int row) {
   if (row < 0 || static_cast<size_t>(row) >= m_findings.size()) return;
   const CCheckFinding& f = m_findings[static_cast<size_t>(row)];
-  auto target = LocateFinding(m_document, f.m_id);
-  if (!target) return;
-  if (m_frame->GetSelectedLanguage() != f.m_language) m_frame->ChooseLanguage(f.m_language);
-  CProjectResView* tree = m_frame->Tree();
+  tvl::ui::ShowItem(*m_frame, f.m_id, f.m_language);
+}
+
+namespace tvl::ui {
+
+bool ShowItem(CMainFrame& frame, const std::string& id, LANGID language) {
+  CTvlDoc& document = frame.GetDocument();
+  auto target = LocateFinding(document, id);
+  if (!target) return false;
+  if (frame.GetSelectedLanguage() != language) frame.ChooseLanguage(language);
+  CProjectResView* tree = frame.Tree();
   const void* object = target->resource ? static_cast<const void*>(target->resource) : target->type;
   CProjectNode* node = tree && tree->Root() ? tree->Root()->FindNode(object) : nullptr;
-  if (!node) return;
+  if (!node) return false;
   tree->SelectNode(node);
   // The views select an element for an undone edit; a selection alone is such an edit
   // with nothing to apply.
   CUndoTranslateString select;
   select.m_object = const_cast<CObject*>(static_cast<const CObject*>(object));
-  select.m_language = f.m_language;
+  select.m_language = language;
   select.m_index1 = target->resource ? target->control : static_cast<int>(target->stringId);
   select.m_index2 = -1;
-  if (!target->resource || target->control >= -1) m_document.UpdateAllViews(HintUndoneItemSelect, &select);
+  if (!target->resource || target->control >= -1) document.UpdateAllViews(HintUndoneItemSelect, &select);
+  return true;
 }
+
+}  // namespace tvl::ui
 
 void CFindingsView::ScheduleRefresh() {
   if (!m_active || m_pending) return;

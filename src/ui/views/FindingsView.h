@@ -4,6 +4,7 @@
 // view. Also the pseudo-translation dialog.
 #include <QDialog>
 #include <QTreeWidget>
+#include <string>
 #include <vector>
 
 #include "checks/CheckFinding.h"
@@ -59,6 +60,9 @@ class CPseudoTranslateDlg : public QDialog {
 };
 
 namespace tvl::ui {
+// Selects the language, the item's resource in the tree and its element in the view;
+// false when the project has no such item.
+bool ShowItem(CMainFrame& frame, const std::string& id, LANGID language);
 // Adds "Check" and "Pseudo-translate..." to the menu and the findings list below the
 // editor, hidden until the first check.
 CFindingsView* InstallChecks(CMainFrame& frame, QMenu& translations);

@@ -1,9 +1,12 @@
 #pragma once
 // What the translation lists share around their rows: the frame's filter they fill by and
-// the way they let go of the document.
+// the way they let go of the document, and the widths their columns open with.
 #include "project/TvlDoc.h"
 #include "project/ViewHints.h"
 #include "ui/MainWindow.h"
+#include <QHeaderView>
+#include <QTreeView>
+#include <algorithm>
 
 namespace tvl::ui {
 
@@ -22,6 +25,16 @@ void LeaveDocument(bool& released, CTvlDoc& document, CDocumentView* view, Model
   document.RemoveView(view);
   model->Release();
   document.UpdateAllViews(HintTranslationRequest, nullptr);
+}
+
+// Columns widen to what they show when a list opens, never below the widths they were
+// given; the user can still resize them.
+inline void FitColumnsToContents(QTreeView& view) {
+  QHeaderView* header = view.header();
+  // The tree view hides the hint; the base class offers it (and dispatches to the tree's).
+  const QAbstractItemView& base = view;
+  for (int c = 0; c < header->count(); ++c)
+    header->resizeSection(c, std::max(header->sectionSize(c), base.sizeHintForColumn(c)));
 }
 
 }  // namespace tvl::ui

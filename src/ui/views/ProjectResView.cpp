@@ -32,6 +32,12 @@ QIcon NodeIcon(int image, int selectedImage, bool ghosted) {
   return icon;
 }
 
+// A narrow pane cuts labels off: the tooltip shows them whole.
+void SetLabel(QTreeWidgetItem* item, const QString& label) {
+  item->setText(0, label);
+  item->setToolTip(0, label);
+}
+
 }  // namespace
 
 CProjectResView::CProjectResView(CMainFrame* frame, CTvlDoc& document, QWidget* parent)
@@ -42,6 +48,9 @@ CProjectResView::CProjectResView(CMainFrame* frame, CTvlDoc& document, QWidget* 
   setIconSize(QSize(tvl::ui::kTreeImageWidth, tvl::ui::kTreeImageHeight));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setExpandsOnDoubleClick(true);
+  // The column is as wide as the longest label, so a narrow pane scrolls sideways.
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
     if (!m_busy) OnSelectionChanged(current);
   });
@@ -149,7 +158,7 @@ void CProjectResView::Display(CProjectNode* node, InsertAt where, QTreeWidgetIte
       case InsertAt::After: index = after ? indexOf(after) + 1 : 0; break;
     }
     item = new QTreeWidgetItem();
-    item->setText(0, QStr(node->GetLabel()));
+    SetLabel(item, QStr(node->GetLabel()));
     item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
     if (parentItem)
       parentItem->insertChild(index, item);
@@ -313,7 +322,7 @@ void CProjectResView::OnUpdate(int hint, const void* object) {
       break;
     case HintRebuildTree: Rebuild(); break;
     case HintTitleChanged:
-      if (m_root && m_root->m_treeItem) ItemOf(m_root.get())->setText(0, QStr(m_root->GetLabel()));
+      if (m_root && m_root->m_treeItem) SetLabel(ItemOf(m_root.get()), QStr(m_root->GetLabel()));
       break;
     case HintResourceStatusChanged: RefreshSingle(object, true); break;
     case HintNodeStatusChanged: RefreshSingle(object, false); break;

@@ -14,7 +14,9 @@
 #include "ui/views/ImageStrip.h"
 #include "ui/views/ListViewSupport.h"
 #include "ui/views/ProjectResView.h"
+#include "workspace/TextFinder.h"
 #include "workspace/ViewRules.h"
+#include "platform/Text.h"
 #include "ui/QtText.h"
 
 namespace {
@@ -134,7 +136,10 @@ bool CStringTableView::IsClaimed(DWORD id) const {
   return owner->m_promptAndTips.Find(id) != nullptr;
 }
 
-void CStringTableView::OnInitialUpdate() { BuildRows(); }
+void CStringTableView::OnInitialUpdate() {
+  BuildRows();
+  tvl::ui::FitColumnsToContents(*this);
+}
 
 void CStringTableView::BuildRows() {
   tvl::ui::ReadFrameFilter(*m_frame, m_language, m_mode, m_showNonTranslatable);
@@ -148,7 +153,8 @@ void CStringTableView::BuildRows() {
                             s->m_value.GetValueStatus(m_language), m_mode, m_showNonTranslatable);
     if (rule.untranslated) ++m_untranslated;
     if (rule.toEdit) ++m_toEdit;
-    if (!rule.shown && !(m_hasForcedId && s->m_id == m_forcedId)) continue;
+    bool forced = m_hasForcedId && s->m_id == m_forcedId;
+    if (!forced && (!rule.shown || !PassesFilter(*s))) continue;
     if (m_restore && s->m_id == m_restoreId) restoreRow = static_cast<int>(rows.size());
     rows.push_back(i);
   }
@@ -164,6 +170,16 @@ void CStringTableView::BuildRows() {
   }
   SelectNextToTranslate(-1);
 }
+
+bool CStringTableView::PassesFilter(const CResString& s) const {
+  const tvl::CTextMatcher* filter = m_frame->RowFilter();
+  if (!filter) return true;
+  const CLocalizedString* entry = Entry(s, m_language);
+  std::u16string_view translation = entry && entry != &s.m_value ? std::u16string_view(entry->m_text) : u"";
+  return filter->MatchesAny(tvl::FromUtf8(std::to_string(s.m_id)), s.m_value.m_text, translation);
+}
+
+void CStringTableView::Refilter() { OnUpdate(HintRefreshAll, nullptr); }
 
 bool CStringTableView::StoreTableStatus() {
   int status = tvl::TableStatusFromCounts(m_untranslated, m_toEdit);

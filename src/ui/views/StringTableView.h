@@ -46,6 +46,8 @@ class CStringTableView : public QTreeView, public CDocumentView {
   ~CStringTableView() override;
 
   void OnInitialUpdate();
+  // Lists the rows again under the window's row filter, keeping the current one if it stays.
+  void Refilter();
   void OnUpdate(int hint, const void* object) override;
   // Lets go of the table: no more drawing, no more hints, the editor emptied.
   void Release();
@@ -73,6 +75,7 @@ class CStringTableView : public QTreeView, public CDocumentView {
   // Stores the table's status from the counters; true when it changed.
   bool StoreTableStatus();
   bool IsClaimed(DWORD id) const;
+  bool PassesFilter(const CResString& s) const;
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;

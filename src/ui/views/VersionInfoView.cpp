@@ -136,7 +136,10 @@ CVersionInfoView::~CVersionInfoView() { Release(); }
 
 void CVersionInfoView::Release() { tvl::ui::LeaveDocument(m_released, m_document, this, m_model); }
 
-void CVersionInfoView::OnInitialUpdate() { BuildRows(); }
+void CVersionInfoView::OnInitialUpdate() {
+  BuildRows();
+  tvl::ui::FitColumnsToContents(*this);
+}
 
 void CVersionInfoView::BuildRows() {
   tvl::ui::ReadFrameFilter(*m_frame, m_language, m_mode, m_showNonTranslatable);
