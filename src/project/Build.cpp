@@ -65,10 +65,16 @@ void CheckReplaceable(const std::u16string& target) {
         FormatMessageText(u"%1 exists and is not an executable file; it was not replaced.", {Arg(target)}));
 }
 
-// The working copy of one target: the template copied beside the target, where a rename
-// replaces the target at once and where the next build finds it should this one die.
-void CopyTemplate(tvl::ReplacingFile& working, const std::u16string& templatePath) {
-  if (working.IsOpen() && working.CopyFrom(tvl::NativePath(templatePath))) return;
+// The working copy of one target is made beside the target, where a rename replaces the
+// target at once and where the next build finds it should this one die. It is written once,
+// from the template with the new resources; the template must be readable for that.
+void CheckWorkingCopy(const tvl::ReplacingFile& working, const std::u16string& templatePath) {
+  std::uint64_t size = 0;
+  int fd = working.IsOpen() ? tvl::OpenRegularFile(tvl::NativePath(templatePath), ~0ull, EINVAL, size) : -1;
+  if (fd >= 0) {
+    ::close(fd);
+    return;
+  }
   throw CWin32Exception(FormatMessageText(u"Failed to create a working copy of %1", {Arg(templatePath)}));
 }
 
@@ -156,8 +162,8 @@ bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vect
       buildModule->m_resTable.Write(context);
 
       tvl::ReplacingFile working(tvl::NativePath(targets[i]));
-      CopyTemplate(working, templatePath);
-      writer.Write(tvl::FromUtf8(working.WorkingPath()));
+      CheckWorkingCopy(working, templatePath);
+      writer.WriteCopy(templatePath, working.Descriptor(), tvl::FromUtf8(working.WorkingPath()));
       if (!working.Commit()) throw CWin32Exception(FormatMessageText(u"%1", {Arg(targets[i])}), true);
       BuildSuccessList().push_back(targets[i]);
     }
