@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "peimage/PeFormat.h"
+#include "peimage/ResourceDirectory.h"
 #include "platform/ByteReader.h"
 #include "platform/Files.h"
 #include "platform/LanguageFacts.h"
@@ -56,13 +57,11 @@ bool CPeImage::LoadBytes(std::vector<BYTE> bytes) {
   m_sections.clear();
   m_resources.clear();
   m_index.clear();
-  m_visited.clear();
   m_hasResources = false;
   m_resourceRva = m_resourceSize = 0;
   m_resDirOffset = m_resRegionSize = 0;
   m_loaded = Parse();
   if (m_loaded) WalkResources();
-  m_visited.clear();
   return m_loaded;
 }
 
@@ -150,44 +149,6 @@ std::optional<size_t> CPeImage::RvaToOffset(DWORD rva, DWORD size) const {
   return std::nullopt;
 }
 
-CByteReader CPeImage::ResourceRegion() const {
-  return CByteReader(std::span<const BYTE>(m_bytes).subspan(m_resDirOffset, m_resRegionSize));
-}
-
-bool CPeImage::ReadDirectory(size_t offset, std::vector<DirEntry>& entries) {
-  entries.clear();
-  CByteReader region = ResourceRegion();
-  if (offset >= m_resRegionSize || !region.Fits(offset, pe::kResDirHeaderSize)) return false;
-  if (!m_visited.insert(offset).second) return false;
-  CByteReader dir = region.Sub(offset, m_resRegionSize - offset);
-  const size_t count = static_cast<size_t>(dir.U16At(pe::kResDirNamedCount)) + dir.U16At(pe::kResDirIdCount);
-  if ((dir.Size() - pe::kResDirHeaderSize) / pe::kResDirEntrySize < count) return false;
-  // One bounds check for the whole entry array, then plain reads inside it.
-  const std::span<const BYTE> array = dir.BytesAt(pe::kResDirHeaderSize, count * pe::kResDirEntrySize);
-  entries.reserve(count);
-  for (size_t e = 0; e < array.size(); e += pe::kResDirEntrySize)
-    entries.push_back({tvl::Get32(&array[e]), tvl::Get32(&array[e + 4])});
-  return true;
-}
-
-bool CPeImage::ReadEntryName(DWORD nameField, CResName& out) const {
-  if (!(nameField & pe::kResNameIsString)) {
-    if (nameField > 0xFFFF) return false;
-    out = CResName(static_cast<WORD>(nameField));
-    return true;
-  }
-  const size_t offset = nameField & ~pe::kResNameIsString;
-  CByteReader region = ResourceRegion();
-  if (!region.Fits(offset, 2)) return false;
-  const size_t length = region.U16At(offset);
-  if ((m_resRegionSize - offset - 2) / 2 < length) return false;
-  const std::span<const BYTE> chars = region.BytesAt(offset + 2, 2 * length);
-  std::u16string name(length, u'\0');
-  for (size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(tvl::Get16(&chars[2 * i]));
-  out = CResName(std::move(name));
-  return true;
-}
-
 void CPeImage::WalkResources() {
   if (m_resourceRva == 0) return;
   // The root must be readable; everything below it is bounded by the raw data of the
@@ -214,36 +175,22 @@ void CPeImage::WalkResources() {
     m_resRegionSize = headersEnd - m_resourceRva;
   }
 
-  std::vector<DirEntry> types, names, languages;
-  if (!ReadDirectory(0, types)) return;
-  CByteReader region = ResourceRegion();
-  m_hasResources = true;
-  for (const DirEntry& t : types) {
-    CResName type;
-    if (!(t.offset & pe::kResDataIsDirectory) || !ReadEntryName(t.name, type)) continue;
-    if (!ReadDirectory(t.offset & ~pe::kResDataIsDirectory, names)) continue;
-    for (const DirEntry& n : names) {
-      CResName name;
-      if (!(n.offset & pe::kResDataIsDirectory) || !ReadEntryName(n.name, name)) continue;
-      if (!ReadDirectory(n.offset & ~pe::kResDataIsDirectory, languages)) continue;
-      for (const DirEntry& l : languages) {
-        // Languages are ordinals and lead to data entries.
-        if ((l.name & pe::kResNameIsString) || l.name > 0xFFFF || (l.offset & pe::kResDataIsDirectory)) continue;
-        if (!region.Fits(l.offset, pe::kResDataEntrySize)) continue;
-        CByteReader de = region.Sub(l.offset, pe::kResDataEntrySize);
+  // Lenient: whatever can be read of a damaged directory is shown.
+  auto resName = [](const tvl::ResDirId& id) { return id.isName ? CResName(id.name) : CResName(id.ordinal); };
+  m_hasResources = tvl::WalkResourceDirectory(
+      std::span<const BYTE>(m_bytes).subspan(m_resDirOffset, m_resRegionSize), false, [&](const tvl::ResDirLeaf& l) {
         CPeResource r;
-        r.type = type;
-        r.name = name;
-        r.language = static_cast<LANGID>(l.name);
-        r.dataRva = de.U32At(0);
-        r.size = de.U32At(4);
-        r.codePage = de.U32At(8);
+        r.type = resName(l.type);
+        r.name = resName(l.name);
+        r.language = l.language;
+        r.dataRva = l.dataRva;
+        r.size = l.size;
+        r.codePage = l.codePage;
         if (std::optional<size_t> off = RvaToOffset(r.dataRva, r.size)) r.data = m_bytes.data() + *off;
         m_index.emplace(Key{r.type, r.name, r.language}, m_resources.size());
         m_resources.push_back(std::move(r));
-      }
-    }
-  }
+        return true;
+      });
 }
 
 const CPeResource* CPeImage::FindResourceEx(const CResName& type, const CResName& name, LANGID language) const {

@@ -14,11 +14,11 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <set>
 #include <span>
 #include <unordered_map>
 
 #include "peimage/PeFormat.h"
+#include "peimage/ResourceDirectory.h"
 #include "platform/ByteReader.h"
 #include "platform/Files.h"
 
@@ -425,100 +425,25 @@ void WriteIndex(const PendingSet& set, const Layout& l, DWORD base, BYTE* out) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Reading an existing directory
+// Reading an existing directory: strictly, since what cannot be read would be dropped.
 
-class DirectoryReader {
- public:
-  DirectoryReader(const BYTE* f, size_t fileSize, const Image& img, size_t start, size_t end, ResTypeMap& out)
-      : m_f(f), m_fileSize(fileSize), m_img(img), m_start(start), m_end(end), m_out(out) {}
-
-  bool Read() {
-    std::vector<Item> types;
-    if (!Table(0, true, types)) return false;
-    for (const Item& t : types) {
-      std::vector<Item> names;
-      if (!Table(t.target, true, names)) return false;
-      for (const Item& n : names) {
-        std::vector<Item> langs;
-        if (!Table(n.target, false, langs)) return false;
-        for (const Item& l : langs)
-          if (!Leaf(t.id, n.id, static_cast<WORD>(l.id.ordinal), l.target)) return false;
-      }
-    }
-    return true;
-  }
-
- private:
-  struct Item {
-    ResId id;
-    DWORD target;
-  };
-
-  size_t Length() const { return m_end - m_start; }
-  CByteReader Region() const { return CByteReader(std::span<const BYTE>(m_f + m_start, Length())); }
-
-  bool Table(DWORD offset, bool subdirs, std::vector<Item>& items) {
-    // Each table is read once: a loop or a shared table would multiply the work.
-    if (!m_seen.insert(offset).second) return false;
-    CByteReader region = Region();
-    if (!region.Fits(offset, kResDirHeaderSize)) return false;
-    CByteReader table = region.Sub(offset, Length() - offset);
-    size_t count = static_cast<size_t>(table.U16At(kResDirNamedCount)) + table.U16At(kResDirIdCount);
-    if ((table.Size() - kResDirHeaderSize) / kResDirEntrySize < count) return false;
-    items.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-      const size_t e = kResDirHeaderSize + i * kResDirEntrySize;
-      DWORD nameField = table.U32At(e), target = table.U32At(e + 4);
-      if (((target & kResDataIsDirectory) != 0) != subdirs) return false;
-      Item item;
-      if (nameField & kResNameIsString) {
-        if (!subdirs) return false;  // languages are numbers
-        if (!Name(nameField & ~kResNameIsString, item.id)) return false;
-      } else {
-        item.id = ResId::Id(static_cast<WORD>(nameField));
-      }
-      item.target = target & ~kResDataIsDirectory;
-      items.push_back(std::move(item));
-    }
-    return true;
-  }
-
-  bool Name(DWORD offset, ResId& id) {
-    CByteReader region = Region();
-    if (!region.Fits(offset, 2)) return false;
-    size_t len = region.U16At(offset);
-    if ((Length() - offset - 2) / 2 < len) return false;
-    std::u16string s(len, u'\0');
-    for (size_t i = 0; i < len; ++i) s[i] = static_cast<char16_t>(region.U16At(offset + 2 + 2 * i));
-    id = ResId::Name(std::move(s));
-    return true;
-  }
-
-  bool Leaf(const ResId& type, const ResId& name, WORD lang, DWORD offset) {
-    CByteReader region = Region();
-    if (!region.Fits(offset, kResDataEntrySize)) return false;
-    DWORD rva = region.U32At(offset), size = region.U32At(offset + 4);
+bool ReadDirectory(const BYTE* f, size_t fileSize, const Image& img, size_t start, size_t end, ResTypeMap& out) {
+  ULONGLONG copied = 0;
+  auto id = [](const ResDirId& d) { return d.isName ? ResId::Name(d.name) : ResId::Id(d.ordinal); };
+  return WalkResourceDirectory(std::span<const BYTE>(f + start, end - start), true, [&](const ResDirLeaf& l) {
     std::vector<BYTE> bytes;
-    if (size != 0) {
-      auto at = m_img.RvaToOffset(rva, size);
+    if (l.size != 0) {
+      auto at = img.RvaToOffset(l.dataRva, l.size);
       if (!at) return false;
       // Entries may share data; do not let a crafted file multiply its size in memory.
-      m_copied += size;
-      if (m_copied > 4 * static_cast<ULONGLONG>(m_fileSize) + (1u << 20)) return false;
-      bytes.assign(m_f + *at, m_f + *at + size);
+      copied += l.size;
+      if (copied > 4 * static_cast<ULONGLONG>(fileSize) + (1u << 20)) return false;
+      bytes.assign(f + *at, f + *at + l.size);
     }
-    m_out[type][name][lang] = std::move(bytes);
+    out[id(l.type)][id(l.name)][l.language] = std::move(bytes);
     return true;
-  }
-
-  const BYTE* m_f;
-  size_t m_fileSize;
-  const Image& m_img;
-  size_t m_start, m_end;
-  ResTypeMap& m_out;
-  std::set<DWORD> m_seen;
-  ULONGLONG m_copied = 0;
-};
+  });
+}
 
 // Index of the section whose address span holds `rva`, or -1.
 int SectionAt(const Image& img, ULONGLONG rva) {
@@ -941,8 +866,7 @@ bool ReadResourceSet(const BYTE* file, size_t size, ResTypeMap& set) {
     if (!s.HasRaw() || rva < s.va || rva - s.va >= s.rawSize) continue;
     size_t start = s.rawPtr + (rva - s.va);
     ResTypeMap read;
-    DirectoryReader reader(file, size, img, start, static_cast<size_t>(s.RawEnd()), read);
-    if (!reader.Read()) return Fail(ENOEXEC);
+    if (!ReadDirectory(file, size, img, start, static_cast<size_t>(s.RawEnd()), read)) return Fail(ENOEXEC);
     for (auto& [type, names] : read)
       for (auto& [name, langs] : names)
         for (auto& [lang, bytes] : langs) set[type][name][lang] = std::move(bytes);
