@@ -7,16 +7,13 @@
 #include <iterator>
 
 #include "peimage/PeFormat.h"
+#include "peimage/PeHeaders.h"
 #include "peimage/ResourceDirectory.h"
 #include "platform/ByteReader.h"
 #include "platform/Files.h"
 #include "platform/LanguageFacts.h"
 
 namespace {
-
-// A real section table has at most 96 entries; the format's field allows 65535, which a
-// file can only claim if it really holds them, so this bound only stops nonsense early.
-constexpr size_t kMaxSections = 65535;
 
 int CompareNames(const CResName& a, const CResName& b) {
   // Named entries sort before ordinals, as the directory lists them.
@@ -68,60 +65,27 @@ bool CPeImage::LoadBytes(std::vector<BYTE> bytes) {
 size_t CPeImage::GetOptionalHeaderOffset() const { return m_ntOffset + pe::kOptionalHeaderOffset; }
 
 bool CPeImage::Parse() {
-  CByteReader file(m_bytes);
+  // Lenient: a damaged file still shows what can be read of it.
   const size_t fileSize = m_bytes.size();
-  if (fileSize < 0x40 || file.U16At(0) != pe::kDosSignature) return false;
-  m_ntOffset = file.U32At(pe::kDosLfanew);
-  if (!file.Fits(m_ntOffset, pe::kOptionalHeaderOffset)) return false;
-  if (file.U32At(m_ntOffset) != pe::kNtSignature) return false;
+  tvl::PeHeaders h;
+  if (!tvl::ParsePeHeaders(m_bytes.data(), fileSize, fileSize, false, h)) return false;
+  m_ntOffset = h.fileHeader - pe::kFileHeaderOffset;
+  m_dll = (tvl::Get16(&m_bytes[h.fileHeader + pe::kFhCharacteristics]) & pe::kFileDll) != 0;
+  m_pe32Plus = h.pe32plus;
+  m_sizeOfHeaders = h.sizeOfHeaders;
+  m_resourceRva = h.DirRva(m_bytes.data(), pe::kDirResource);
+  m_resourceSize = h.DirSize(m_bytes.data(), pe::kDirResource);
 
-  CByteReader fh = file.Sub(m_ntOffset + pe::kFileHeaderOffset, pe::kFileHeaderSize);
-  const size_t sectionCount = fh.U16At(pe::kFhNumberOfSections);
-  const size_t optSize = fh.U16At(pe::kFhSizeOfOptionalHeader);
-  m_dll = (fh.U16At(pe::kFhCharacteristics) & pe::kFileDll) != 0;
-
-  const size_t optOffset = GetOptionalHeaderOffset();
-  if (optSize < 2 || !file.Fits(optOffset, optSize)) return false;
-  CByteReader oh = file.Sub(optOffset, optSize);
-  const WORD magic = oh.U16At(pe::kOhMagic);
-  size_t countField, dirOffset;
-  if (magic == pe::kMagicPe32) {
-    countField = pe::kOhNumberOfRvaAndSizes32;
-    dirOffset = pe::kOhDataDirectory32;
-  } else if (magic == pe::kMagicPe32Plus) {
-    countField = pe::kOhNumberOfRvaAndSizes64;
-    dirOffset = pe::kOhDataDirectory64;
-  } else {
-    return false;
-  }
-  m_pe32Plus = magic == pe::kMagicPe32Plus;
-  if (!oh.Fits(pe::kOhSizeOfHeaders, 4)) return false;
-  m_sizeOfHeaders = oh.U32At(pe::kOhSizeOfHeaders);
-
-  // The resource directory is entry 2; a header too short to hold it means no resources.
-  const size_t resEntry = dirOffset + pe::kDirResource * pe::kDataDirectoryEntrySize;
-  if (oh.Fits(countField, 4) && oh.U32At(countField) > pe::kDirResource &&
-      oh.Fits(resEntry, pe::kDataDirectoryEntrySize)) {
-    m_resourceRva = oh.U32At(resEntry);
-    m_resourceSize = oh.U32At(resEntry + 4);
-  }
-
-  const size_t tableOffset = optOffset + optSize;
-  if (sectionCount > kMaxSections || tableOffset > fileSize ||
-      (fileSize - tableOffset) / pe::kSectionHeaderSize < sectionCount)
-    return false;
-  CByteReader table = file.Sub(tableOffset, sectionCount * pe::kSectionHeaderSize);
   m_endOfSections = 0;
-  for (size_t i = 0; i < sectionCount; ++i) {
-    CByteReader sh = table.Sub(i * pe::kSectionHeaderSize, pe::kSectionHeaderSize);
+  for (const tvl::PeSectionHeader& sh : h.sections) {
     CPeSection s;
-    std::span<const BYTE> name = sh.BytesAt(pe::kShName, 8);
-    s.name.assign(name.begin(), std::find(name.begin(), name.end(), BYTE{0}));
-    s.virtualSize = sh.U32At(pe::kShVirtualSize);
-    s.virtualAddress = sh.U32At(pe::kShVirtualAddress);
-    s.sizeOfRawData = sh.U32At(pe::kShSizeOfRawData);
-    s.pointerToRawData = sh.U32At(pe::kShPointerToRawData);
-    s.characteristics = sh.U32At(pe::kShCharacteristics);
+    const BYTE* name = &m_bytes[sh.headerOffset + pe::kShName];
+    s.name.assign(name, std::find(name, name + 8, BYTE{0}));
+    s.virtualSize = sh.virtualSize;
+    s.virtualAddress = sh.va;
+    s.sizeOfRawData = sh.rawSize;
+    s.pointerToRawData = sh.rawPtr;
+    s.characteristics = sh.characteristics;
     if (s.sizeOfRawData && s.pointerToRawData < fileSize) {
       size_t end = static_cast<size_t>(s.pointerToRawData) + s.sizeOfRawData;
       if (end > fileSize) end = fileSize;
@@ -129,7 +93,8 @@ bool CPeImage::Parse() {
     }
     m_sections.push_back(std::move(s));
   }
-  if (m_endOfSections == 0) m_endOfSections = std::min<size_t>(fileSize, tableOffset + sectionCount * pe::kSectionHeaderSize);
+  const size_t tableEnd = h.sectionTable + h.sections.size() * pe::kSectionHeaderSize;
+  if (m_endOfSections == 0) m_endOfSections = std::min<size_t>(fileSize, tableEnd);
   return true;
 }
 

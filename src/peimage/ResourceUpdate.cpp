@@ -18,6 +18,7 @@
 #include <unordered_map>
 
 #include "peimage/PeFormat.h"
+#include "peimage/PeHeaders.h"
 #include "peimage/ResourceDirectory.h"
 #include "platform/ByteReader.h"
 #include "platform/Files.h"
@@ -31,7 +32,6 @@ constexpr DWORD kScnCntCode = 0x00000020;
 constexpr DWORD kScnMemExecute = 0x20000000;
 constexpr size_t kDirBoundImport = 11;
 constexpr size_t kDebugEntrySize = 28;
-constexpr size_t kShPointerToLinenumbers = 28;
 constexpr ULONGLONG kMaxSection = 0x7FFFFFFF;  // directory offsets have 31 bits
 constexpr ULONGLONG kMinSection = 32;
 constexpr int kHeaderEdit = 1;
@@ -47,106 +47,13 @@ char16_t UpperUnit(char16_t c) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Headers
+// Headers: strictly parsed, since the layout is rewritten from them.
 
-struct Section {
-  size_t headerOffset = 0;
-  DWORD virtualSize = 0;
-  DWORD va = 0;
-  DWORD rawSize = 0;
-  DWORD rawPtr = 0;
-  DWORD ptrRelocs = 0;
-  DWORD ptrLines = 0;
-  DWORD characteristics = 0;
+using Section = PeSectionHeader;
+using Image = PeHeaders;
 
-  bool HasRaw() const { return rawSize != 0 && rawPtr != 0; }
-  ULONGLONG RawEnd() const { return static_cast<ULONGLONG>(rawPtr) + rawSize; }
-  DWORD MemSize() const { return virtualSize ? virtualSize : rawSize; }
-};
-
-struct Image {
-  size_t fileHeader = 0;
-  size_t optHeader = 0;
-  bool pe32plus = false;
-  size_t dataDirs = 0;
-  DWORD numDirs = 0;
-  size_t sectionTable = 0;
-  DWORD fileAlignment = 0;
-  DWORD sectionAlignment = 0;
-  DWORD sizeOfHeaders = 0;
-  std::vector<Section> sections;
-
-  bool HasDir(size_t i) const { return i < numDirs; }
-  DWORD DirRva(const BYTE* f, size_t i) const { return HasDir(i) ? Get32(f + dataDirs + i * 8) : 0; }
-  DWORD DirSize(const BYTE* f, size_t i) const { return HasDir(i) ? Get32(f + dataDirs + i * 8 + 4) : 0; }
-  void SetDir(BYTE* f, size_t i, DWORD rva, DWORD size) const {
-    Put32(f + dataDirs + i * 8, rva);
-    Put32(f + dataDirs + i * 8 + 4, size);
-  }
-  // Address span of a section as the loader maps it.
-  ULONGLONG Span(const Section& s) const { return AlignUp64(s.MemSize(), sectionAlignment); }
-  bool Contains(const Section& s, ULONGLONG rva) const { return rva >= s.va && rva < s.va + Span(s); }
-
-  static ULONGLONG AlignUp64(ULONGLONG v, ULONGLONG a) { return a == 0 ? v : (v + a - 1) / a * a; }
-
-  // File offset of `len` bytes at `rva`, when they lie in one section's file data.
-  std::optional<size_t> RvaToOffset(ULONGLONG rva, ULONGLONG len) const {
-    for (const Section& s : sections) {
-      if (!s.HasRaw() || rva < s.va) continue;
-      ULONGLONG rel = rva - s.va;
-      if (rel < s.rawSize && len <= s.rawSize - rel) return static_cast<size_t>(s.rawPtr + rel);
-    }
-    return std::nullopt;
-  }
-};
-
-bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
-
-// Reads the headers from the first `size` bytes of a file of `fileSize` bytes.
 bool ParseImage(const BYTE* f, size_t size, ULONGLONG fileSize, Image& img) {
-  CByteReader in(std::span<const BYTE>(f, size));
-  if (size < 0x40 || in.U16At(0) != kDosSignature) return false;
-  size_t nt = in.U32At(kDosLfanew);
-  if (!in.Fits(nt, kOptionalHeaderOffset) || in.U32At(nt) != kNtSignature) return false;
-  img.fileHeader = nt + kFileHeaderOffset;
-  img.optHeader = nt + kOptionalHeaderOffset;
-  size_t sizeOpt = in.U16At(img.fileHeader + kFhSizeOfOptionalHeader);
-  size_t numSections = in.U16At(img.fileHeader + kFhNumberOfSections);
-  if (!in.Fits(img.optHeader, sizeOpt)) return false;
-  CByteReader opt = in.Sub(img.optHeader, sizeOpt);
-  WORD magic = sizeOpt >= 2 ? opt.U16At(0) : 0;
-  if (magic == kMagicPe32Plus)
-    img.pe32plus = true;
-  else if (magic != kMagicPe32)
-    return false;
-  size_t dirOffset = img.pe32plus ? kOhDataDirectory64 : kOhDataDirectory32;
-  if (sizeOpt < dirOffset) return false;
-  DWORD declared = opt.U32At(img.pe32plus ? kOhNumberOfRvaAndSizes64 : kOhNumberOfRvaAndSizes32);
-  img.numDirs = static_cast<DWORD>(std::min<size_t>({declared, (sizeOpt - dirOffset) / kDataDirectoryEntrySize, 16}));
-  img.dataDirs = img.optHeader + dirOffset;
-  img.fileAlignment = opt.U32At(kOhFileAlignment);
-  img.sectionAlignment = opt.U32At(kOhSectionAlignment);
-  img.sizeOfHeaders = opt.U32At(kOhSizeOfHeaders);
-  if (!IsPowerOfTwo(img.fileAlignment) || img.fileAlignment > 0x10000 || !IsPowerOfTwo(img.sectionAlignment) ||
-      img.sectionAlignment < img.fileAlignment)
-    return false;
-  img.sectionTable = img.optHeader + sizeOpt;
-  if ((size - img.sectionTable) / kSectionHeaderSize < numSections) return false;
-  img.sections.resize(numSections);
-  for (size_t i = 0; i < numSections; ++i) {
-    Section& s = img.sections[i];
-    s.headerOffset = img.sectionTable + i * kSectionHeaderSize;
-    CByteReader h = in.Sub(s.headerOffset, kSectionHeaderSize);
-    s.virtualSize = h.U32At(kShVirtualSize);
-    s.va = h.U32At(kShVirtualAddress);
-    s.rawSize = h.U32At(kShSizeOfRawData);
-    s.rawPtr = h.U32At(kShPointerToRawData);
-    s.ptrRelocs = h.U32At(kShPointerToRelocations);
-    s.ptrLines = h.U32At(kShPointerToLinenumbers);
-    s.characteristics = h.U32At(kShCharacteristics);
-    if (s.HasRaw() && s.RawEnd() > fileSize) return false;
-  }
-  return true;
+  return ParsePeHeaders(f, size, fileSize, true, img);
 }
 bool ParseImage(const BYTE* f, size_t size, Image& img) { return ParseImage(f, size, size, img); }
 
