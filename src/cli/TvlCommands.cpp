@@ -26,6 +26,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "project/ModuleFile.h"
+#include "project/ParallelBuild.h"
 #include "project/TextExchange.h"
 #include "project/TextItems.h"
 #include "project/TvlDoc.h"
@@ -257,7 +258,17 @@ int CmdLanguages(const Options& o, std::ostream& out) {
 
 int CmdBuild(const Options& o, std::ostream& out) {
   if (o.positional.size() != 1)
-    throw UsageError{"tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE] [--dry-run]"};
+    throw UsageError{"tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE] [--jobs N] [--dry-run]"};
+  if (auto jobs = o.Get("--jobs")) {
+    const std::string& n = *jobs;
+    if (n.empty() || n.size() > 4 || !std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stoul(n) == 0)
+      throw UsageError{"--jobs: a number of targets to build at once, 1 or more"};
+    SetBuildJobs(static_cast<unsigned>(std::stoul(n)));
+  }
+  struct DefaultJobsAfter {
+    ~DefaultJobsAfter() { SetBuildJobs(0); }
+  } restore;
   std::u16string spec = FromUtf8(o.Get("--module").value_or("*"));
   if (auto l = o.Get("--lang")) spec += u":" + FromUtf8(*l);
   CTvlDoc doc;
@@ -604,7 +615,7 @@ const char* kUsage =
     "  new PROJECT.tvl [--source-lang L] [--force]\n"
     "  insert PROJECT.tvl FILE [--source-lang L] [--mfc yes|no|unknown] [--satellite] [--lang L]...\n"
     "  languages PROJECT.tvl [--add L]... [--remove L]... [--font L FACE SIZE]\n"
-    "  build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE]\n"
+    "  build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE] [--jobs N]\n"
     "  update PROJECT.tvl [MODULE]...\n"
     "  import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
     "  export PROJECT.tvl --lang L [--format xliff|xliff2|po|json] [--only todo|all] [--template] [-o OUT]\n"
@@ -632,12 +643,13 @@ const std::map<std::string, const char*> kCommandHelp = {
                   "Adds or removes target languages; without options lists the source and target\n"
                   "languages with their names and code pages.\n"
                   "  --font L FACE SIZE  the dialog font used for language L\n"},
-    {"build", "usage: tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE] [--dry-run]\n"
+    {"build", "usage: tvl build PROJECT.tvl [--module PATTERN] [--lang PATTERN] [--output FILE] [--source FILE] [--jobs N] [--dry-run]\n"
               "Builds the translated targets, as the batch build does.\n"
               "  --module PATTERN  modules to build (wildcards, default: all)\n"
               "  --lang PATTERN    languages to build (abbreviations with wildcards, default: all)\n"
               "  --output FILE     the target file, when one module and one language are built\n"
               "  --source FILE     the file to translate instead of the module's own, when one module is built\n"
+              "  --jobs N          targets built at once (default: TVL_JOBS, else the processors)\n"
               "  --dry-run         list the target files the build would write, and write nothing\n"},
     {"update", "usage: tvl update PROJECT.tvl [MODULE]...\n"
                "Reads the named modules (default: all) again from their source files and merges\n"
@@ -747,7 +759,7 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (command == "languages") {
       rc = CmdLanguages(Parse(args, 1, {"--add", "--remove"}, {}), out);
     } else if (command == "build") {
-      rc = CmdBuild(Parse(args, 1, {"--module", "--lang", "--output", "--source"}, {"--dry-run"}), out);
+      rc = CmdBuild(Parse(args, 1, {"--module", "--lang", "--output", "--source", "--jobs"}, {"--dry-run"}), out);
     } else if (command == "update") {
       rc = CmdUpdate(Parse(args, 1, {}, {}));
     } else if (command == "import-exe") {

@@ -76,6 +76,7 @@ constexpr size_t kShVirtualAddress = 12;
 constexpr size_t kShSizeOfRawData = 16;
 constexpr size_t kShPointerToRawData = 20;
 constexpr size_t kShPointerToRelocations = 24;
+constexpr size_t kShPointerToLinenumbers = 28;
 constexpr size_t kShCharacteristics = 36;
 constexpr DWORD kScnInitializedData = 0x00000040;
 constexpr DWORD kScnMemRead = 0x40000000;

@@ -7,15 +7,13 @@
 #include <iterator>
 
 #include "peimage/PeFormat.h"
+#include "peimage/PeHeaders.h"
+#include "peimage/ResourceDirectory.h"
 #include "platform/ByteReader.h"
 #include "platform/Files.h"
 #include "platform/LanguageFacts.h"
 
 namespace {
-
-// A real section table has at most 96 entries; the format's field allows 65535, which a
-// file can only claim if it really holds them, so this bound only stops nonsense early.
-constexpr size_t kMaxSections = 65535;
 
 int CompareNames(const CResName& a, const CResName& b) {
   // Named entries sort before ordinals, as the directory lists them.
@@ -56,73 +54,38 @@ bool CPeImage::LoadBytes(std::vector<BYTE> bytes) {
   m_sections.clear();
   m_resources.clear();
   m_index.clear();
-  m_visited.clear();
   m_hasResources = false;
   m_resourceRva = m_resourceSize = 0;
   m_resDirOffset = m_resRegionSize = 0;
   m_loaded = Parse();
   if (m_loaded) WalkResources();
-  m_visited.clear();
   return m_loaded;
 }
 
 size_t CPeImage::GetOptionalHeaderOffset() const { return m_ntOffset + pe::kOptionalHeaderOffset; }
 
 bool CPeImage::Parse() {
-  CByteReader file(m_bytes);
+  // Lenient: a damaged file still shows what can be read of it.
   const size_t fileSize = m_bytes.size();
-  if (fileSize < 0x40 || file.U16At(0) != pe::kDosSignature) return false;
-  m_ntOffset = file.U32At(pe::kDosLfanew);
-  if (!file.Fits(m_ntOffset, pe::kOptionalHeaderOffset)) return false;
-  if (file.U32At(m_ntOffset) != pe::kNtSignature) return false;
+  tvl::PeHeaders h;
+  if (!tvl::ParsePeHeaders(m_bytes.data(), fileSize, fileSize, false, h)) return false;
+  m_ntOffset = h.fileHeader - pe::kFileHeaderOffset;
+  m_dll = (tvl::Get16(&m_bytes[h.fileHeader + pe::kFhCharacteristics]) & pe::kFileDll) != 0;
+  m_pe32Plus = h.pe32plus;
+  m_sizeOfHeaders = h.sizeOfHeaders;
+  m_resourceRva = h.DirRva(m_bytes.data(), pe::kDirResource);
+  m_resourceSize = h.DirSize(m_bytes.data(), pe::kDirResource);
 
-  CByteReader fh = file.Sub(m_ntOffset + pe::kFileHeaderOffset, pe::kFileHeaderSize);
-  const size_t sectionCount = fh.U16At(pe::kFhNumberOfSections);
-  const size_t optSize = fh.U16At(pe::kFhSizeOfOptionalHeader);
-  m_dll = (fh.U16At(pe::kFhCharacteristics) & pe::kFileDll) != 0;
-
-  const size_t optOffset = GetOptionalHeaderOffset();
-  if (optSize < 2 || !file.Fits(optOffset, optSize)) return false;
-  CByteReader oh = file.Sub(optOffset, optSize);
-  const WORD magic = oh.U16At(pe::kOhMagic);
-  size_t countField, dirOffset;
-  if (magic == pe::kMagicPe32) {
-    countField = pe::kOhNumberOfRvaAndSizes32;
-    dirOffset = pe::kOhDataDirectory32;
-  } else if (magic == pe::kMagicPe32Plus) {
-    countField = pe::kOhNumberOfRvaAndSizes64;
-    dirOffset = pe::kOhDataDirectory64;
-  } else {
-    return false;
-  }
-  m_pe32Plus = magic == pe::kMagicPe32Plus;
-  if (!oh.Fits(pe::kOhSizeOfHeaders, 4)) return false;
-  m_sizeOfHeaders = oh.U32At(pe::kOhSizeOfHeaders);
-
-  // The resource directory is entry 2; a header too short to hold it means no resources.
-  const size_t resEntry = dirOffset + pe::kDirResource * pe::kDataDirectoryEntrySize;
-  if (oh.Fits(countField, 4) && oh.U32At(countField) > pe::kDirResource &&
-      oh.Fits(resEntry, pe::kDataDirectoryEntrySize)) {
-    m_resourceRva = oh.U32At(resEntry);
-    m_resourceSize = oh.U32At(resEntry + 4);
-  }
-
-  const size_t tableOffset = optOffset + optSize;
-  if (sectionCount > kMaxSections || tableOffset > fileSize ||
-      (fileSize - tableOffset) / pe::kSectionHeaderSize < sectionCount)
-    return false;
-  CByteReader table = file.Sub(tableOffset, sectionCount * pe::kSectionHeaderSize);
   m_endOfSections = 0;
-  for (size_t i = 0; i < sectionCount; ++i) {
-    CByteReader sh = table.Sub(i * pe::kSectionHeaderSize, pe::kSectionHeaderSize);
+  for (const tvl::PeSectionHeader& sh : h.sections) {
     CPeSection s;
-    std::span<const BYTE> name = sh.BytesAt(pe::kShName, 8);
-    s.name.assign(name.begin(), std::find(name.begin(), name.end(), BYTE{0}));
-    s.virtualSize = sh.U32At(pe::kShVirtualSize);
-    s.virtualAddress = sh.U32At(pe::kShVirtualAddress);
-    s.sizeOfRawData = sh.U32At(pe::kShSizeOfRawData);
-    s.pointerToRawData = sh.U32At(pe::kShPointerToRawData);
-    s.characteristics = sh.U32At(pe::kShCharacteristics);
+    const BYTE* name = &m_bytes[sh.headerOffset + pe::kShName];
+    s.name.assign(name, std::find(name, name + 8, BYTE{0}));
+    s.virtualSize = sh.virtualSize;
+    s.virtualAddress = sh.va;
+    s.sizeOfRawData = sh.rawSize;
+    s.pointerToRawData = sh.rawPtr;
+    s.characteristics = sh.characteristics;
     if (s.sizeOfRawData && s.pointerToRawData < fileSize) {
       size_t end = static_cast<size_t>(s.pointerToRawData) + s.sizeOfRawData;
       if (end > fileSize) end = fileSize;
@@ -130,7 +93,8 @@ bool CPeImage::Parse() {
     }
     m_sections.push_back(std::move(s));
   }
-  if (m_endOfSections == 0) m_endOfSections = std::min<size_t>(fileSize, tableOffset + sectionCount * pe::kSectionHeaderSize);
+  const size_t tableEnd = h.sectionTable + h.sections.size() * pe::kSectionHeaderSize;
+  if (m_endOfSections == 0) m_endOfSections = std::min<size_t>(fileSize, tableEnd);
   return true;
 }
 
@@ -148,44 +112,6 @@ std::optional<size_t> CPeImage::RvaToOffset(DWORD rva, DWORD size) const {
   // The headers are mapped at RVA 0.
   if (end <= m_sizeOfHeaders && end <= m_bytes.size()) return static_cast<size_t>(rva);
   return std::nullopt;
-}
-
-CByteReader CPeImage::ResourceRegion() const {
-  return CByteReader(std::span<const BYTE>(m_bytes).subspan(m_resDirOffset, m_resRegionSize));
-}
-
-bool CPeImage::ReadDirectory(size_t offset, std::vector<DirEntry>& entries) {
-  entries.clear();
-  CByteReader region = ResourceRegion();
-  if (offset >= m_resRegionSize || !region.Fits(offset, pe::kResDirHeaderSize)) return false;
-  if (!m_visited.insert(offset).second) return false;
-  CByteReader dir = region.Sub(offset, m_resRegionSize - offset);
-  const size_t count = static_cast<size_t>(dir.U16At(pe::kResDirNamedCount)) + dir.U16At(pe::kResDirIdCount);
-  if ((dir.Size() - pe::kResDirHeaderSize) / pe::kResDirEntrySize < count) return false;
-  // One bounds check for the whole entry array, then plain reads inside it.
-  const std::span<const BYTE> array = dir.BytesAt(pe::kResDirHeaderSize, count * pe::kResDirEntrySize);
-  entries.reserve(count);
-  for (size_t e = 0; e < array.size(); e += pe::kResDirEntrySize)
-    entries.push_back({tvl::Get32(&array[e]), tvl::Get32(&array[e + 4])});
-  return true;
-}
-
-bool CPeImage::ReadEntryName(DWORD nameField, CResName& out) const {
-  if (!(nameField & pe::kResNameIsString)) {
-    if (nameField > 0xFFFF) return false;
-    out = CResName(static_cast<WORD>(nameField));
-    return true;
-  }
-  const size_t offset = nameField & ~pe::kResNameIsString;
-  CByteReader region = ResourceRegion();
-  if (!region.Fits(offset, 2)) return false;
-  const size_t length = region.U16At(offset);
-  if ((m_resRegionSize - offset - 2) / 2 < length) return false;
-  const std::span<const BYTE> chars = region.BytesAt(offset + 2, 2 * length);
-  std::u16string name(length, u'\0');
-  for (size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(tvl::Get16(&chars[2 * i]));
-  out = CResName(std::move(name));
-  return true;
 }
 
 void CPeImage::WalkResources() {
@@ -214,36 +140,22 @@ void CPeImage::WalkResources() {
     m_resRegionSize = headersEnd - m_resourceRva;
   }
 
-  std::vector<DirEntry> types, names, languages;
-  if (!ReadDirectory(0, types)) return;
-  CByteReader region = ResourceRegion();
-  m_hasResources = true;
-  for (const DirEntry& t : types) {
-    CResName type;
-    if (!(t.offset & pe::kResDataIsDirectory) || !ReadEntryName(t.name, type)) continue;
-    if (!ReadDirectory(t.offset & ~pe::kResDataIsDirectory, names)) continue;
-    for (const DirEntry& n : names) {
-      CResName name;
-      if (!(n.offset & pe::kResDataIsDirectory) || !ReadEntryName(n.name, name)) continue;
-      if (!ReadDirectory(n.offset & ~pe::kResDataIsDirectory, languages)) continue;
-      for (const DirEntry& l : languages) {
-        // Languages are ordinals and lead to data entries.
-        if ((l.name & pe::kResNameIsString) || l.name > 0xFFFF || (l.offset & pe::kResDataIsDirectory)) continue;
-        if (!region.Fits(l.offset, pe::kResDataEntrySize)) continue;
-        CByteReader de = region.Sub(l.offset, pe::kResDataEntrySize);
+  // Lenient: whatever can be read of a damaged directory is shown.
+  auto resName = [](const tvl::ResDirId& id) { return id.isName ? CResName(id.name) : CResName(id.ordinal); };
+  m_hasResources = tvl::WalkResourceDirectory(
+      std::span<const BYTE>(m_bytes).subspan(m_resDirOffset, m_resRegionSize), false, [&](const tvl::ResDirLeaf& l) {
         CPeResource r;
-        r.type = type;
-        r.name = name;
-        r.language = static_cast<LANGID>(l.name);
-        r.dataRva = de.U32At(0);
-        r.size = de.U32At(4);
-        r.codePage = de.U32At(8);
+        r.type = resName(l.type);
+        r.name = resName(l.name);
+        r.language = l.language;
+        r.dataRva = l.dataRva;
+        r.size = l.size;
+        r.codePage = l.codePage;
         if (std::optional<size_t> off = RvaToOffset(r.dataRva, r.size)) r.data = m_bytes.data() + *off;
         m_index.emplace(Key{r.type, r.name, r.language}, m_resources.size());
         m_resources.push_back(std::move(r));
-      }
-    }
-  }
+        return true;
+      });
 }
 
 const CPeResource* CPeImage::FindResourceEx(const CResName& type, const CResName& name, LANGID language) const {

@@ -99,16 +99,6 @@ class CPeImage {
 
   bool Parse();
   void WalkResources();
-  // Reads a directory's entries at `offset` within the resource region; false when it does
-  // not fit or was visited before.
-  struct DirEntry {
-    DWORD name;
-    DWORD offset;
-  };
-  // The bytes from the root directory to the end of its section's raw data.
-  CByteReader ResourceRegion() const;
-  bool ReadDirectory(size_t offset, std::vector<DirEntry>& entries);
-  bool ReadEntryName(DWORD nameField, CResName& out) const;
 
   std::vector<BYTE> m_bytes;
   bool m_loaded = false;
@@ -124,7 +114,6 @@ class CPeImage {
   bool m_hasResources = false;
   size_t m_resDirOffset = 0;  // file offset of the root
   size_t m_resRegionSize = 0;  // bytes from the root to the end of its section's raw data
-  std::unordered_set<size_t> m_visited;  // directory offsets already read
   std::vector<CPeResource> m_resources;
   std::map<Key, size_t, KeyLess> m_index;
 };

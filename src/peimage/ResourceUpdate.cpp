@@ -14,11 +14,12 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <set>
 #include <span>
 #include <unordered_map>
 
 #include "peimage/PeFormat.h"
+#include "peimage/PeHeaders.h"
+#include "peimage/ResourceDirectory.h"
 #include "platform/ByteReader.h"
 #include "platform/Files.h"
 
@@ -31,7 +32,6 @@ constexpr DWORD kScnCntCode = 0x00000020;
 constexpr DWORD kScnMemExecute = 0x20000000;
 constexpr size_t kDirBoundImport = 11;
 constexpr size_t kDebugEntrySize = 28;
-constexpr size_t kShPointerToLinenumbers = 28;
 constexpr ULONGLONG kMaxSection = 0x7FFFFFFF;  // directory offsets have 31 bits
 constexpr ULONGLONG kMinSection = 32;
 constexpr int kHeaderEdit = 1;
@@ -47,106 +47,13 @@ char16_t UpperUnit(char16_t c) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Headers
+// Headers: strictly parsed, since the layout is rewritten from them.
 
-struct Section {
-  size_t headerOffset = 0;
-  DWORD virtualSize = 0;
-  DWORD va = 0;
-  DWORD rawSize = 0;
-  DWORD rawPtr = 0;
-  DWORD ptrRelocs = 0;
-  DWORD ptrLines = 0;
-  DWORD characteristics = 0;
+using Section = PeSectionHeader;
+using Image = PeHeaders;
 
-  bool HasRaw() const { return rawSize != 0 && rawPtr != 0; }
-  ULONGLONG RawEnd() const { return static_cast<ULONGLONG>(rawPtr) + rawSize; }
-  DWORD MemSize() const { return virtualSize ? virtualSize : rawSize; }
-};
-
-struct Image {
-  size_t fileHeader = 0;
-  size_t optHeader = 0;
-  bool pe32plus = false;
-  size_t dataDirs = 0;
-  DWORD numDirs = 0;
-  size_t sectionTable = 0;
-  DWORD fileAlignment = 0;
-  DWORD sectionAlignment = 0;
-  DWORD sizeOfHeaders = 0;
-  std::vector<Section> sections;
-
-  bool HasDir(size_t i) const { return i < numDirs; }
-  DWORD DirRva(const BYTE* f, size_t i) const { return HasDir(i) ? Get32(f + dataDirs + i * 8) : 0; }
-  DWORD DirSize(const BYTE* f, size_t i) const { return HasDir(i) ? Get32(f + dataDirs + i * 8 + 4) : 0; }
-  void SetDir(BYTE* f, size_t i, DWORD rva, DWORD size) const {
-    Put32(f + dataDirs + i * 8, rva);
-    Put32(f + dataDirs + i * 8 + 4, size);
-  }
-  // Address span of a section as the loader maps it.
-  ULONGLONG Span(const Section& s) const { return AlignUp64(s.MemSize(), sectionAlignment); }
-  bool Contains(const Section& s, ULONGLONG rva) const { return rva >= s.va && rva < s.va + Span(s); }
-
-  static ULONGLONG AlignUp64(ULONGLONG v, ULONGLONG a) { return a == 0 ? v : (v + a - 1) / a * a; }
-
-  // File offset of `len` bytes at `rva`, when they lie in one section's file data.
-  std::optional<size_t> RvaToOffset(ULONGLONG rva, ULONGLONG len) const {
-    for (const Section& s : sections) {
-      if (!s.HasRaw() || rva < s.va) continue;
-      ULONGLONG rel = rva - s.va;
-      if (rel < s.rawSize && len <= s.rawSize - rel) return static_cast<size_t>(s.rawPtr + rel);
-    }
-    return std::nullopt;
-  }
-};
-
-bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
-
-// Reads the headers from the first `size` bytes of a file of `fileSize` bytes.
 bool ParseImage(const BYTE* f, size_t size, ULONGLONG fileSize, Image& img) {
-  CByteReader in(std::span<const BYTE>(f, size));
-  if (size < 0x40 || in.U16At(0) != kDosSignature) return false;
-  size_t nt = in.U32At(kDosLfanew);
-  if (!in.Fits(nt, kOptionalHeaderOffset) || in.U32At(nt) != kNtSignature) return false;
-  img.fileHeader = nt + kFileHeaderOffset;
-  img.optHeader = nt + kOptionalHeaderOffset;
-  size_t sizeOpt = in.U16At(img.fileHeader + kFhSizeOfOptionalHeader);
-  size_t numSections = in.U16At(img.fileHeader + kFhNumberOfSections);
-  if (!in.Fits(img.optHeader, sizeOpt)) return false;
-  CByteReader opt = in.Sub(img.optHeader, sizeOpt);
-  WORD magic = sizeOpt >= 2 ? opt.U16At(0) : 0;
-  if (magic == kMagicPe32Plus)
-    img.pe32plus = true;
-  else if (magic != kMagicPe32)
-    return false;
-  size_t dirOffset = img.pe32plus ? kOhDataDirectory64 : kOhDataDirectory32;
-  if (sizeOpt < dirOffset) return false;
-  DWORD declared = opt.U32At(img.pe32plus ? kOhNumberOfRvaAndSizes64 : kOhNumberOfRvaAndSizes32);
-  img.numDirs = static_cast<DWORD>(std::min<size_t>({declared, (sizeOpt - dirOffset) / kDataDirectoryEntrySize, 16}));
-  img.dataDirs = img.optHeader + dirOffset;
-  img.fileAlignment = opt.U32At(kOhFileAlignment);
-  img.sectionAlignment = opt.U32At(kOhSectionAlignment);
-  img.sizeOfHeaders = opt.U32At(kOhSizeOfHeaders);
-  if (!IsPowerOfTwo(img.fileAlignment) || img.fileAlignment > 0x10000 || !IsPowerOfTwo(img.sectionAlignment) ||
-      img.sectionAlignment < img.fileAlignment)
-    return false;
-  img.sectionTable = img.optHeader + sizeOpt;
-  if ((size - img.sectionTable) / kSectionHeaderSize < numSections) return false;
-  img.sections.resize(numSections);
-  for (size_t i = 0; i < numSections; ++i) {
-    Section& s = img.sections[i];
-    s.headerOffset = img.sectionTable + i * kSectionHeaderSize;
-    CByteReader h = in.Sub(s.headerOffset, kSectionHeaderSize);
-    s.virtualSize = h.U32At(kShVirtualSize);
-    s.va = h.U32At(kShVirtualAddress);
-    s.rawSize = h.U32At(kShSizeOfRawData);
-    s.rawPtr = h.U32At(kShPointerToRawData);
-    s.ptrRelocs = h.U32At(kShPointerToRelocations);
-    s.ptrLines = h.U32At(kShPointerToLinenumbers);
-    s.characteristics = h.U32At(kShCharacteristics);
-    if (s.HasRaw() && s.RawEnd() > fileSize) return false;
-  }
-  return true;
+  return ParsePeHeaders(f, size, fileSize, true, img);
 }
 bool ParseImage(const BYTE* f, size_t size, Image& img) { return ParseImage(f, size, size, img); }
 
@@ -425,100 +332,25 @@ void WriteIndex(const PendingSet& set, const Layout& l, DWORD base, BYTE* out) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Reading an existing directory
+// Reading an existing directory: strictly, since what cannot be read would be dropped.
 
-class DirectoryReader {
- public:
-  DirectoryReader(const BYTE* f, size_t fileSize, const Image& img, size_t start, size_t end, ResTypeMap& out)
-      : m_f(f), m_fileSize(fileSize), m_img(img), m_start(start), m_end(end), m_out(out) {}
-
-  bool Read() {
-    std::vector<Item> types;
-    if (!Table(0, true, types)) return false;
-    for (const Item& t : types) {
-      std::vector<Item> names;
-      if (!Table(t.target, true, names)) return false;
-      for (const Item& n : names) {
-        std::vector<Item> langs;
-        if (!Table(n.target, false, langs)) return false;
-        for (const Item& l : langs)
-          if (!Leaf(t.id, n.id, static_cast<WORD>(l.id.ordinal), l.target)) return false;
-      }
-    }
-    return true;
-  }
-
- private:
-  struct Item {
-    ResId id;
-    DWORD target;
-  };
-
-  size_t Length() const { return m_end - m_start; }
-  CByteReader Region() const { return CByteReader(std::span<const BYTE>(m_f + m_start, Length())); }
-
-  bool Table(DWORD offset, bool subdirs, std::vector<Item>& items) {
-    // Each table is read once: a loop or a shared table would multiply the work.
-    if (!m_seen.insert(offset).second) return false;
-    CByteReader region = Region();
-    if (!region.Fits(offset, kResDirHeaderSize)) return false;
-    CByteReader table = region.Sub(offset, Length() - offset);
-    size_t count = static_cast<size_t>(table.U16At(kResDirNamedCount)) + table.U16At(kResDirIdCount);
-    if ((table.Size() - kResDirHeaderSize) / kResDirEntrySize < count) return false;
-    items.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-      const size_t e = kResDirHeaderSize + i * kResDirEntrySize;
-      DWORD nameField = table.U32At(e), target = table.U32At(e + 4);
-      if (((target & kResDataIsDirectory) != 0) != subdirs) return false;
-      Item item;
-      if (nameField & kResNameIsString) {
-        if (!subdirs) return false;  // languages are numbers
-        if (!Name(nameField & ~kResNameIsString, item.id)) return false;
-      } else {
-        item.id = ResId::Id(static_cast<WORD>(nameField));
-      }
-      item.target = target & ~kResDataIsDirectory;
-      items.push_back(std::move(item));
-    }
-    return true;
-  }
-
-  bool Name(DWORD offset, ResId& id) {
-    CByteReader region = Region();
-    if (!region.Fits(offset, 2)) return false;
-    size_t len = region.U16At(offset);
-    if ((Length() - offset - 2) / 2 < len) return false;
-    std::u16string s(len, u'\0');
-    for (size_t i = 0; i < len; ++i) s[i] = static_cast<char16_t>(region.U16At(offset + 2 + 2 * i));
-    id = ResId::Name(std::move(s));
-    return true;
-  }
-
-  bool Leaf(const ResId& type, const ResId& name, WORD lang, DWORD offset) {
-    CByteReader region = Region();
-    if (!region.Fits(offset, kResDataEntrySize)) return false;
-    DWORD rva = region.U32At(offset), size = region.U32At(offset + 4);
+bool ReadDirectory(const BYTE* f, size_t fileSize, const Image& img, size_t start, size_t end, ResTypeMap& out) {
+  ULONGLONG copied = 0;
+  auto id = [](const ResDirId& d) { return d.isName ? ResId::Name(d.name) : ResId::Id(d.ordinal); };
+  return WalkResourceDirectory(std::span<const BYTE>(f + start, end - start), true, [&](const ResDirLeaf& l) {
     std::vector<BYTE> bytes;
-    if (size != 0) {
-      auto at = m_img.RvaToOffset(rva, size);
+    if (l.size != 0) {
+      auto at = img.RvaToOffset(l.dataRva, l.size);
       if (!at) return false;
       // Entries may share data; do not let a crafted file multiply its size in memory.
-      m_copied += size;
-      if (m_copied > 4 * static_cast<ULONGLONG>(m_fileSize) + (1u << 20)) return false;
-      bytes.assign(m_f + *at, m_f + *at + size);
+      copied += l.size;
+      if (copied > 4 * static_cast<ULONGLONG>(fileSize) + (1u << 20)) return false;
+      bytes.assign(f + *at, f + *at + l.size);
     }
-    m_out[type][name][lang] = std::move(bytes);
+    out[id(l.type)][id(l.name)][l.language] = std::move(bytes);
     return true;
-  }
-
-  const BYTE* m_f;
-  size_t m_fileSize;
-  const Image& m_img;
-  size_t m_start, m_end;
-  ResTypeMap& m_out;
-  std::set<DWORD> m_seen;
-  ULONGLONG m_copied = 0;
-};
+  });
+}
 
 // Index of the section whose address span holds `rva`, or -1.
 int SectionAt(const Image& img, ULONGLONG rva) {
@@ -528,15 +360,14 @@ int SectionAt(const Image& img, ULONGLONG rva) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Output: the original file with ranges replaced. Only the headers are held in memory; the
-// rest of the original is read from the file while the new one is written.
+// Output: the file being updated with ranges replaced. Only the headers are held in memory;
+// the rest is read from the original file while the new one is written.
 
 struct Piece {
-  enum Kind { kMemory, kZeros, kFile, kBlobs } kind;
+  enum Kind { kMemory, kZeros, kFile } kind;
   const BYTE* data;  // kMemory
-  size_t offset;     // kFile: offset in the original
+  size_t offset;     // kFile: offset in the original file
   size_t size;
-  const PendingSet* blobs = nullptr;  // kBlobs: every entry's bytes, each padded to 8
 };
 Piece Memory(const BYTE* p, size_t n) { return {Piece::kMemory, p, 0, n}; }
 Piece Zeros(size_t n) { return {Piece::kZeros, nullptr, 0, n}; }
@@ -546,78 +377,8 @@ struct Edit {
   std::vector<Piece> pieces;
   int tag = 0;
   bool overwrite = false;  // same size: offsets inside keep their place
-  size_t Size() const {
-    size_t n = 0;
-    for (const Piece& p : pieces) n += p.size;
-    return n;
-  }
+  size_t size = 0;         // of the pieces, summed by EditList::Finish
 };
-
-class EditList {
- public:
-  void Add(Edit e) { m_edits.push_back(std::move(e)); }
-  bool Finish() {
-    std::stable_sort(m_edits.begin(), m_edits.end(),
-                     [](const Edit& a, const Edit& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
-    for (size_t i = 1; i < m_edits.size(); ++i)
-      if (m_edits[i].begin < m_edits[i - 1].end) return false;
-    return true;
-  }
-  // New position of an original offset; none when it lies in a replaced range.
-  std::optional<ULONGLONG> Map(size_t old) const {
-    long long delta = 0;
-    for (const Edit& e : m_edits) {
-      if (old >= e.end) {
-        delta += static_cast<long long>(e.Size()) - static_cast<long long>(e.end - e.begin);
-      } else if (old >= e.begin) {
-        if (!e.overwrite) return std::nullopt;
-        break;
-      } else {
-        break;
-      }
-    }
-    return static_cast<ULONGLONG>(static_cast<long long>(old) + delta);
-  }
-  // New position of the first byte an edit writes.
-  ULONGLONG Start(int tag) const {
-    long long delta = 0;
-    for (const Edit& e : m_edits) {
-      if (e.tag == tag) return static_cast<ULONGLONG>(static_cast<long long>(e.begin) + delta);
-      delta += static_cast<long long>(e.Size()) - static_cast<long long>(e.end - e.begin);
-    }
-    return 0;
-  }
-  // The whole output: edits, and between them the original from `head` or from the file.
-  std::vector<Piece> Output(const std::vector<BYTE>& head, size_t fileSize) const {
-    std::vector<Piece> out;
-    auto original = [&](size_t from, size_t to) {
-      if (from < head.size()) {
-        size_t mid = std::min(to, head.size());
-        out.push_back(Memory(head.data() + from, mid - from));
-        from = mid;
-      }
-      if (from < to) out.push_back({Piece::kFile, nullptr, from, to - from});
-    };
-    size_t pos = 0;
-    for (const Edit& e : m_edits) {
-      if (e.begin > pos) original(pos, e.begin);
-      for (const Piece& p : e.pieces)
-        if (p.size) out.push_back(p);
-      pos = std::max(pos, e.end);
-    }
-    if (pos < fileSize) original(pos, fileSize);
-    return out;
-  }
-
- private:
-  std::vector<Edit> m_edits;
-};
-
-bool AllZero(const BYTE* p, size_t n) {
-  for (size_t i = 0; i < n; ++i)
-    if (p[i]) return false;
-  return true;
-}
 
 bool Fail(int code) {
   errno = code;
@@ -649,6 +410,159 @@ bool WriteAll(int fd, const BYTE* p, size_t n) {
   return true;
 }
 
+}  // namespace
+
+// The original file, open for reading for as long as any update or plan uses its bytes.
+struct OriginalFile {
+  int fd = -1;
+  ~OriginalFile() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// The bytes an update reads: the original file, or the planned output of an earlier update
+// of it that was never written (pieces of the original and of memory the plan owns).
+class FileBytes {
+ public:
+  FileBytes(std::shared_ptr<OriginalFile> file, size_t size) : m_file(std::move(file)), m_size(size) {
+    if (size) m_pieces.push_back({Piece::kFile, nullptr, 0, size});
+    m_starts.push_back(0);
+  }
+  FileBytes(std::shared_ptr<OriginalFile> file, std::vector<Piece> pieces, std::shared_ptr<const void> owner)
+      : m_file(std::move(file)), m_pieces(std::move(pieces)), m_owner(std::move(owner)) {
+    for (const Piece& p : m_pieces) {
+      m_starts.push_back(m_size);
+      m_size += p.size;
+    }
+  }
+
+  size_t Size() const { return m_size; }
+  int Descriptor() const { return m_file->fd; }
+  const std::shared_ptr<OriginalFile>& File() const { return m_file; }
+
+  // Appends the pieces that make up [offset, offset + n).
+  void Slice(size_t offset, size_t n, std::vector<Piece>& out) const {
+    size_t i = Find(offset);
+    for (; n > 0 && i < m_pieces.size(); ++i) {
+      Piece p = m_pieces[i];
+      size_t skip = offset - m_starts[i], take = std::min(n, p.size - skip);
+      if (p.kind == Piece::kMemory) p.data += skip;
+      if (p.kind == Piece::kFile) p.offset += skip;
+      p.size = take;
+      out.push_back(p);
+      offset += take;
+      n -= take;
+    }
+  }
+
+  bool Read(size_t offset, size_t n, BYTE* out) const {
+    if (offset > m_size || n > m_size - offset) return Fail(EIO);
+    std::vector<Piece> parts;
+    Slice(offset, n, parts);
+    for (const Piece& p : parts) {
+      if (p.kind == Piece::kMemory) std::memcpy(out, p.data, p.size);
+      if (p.kind == Piece::kZeros) std::memset(out, 0, p.size);
+      if (p.kind == Piece::kFile && !PreadAll(m_file->fd, out, p.size, p.offset)) return false;
+      out += p.size;
+    }
+    return true;
+  }
+
+ private:
+  size_t Find(size_t offset) const {
+    auto it = std::upper_bound(m_starts.begin(), m_starts.end(), offset);
+    return it == m_starts.begin() ? 0 : static_cast<size_t>(it - m_starts.begin() - 1);
+  }
+
+  std::shared_ptr<OriginalFile> m_file;
+  std::vector<Piece> m_pieces;
+  std::vector<size_t> m_starts;
+  size_t m_size = 0;
+  std::shared_ptr<const void> m_owner;  // keeps the memory of a planned file's pieces
+};
+
+// What one Commit produces: the new file as pieces, with the memory they point into.
+struct PlannedFile {
+  std::shared_ptr<const FileBytes> source;
+  std::unique_ptr<PendingSet> pending;
+  std::vector<BYTE> head, index, headerGrowth, debugBytes;
+  std::vector<Piece> pieces;
+  bool checksum = false;
+  size_t checksumAt = 0;
+};
+
+namespace {
+
+class EditList {
+ public:
+  void Add(Edit e) { m_edits.push_back(std::move(e)); }
+  bool Finish() {
+    std::stable_sort(m_edits.begin(), m_edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
+    for (Edit& e : m_edits) {
+      e.size = 0;
+      for (const Piece& p : e.pieces) e.size += p.size;
+    }
+    for (size_t i = 1; i < m_edits.size(); ++i)
+      if (m_edits[i].begin < m_edits[i - 1].end) return false;
+    return true;
+  }
+  // New position of an original offset; none when it lies in a replaced range.
+  std::optional<ULONGLONG> Map(size_t old) const {
+    long long delta = 0;
+    for (const Edit& e : m_edits) {
+      if (old >= e.end) {
+        delta += static_cast<long long>(e.size) - static_cast<long long>(e.end - e.begin);
+      } else if (old >= e.begin) {
+        if (!e.overwrite) return std::nullopt;
+        break;
+      } else {
+        break;
+      }
+    }
+    return static_cast<ULONGLONG>(static_cast<long long>(old) + delta);
+  }
+  // New position of the first byte an edit writes.
+  ULONGLONG Start(int tag) const {
+    long long delta = 0;
+    for (const Edit& e : m_edits) {
+      if (e.tag == tag) return static_cast<ULONGLONG>(static_cast<long long>(e.begin) + delta);
+      delta += static_cast<long long>(e.size) - static_cast<long long>(e.end - e.begin);
+    }
+    return 0;
+  }
+  // The whole output: edits, and between them the original from `head` or from `source`.
+  std::vector<Piece> Output(const std::vector<BYTE>& head, const FileBytes& source) const {
+    std::vector<Piece> out;
+    auto original = [&](size_t from, size_t to) {
+      if (from < head.size()) {
+        size_t mid = std::min(to, head.size());
+        out.push_back(Memory(head.data() + from, mid - from));
+        from = mid;
+      }
+      if (from < to) source.Slice(from, to - from, out);
+    };
+    size_t pos = 0;
+    for (const Edit& e : m_edits) {
+      if (e.begin > pos) original(pos, e.begin);
+      for (const Piece& p : e.pieces)
+        if (p.size) out.push_back(p);
+      pos = std::max(pos, e.end);
+    }
+    if (pos < source.Size()) original(pos, source.Size());
+    return out;
+  }
+
+ private:
+  std::vector<Edit> m_edits;
+};
+
+bool AllZero(const BYTE* p, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (p[i]) return false;
+  return true;
+}
+
 // Streams pieces into a file, summing them for the checksum if asked. Memory is handed to the
 // kernel in gathered writes, without another copy; the original's bytes are copied by the
 // kernel when there is nothing to sum.
@@ -665,12 +579,6 @@ class OutputWriter {
         return PutZeros(p.size);
       case Piece::kFile:
         return PutFile(p.offset, p.size);
-      case Piece::kBlobs:
-        for (const auto& it : p.blobs->Items()) {
-          if (!PutMemory(it.data, it.size)) return false;
-          if (size_t pad = static_cast<size_t>(Align8(it.size) - it.size); pad && !PutZeros(pad)) return false;
-        }
-        return true;
     }
     return false;
   }
@@ -745,38 +653,34 @@ class OutputWriter {
   std::vector<BYTE> m_buffer;
 };
 
-// Writes the pieces to a new file beside `path` and renames it over `path`.
-bool WriteReplacing(const std::string& path, int source, const std::vector<Piece>& pieces, bool checksum,
-                    size_t checksumAt) {
-  ReplacingFile file(path);
-  if (!file.IsOpen()) return false;
-  const int fd = file.Descriptor();
+// Writes a planned file to `fd`, which is empty and positioned at its start.
+bool WritePlanned(int fd, const PlannedFile& plan) {
   ChecksumAccumulator sum;
-  OutputWriter out(fd, source, checksum ? &sum : nullptr);
-  for (const Piece& piece : pieces)
+  OutputWriter out(fd, plan.source->Descriptor(), plan.checksum ? &sum : nullptr);
+  for (const Piece& piece : plan.pieces)
     if (!out.Put(piece)) return false;
   if (!out.Flush()) return false;
-  if (checksum) {
-    BYTE value[4];
-    Put32(value, sum.Finish());
-    if (::pwrite(fd, value, 4, static_cast<off_t>(checksumAt)) != 4) return false;
-  }
-  return file.Commit();
+  if (!plan.checksum) return true;
+  BYTE value[4];
+  Put32(value, sum.Finish());
+  return ::pwrite(fd, value, 4, static_cast<off_t>(plan.checksumAt)) == 4;
 }
 
-// Original bytes: from the headers in memory, else from the file.
-bool ReadOriginal(int fd, const std::vector<BYTE>& head, size_t offset, size_t n, std::vector<BYTE>& out) {
+// Bytes of the file being updated: from the headers in memory, else from its source.
+bool ReadOriginal(const FileBytes& source, const std::vector<BYTE>& head, size_t offset, size_t n,
+                  std::vector<BYTE>& out) {
   out.resize(n);
   if (offset + n <= head.size()) {
     std::memcpy(out.data(), head.data() + offset, n);
     return true;
   }
-  return PreadAll(fd, out.data(), n, offset);
+  return source.Read(offset, n, out.data());
 }
 
 // Whether a section after the resource section may get a new address: only the base
 // relocations, the debug directory and data nothing addresses (discardable, no code).
-bool IsMovable(const BYTE* head, int fd, const std::vector<BYTE>& headBytes, const Image& img, const Section& s) {
+bool IsMovable(const FileBytes& source, const std::vector<BYTE>& headBytes, const Image& img, const Section& s) {
+  const BYTE* head = headBytes.data();
   if (s.characteristics & (kScnCntCode | kScnMemExecute)) return false;
   bool holdsRelocs = false;
   for (size_t d = 0; d < img.numDirs; ++d) {
@@ -797,7 +701,7 @@ bool IsMovable(const BYTE* head, int fd, const std::vector<BYTE>& headBytes, con
   if (relRva && relSize) {
     auto at = img.RvaToOffset(relRva, relSize);
     std::vector<BYTE> rel;
-    if (!at || !ReadOriginal(fd, headBytes, *at, relSize, rel)) return false;
+    if (!at || !ReadOriginal(source, headBytes, *at, relSize, rel)) return false;
     size_t pos = 0;
     while (relSize - pos >= 8) {
       DWORD page = Get32(&rel[pos]), block = Get32(&rel[pos + 4]);
@@ -854,7 +758,7 @@ bool BuildResourceSection(const ResTypeMap& set, DWORD baseRva, std::vector<BYTE
   WriteIndex(pending, l, baseRva, out.data());
   size_t at = static_cast<size_t>(l.data);
   for (const auto& it : pending.Items()) {
-    if (it.size) std::memcpy(out.data() + at, it.data, it.size);
+    if (it.size && it.data) std::memcpy(out.data() + at, it.data, it.size);
     at += static_cast<size_t>(Align8(it.size));
   }
   return true;
@@ -869,8 +773,7 @@ bool ReadResourceSet(const BYTE* file, size_t size, ResTypeMap& set) {
     if (!s.HasRaw() || rva < s.va || rva - s.va >= s.rawSize) continue;
     size_t start = s.rawPtr + (rva - s.va);
     ResTypeMap read;
-    DirectoryReader reader(file, size, img, start, static_cast<size_t>(s.RawEnd()), read);
-    if (!reader.Read()) return Fail(ENOEXEC);
+    if (!ReadDirectory(file, size, img, start, static_cast<size_t>(s.RawEnd()), read)) return Fail(ENOEXEC);
     for (auto& [type, names] : read)
       for (auto& [name, langs] : names)
         for (auto& [lang, bytes] : langs) set[type][name][lang] = std::move(bytes);
@@ -892,12 +795,369 @@ DWORD ComputePeChecksum(const BYTE* data, size_t size, size_t checksumOffset) {
 // ---------------------------------------------------------------------------------------
 
 namespace {
+
 template <class Identity>
 Identity MakeIdentity(const struct stat& st) {
   return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
           static_cast<long long>(st.st_mtim.tv_sec), static_cast<long long>(st.st_mtim.tv_nsec),
           static_cast<size_t>(st.st_size)};
 }
+
+// Plans the new file of one Commit: where the resource section goes, what moves, the new
+// headers. The steps patch the headers in `plan.head` and collect edits of the file; the plan
+// ends as the list of pieces of the new file, which one writer then writes.
+class CommitPlanner {
+ public:
+  explicit CommitPlanner(PlannedFile& plan)
+      : m_plan(plan), m_f(plan.head.data()), m_headSize(plan.head.size()), m_fileSize(plan.source->Size()) {}
+
+  bool Make() {
+    if (!ParseAndMeasure()) return false;
+    FindResourceSection();
+    ChoosePlacement();
+    if (m_inPlace) {
+      m_target = m_img.sections[m_rs];
+      m_sectionBegin = m_target.rawPtr;
+      m_sectionEnd = static_cast<size_t>(m_target.RawEnd());
+    } else if (!PlaceNewSection()) {
+      return false;
+    }
+    DropCertificate();
+    if (!AddSectionEdit()) return false;
+    ReadDebugEntries();
+    if (!m_edits.Finish()) return Fail(ENOEXEC);
+    FixDebugEntries();
+    if (m_moveFollowers) MoveFollowersInMemory();
+    if (!MapFileOffsets() || !WriteResourceSectionHeader() || !UpdateImageSizes() || !PlaceDebugEntries())
+      return false;
+    m_plan.pieces = m_edits.Output(m_plan.head, *m_plan.source);
+    ULONGLONG outSize = 0;
+    for (const Piece& p : m_plan.pieces) outSize += p.size;
+    if (outSize > 0xFFFFFFFFull) return Fail(EFBIG);
+    m_plan.checksumAt = m_img.optHeader + kOhCheckSum;
+    m_plan.checksum = Get32(m_f + m_plan.checksumAt) != 0;
+    Put32(m_f + m_plan.checksumAt, 0);  // summed as zero, written once known
+    return true;
+  }
+
+ private:
+  bool ParseAndMeasure() {
+    if (!ParseImage(m_f, m_headSize, m_fileSize, m_img) || m_img.numDirs <= kDirResource) return Fail(ENOEXEC);
+    m_plan.pending->Normalize();
+    if (!Measure(*m_plan.pending, m_layout)) return Fail(EFBIG);
+    m_content = m_layout.total;
+    m_newRaw = Image::AlignUp64(m_content, m_img.fileAlignment);
+    m_newSpan = Image::AlignUp64(m_content, m_img.sectionAlignment);
+    m_newVirtualSize = static_cast<DWORD>(m_content);
+    m_newHeaderSize = m_img.sizeOfHeaders;
+    return true;
+  }
+
+  // The section that holds the directory, and whether it holds nothing else.
+  void FindResourceSection() {
+    DWORD resRva = m_img.DirRva(m_f, kDirResource);
+    m_rs = resRva ? SectionAt(m_img, resRva) : -1;
+    if (m_rs < 0) return;
+    const Section& s = m_img.sections[m_rs];
+    m_ours = resRva == s.va && s.HasRaw() && s.rawPtr >= m_headSize;
+    for (size_t d = 0; m_ours && d < m_img.numDirs; ++d) {
+      if (d == kDirResource || d == kDirSecurity) continue;
+      DWORD rva = m_img.DirRva(m_f, d);
+      if (rva != 0 && m_img.Contains(s, rva)) m_ours = false;
+    }
+    for (size_t i = 0; m_ours && i < m_img.sections.size(); ++i) {
+      const Section& o = m_img.sections[i];
+      if (static_cast<int>(i) != m_rs && o.HasRaw() && o.rawPtr < s.RawEnd() && o.RawEnd() > s.rawPtr)
+        m_ours = false;
+    }
+  }
+
+  // In place (moving the sections after it in memory when they allow it), or a new section.
+  void ChoosePlacement() {
+    if (!m_ours) return;
+    const Section& s = m_img.sections[m_rs];
+    for (size_t i = 0; i < m_img.sections.size(); ++i)
+      if (m_img.sections[i].va > s.va) m_followers.push_back(i);
+    if (m_followers.empty()) {
+      m_inPlace = true;
+      return;
+    }
+    ULONGLONG next = ULLONG_MAX;
+    bool movable = true;
+    for (size_t i : m_followers) {
+      const Section& f = m_img.sections[i];
+      next = std::min<ULONGLONG>(next, f.va);
+      if (f.va % m_img.sectionAlignment != 0 || !IsMovable(*m_plan.source, m_plan.head, m_img, f)) movable = false;
+    }
+    ULONGLONG gap = next - s.va;
+    if (movable && m_newSpan != gap) {
+      m_inPlace = m_moveFollowers = true;
+      m_vdelta = static_cast<long long>(m_newSpan) - static_cast<long long>(gap);
+    } else if (m_newSpan <= gap) {
+      m_inPlace = true;
+      if (m_newSpan != gap) m_newVirtualSize = static_cast<DWORD>(gap);  // no hole before the next section
+    }
+  }
+
+  // A new section after the last one, in memory and in the file, with room for its header.
+  bool PlaceNewSection() {
+    const DWORD FA = m_img.fileAlignment, SA = m_img.sectionAlignment;
+    ULONGLONG vaEnd = 0, rawEnd = 0, firstRaw = ULLONG_MAX, firstVa = ULLONG_MAX;
+    for (const Section& s : m_img.sections) {
+      vaEnd = std::max<ULONGLONG>(vaEnd, s.va + m_img.Span(s));
+      firstVa = std::min<ULONGLONG>(firstVa, s.va);
+      if (s.HasRaw()) {
+        rawEnd = std::max(rawEnd, s.RawEnd());
+        firstRaw = std::min<ULONGLONG>(firstRaw, s.rawPtr);
+      }
+    }
+    if (rawEnd == 0) rawEnd = std::min<ULONGLONG>(Image::AlignUp64(m_img.sizeOfHeaders, FA), m_fileSize);
+    if (firstRaw == ULLONG_MAX) firstRaw = rawEnd;
+    ULONGLONG newVa = Image::AlignUp64(std::max<ULONGLONG>(vaEnd, Image::AlignUp64(m_img.sizeOfHeaders, SA)), SA);
+    if (newVa + m_newSpan > 0xFFFFFFFFull) return Fail(EFBIG);
+    if (m_img.sections.size() >= 0xFFFF) return Fail(EFBIG);
+
+    size_t tableEnd = m_img.sectionTable + kSectionHeaderSize * m_img.sections.size();
+    size_t newTableEnd = tableEnd + kSectionHeaderSize;
+    size_t limit = static_cast<size_t>(std::min<ULONGLONG>({firstRaw, m_fileSize, m_headSize}));
+    if (tableEnd > limit) return Fail(ENOEXEC);
+    DropBoundImports(tableEnd, newTableEnd, limit);
+    if (!AllZero(m_f + tableEnd, std::min(newTableEnd, limit) - tableEnd)) return Fail(EFBIG);
+    if (newTableEnd > m_img.sizeOfHeaders || newTableEnd > limit) {
+      m_newHeaderSize = std::max<size_t>(m_img.sizeOfHeaders, static_cast<size_t>(Image::AlignUp64(newTableEnd, FA)));
+      if (m_newHeaderSize > firstVa) return Fail(EFBIG);
+      if (m_newHeaderSize > limit) {
+        m_plan.headerGrowth.assign(static_cast<size_t>(Image::AlignUp64(m_newHeaderSize - limit, FA)), 0);
+        m_edits.Add({limit, limit, {Memory(m_plan.headerGrowth.data(), m_plan.headerGrowth.size())}, kHeaderEdit});
+      }
+    }
+    m_target.headerOffset = tableEnd;
+    m_headerLimit = limit;
+    m_target.va = static_cast<DWORD>(newVa);
+    m_target.characteristics = kScnInitializedData | kScnMemRead;
+    m_sectionBegin = m_sectionEnd = static_cast<size_t>(rawEnd);
+    m_prePad = static_cast<size_t>(Image::AlignUp64(rawEnd, FA) - rawEnd);
+    if (m_ours) {
+      // The old section stays for its address range, but holds nothing any more.
+      Section& old = m_img.sections[m_rs];
+      Edit zero{old.rawPtr, static_cast<size_t>(old.RawEnd()), {Zeros(old.rawSize)}};
+      zero.overwrite = true;
+      m_edits.Add(std::move(zero));
+      std::memcpy(m_f + old.headerOffset + kShName, ".oldrsrc", 8);
+    }
+    return true;
+  }
+
+  // Bound imports often sit right after the section table; they are only a load-time
+  // shortcut, so they are dropped rather than give up.
+  void DropBoundImports(size_t tableEnd, size_t newTableEnd, size_t limit) {
+    if (!m_img.HasDir(kDirBoundImport)) return;
+    ULONGLONG b = m_img.DirRva(m_f, kDirBoundImport), end = b + m_img.DirSize(m_f, kDirBoundImport);
+    if (b != 0 && b < newTableEnd && end > tableEnd && end <= limit) {
+      std::memset(m_f + b, 0, static_cast<size_t>(end - b));
+      m_img.SetDir(m_f, kDirBoundImport, 0, 0);
+    }
+  }
+
+  // The certificate cannot stay valid: its bytes are dropped when they follow the sections.
+  void DropCertificate() {
+    if (!m_img.HasDir(kDirSecurity) || m_img.DirSize(m_f, kDirSecurity) == 0) return;
+    ULONGLONG c = m_img.DirRva(m_f, kDirSecurity), end = c + m_img.DirSize(m_f, kDirSecurity);
+    ULONGLONG rawEnd = 0;
+    for (const Section& s : m_img.sections)
+      if (s.HasRaw()) rawEnd = std::max(rawEnd, s.RawEnd());
+    if (c >= rawEnd && c >= m_sectionEnd && c < m_fileSize)
+      m_edits.Add({static_cast<size_t>(c), static_cast<size_t>(std::min<ULONGLONG>(end, m_fileSize)), {}});
+    m_img.SetDir(m_f, kDirSecurity, 0, 0);
+  }
+
+  // The section: its index, then every entry's bytes padded to 8, then zeros to the file
+  // alignment. The entries' bytes are not copied: the pieces point at them.
+  bool AddSectionEdit() {
+    if (m_target.va + m_content > 0xFFFFFFFFull) return Fail(EFBIG);
+    m_plan.index.assign(static_cast<size_t>(m_layout.data), 0);
+    WriteIndex(*m_plan.pending, m_layout, m_target.va, m_plan.index.data());
+    Edit e{m_sectionBegin, m_sectionEnd, {}, kSectionEdit};
+    const auto& items = m_plan.pending->Items();
+    e.pieces.reserve(items.size() * 2 + 3);
+    if (m_prePad) e.pieces.push_back(Zeros(m_prePad));
+    e.pieces.push_back(Memory(m_plan.index.data(), m_plan.index.size()));
+    for (const auto& it : items) {
+      e.pieces.push_back(it.data ? Memory(it.data, it.size) : Zeros(it.size));
+      if (size_t pad = static_cast<size_t>(Align8(it.size) - it.size)) e.pieces.push_back(Zeros(pad));
+    }
+    e.pieces.push_back(Zeros(static_cast<size_t>(m_newRaw - m_layout.data - m_layout.blobs)));
+    m_edits.Add(std::move(e));
+    return true;
+  }
+
+  // Debug directory entries carry both an address and a file offset; they are read now.
+  void ReadDebugEntries() {
+    if (!m_img.HasDir(kDirDebug)) return;
+    DWORD drva = m_img.DirRva(m_f, kDirDebug), dsize = m_img.DirSize(m_f, kDirDebug);
+    auto at = drva ? m_img.RvaToOffset(drva, dsize) : std::nullopt;
+    if (at && dsize / kDebugEntrySize > 0 &&
+        ReadOriginal(*m_plan.source, m_plan.head, *at, dsize / kDebugEntrySize * kDebugEntrySize, m_plan.debugBytes))
+      m_debugOffset = *at;
+  }
+
+  DWORD MapOffset(DWORD old, bool& ok) const {
+    auto m = m_edits.Map(old);
+    if (!m || *m > 0xFFFFFFFFull) {
+      ok = false;
+      return 0;
+    }
+    return static_cast<DWORD>(*m);
+  }
+
+  void FixDebugEntries() {
+    if (!m_debugOffset) return;
+    for (size_t i = 0; i < m_plan.debugBytes.size() / kDebugEntrySize; ++i) {
+      BYTE* e = m_plan.debugBytes.data() + i * kDebugEntrySize;
+      DWORD addr = Get32(e + 20), ptr = Get32(e + 24);
+      bool inOldResources = addr && m_ours && m_img.Contains(m_img.sections[m_rs], addr);
+      if (addr && m_moveFollowers) {
+        for (size_t fi : m_followers)
+          if (m_img.Contains(m_img.sections[fi], addr)) {
+            addr = static_cast<DWORD>(addr + m_vdelta);
+            break;
+          }
+      }
+      if (inOldResources) addr = 0;  // its bytes are gone
+      bool ok = true;
+      if (ptr) ptr = MapOffset(ptr, ok);
+      if (!ok) ptr = 0;
+      Put32(e + 20, addr);
+      Put32(e + 24, ptr);
+    }
+  }
+
+  // Data directories and section addresses after a move in memory.
+  void MoveFollowersInMemory() {
+    for (size_t d : {kDirBaseReloc, kDirDebug}) {
+      DWORD rva = m_img.DirRva(m_f, d);
+      if (!rva) continue;
+      for (size_t fi : m_followers)
+        if (m_img.Contains(m_img.sections[fi], rva)) {
+          m_img.SetDir(m_f, d, static_cast<DWORD>(rva + m_vdelta), m_img.DirSize(m_f, d));
+          break;
+        }
+    }
+    for (size_t fi : m_followers) m_img.sections[fi].va = static_cast<DWORD>(m_img.sections[fi].va + m_vdelta);
+  }
+
+  // File offsets of everything the edits moved.
+  bool MapFileOffsets() {
+    for (size_t i = 0; i < m_img.sections.size(); ++i) {
+      if (m_inPlace && static_cast<int>(i) == m_rs) continue;
+      Section& s = m_img.sections[i];
+      bool ok = true;
+      if (s.HasRaw()) {
+        s.rawPtr = MapOffset(s.rawPtr, ok);
+        if (!ok) return Fail(ENOEXEC);
+      }
+      if (s.ptrRelocs) {
+        ok = true;
+        s.ptrRelocs = MapOffset(s.ptrRelocs, ok);
+      }
+      if (s.ptrLines) {
+        ok = true;
+        s.ptrLines = MapOffset(s.ptrLines, ok);
+      }
+    }
+    BYTE* fh = m_f + m_img.fileHeader;
+    DWORD sym = Get32(fh + kFhPointerToSymbolTable);
+    bool ok = sym < m_fileSize;
+    if (sym) sym = MapOffset(sym, ok);
+    if (!ok) {
+      Put32(fh + kFhPointerToSymbolTable, 0);
+      Put32(fh + kFhNumberOfSymbols, 0);
+    } else {
+      Put32(fh + kFhPointerToSymbolTable, sym);
+    }
+    return true;
+  }
+
+  // The resource section's header, the other section headers and the resource directory.
+  bool WriteResourceSectionHeader() {
+    m_oldRaw = m_inPlace ? m_target.rawSize : 0;
+    m_target.virtualSize = m_newVirtualSize;
+    m_target.rawSize = static_cast<DWORD>(m_newRaw);
+    if (m_inPlace) {
+      m_target.rawPtr = static_cast<DWORD>(m_edits.Start(kSectionEdit));
+      m_img.sections[m_rs] = m_target;
+    } else {
+      ULONGLONG start = m_edits.Start(kSectionEdit) + m_prePad;
+      if (start + m_newRaw > 0xFFFFFFFFull) return Fail(EFBIG);
+      m_target.rawPtr = static_cast<DWORD>(start);
+      // The new header may reach into the bytes inserted to grow the headers.
+      BYTE header[kSectionHeaderSize] = {'.', 'r', 's', 'r', 'c'};
+      Section local = m_target;
+      local.headerOffset = 0;
+      WriteSectionHeader(header, local);
+      size_t inPlaceBytes = std::min(kSectionHeaderSize, m_headerLimit - m_target.headerOffset);
+      std::memcpy(m_f + m_target.headerOffset, header, inPlaceBytes);
+      if (inPlaceBytes < kSectionHeaderSize)
+        std::memcpy(m_plan.headerGrowth.data(), header + inPlaceBytes, kSectionHeaderSize - inPlaceBytes);
+      Put16(m_f + m_img.fileHeader + kFhNumberOfSections, static_cast<WORD>(m_img.sections.size() + 1));
+      Put32(m_f + m_img.optHeader + kOhSizeOfHeaders, static_cast<DWORD>(m_newHeaderSize));
+    }
+    for (const Section& s : m_img.sections) WriteSectionHeader(m_f, s);
+    if (!m_inPlace) m_img.sections.push_back(m_target);
+    m_img.SetDir(m_f, kDirResource, m_target.va, static_cast<DWORD>(m_content));
+    return true;
+  }
+
+  // Sizes in the optional header.
+  bool UpdateImageSizes() {
+    if (m_target.characteristics & kScnInitializedData) {
+      long long init = static_cast<long long>(Get32(m_f + m_img.optHeader + kOhSizeOfInitializedData)) +
+                       static_cast<long long>(m_newRaw) - static_cast<long long>(m_oldRaw);
+      Put32(m_f + m_img.optHeader + kOhSizeOfInitializedData,
+            static_cast<DWORD>(std::clamp<long long>(init, 0, 0xFFFFFFFFLL)));
+    }
+    ULONGLONG imageEnd = Image::AlignUp64(m_newHeaderSize, m_img.sectionAlignment);
+    for (const Section& s : m_img.sections) imageEnd = std::max<ULONGLONG>(imageEnd, s.va + m_img.Span(s));
+    if (imageEnd > 0xFFFFFFFFull) return Fail(EFBIG);
+    Put32(m_f + m_img.optHeader + kOhSizeOfImage, static_cast<DWORD>(imageEnd));
+    return true;
+  }
+
+  // The debug directory's new bytes: in the headers, or as an edit of their own.
+  bool PlaceDebugEntries() {
+    if (!m_debugOffset) return true;
+    const std::vector<BYTE>& bytes = m_plan.debugBytes;
+    if (*m_debugOffset + bytes.size() <= m_headSize) {
+      std::memcpy(m_f + *m_debugOffset, bytes.data(), bytes.size());
+      return true;
+    }
+    Edit e{*m_debugOffset, *m_debugOffset + bytes.size(), {Memory(bytes.data(), bytes.size())}};
+    e.overwrite = true;
+    m_edits.Add(std::move(e));
+    return m_edits.Finish() || Fail(ENOEXEC);  // it overlaps a replaced range
+  }
+
+  PlannedFile& m_plan;
+  BYTE* m_f;  // the headers, patched in place
+  const size_t m_headSize, m_fileSize;
+  Image m_img;
+  Layout m_layout;
+  ULONGLONG m_content = 0, m_newRaw = 0, m_newSpan = 0;
+  int m_rs = -1;        // the section holding the directory
+  bool m_ours = false;  // it holds resources only
+  bool m_inPlace = false, m_moveFollowers = false;
+  long long m_vdelta = 0;
+  DWORD m_newVirtualSize = 0, m_oldRaw = 0;
+  std::vector<size_t> m_followers;
+  EditList m_edits;
+  Section m_target;  // the resource section as written
+  size_t m_headerLimit = 0;  // where the original header bytes end
+  size_t m_newHeaderSize = 0;
+  size_t m_sectionBegin = 0, m_sectionEnd = 0;  // the range the section's edit replaces
+  size_t m_prePad = 0;
+  std::optional<size_t> m_debugOffset;
+};
+
 }  // namespace
 
 bool CResourceUpdate::Begin(const std::u16string& path, bool deleteExisting) {
@@ -905,66 +1165,85 @@ bool CResourceUpdate::Begin(const std::u16string& path, bool deleteExisting) {
 }
 
 bool CResourceUpdate::Begin(const std::string& path, bool deleteExisting) {
+  return Open(path, deleteExisting, false);
+}
+
+bool CResourceUpdate::BeginReading(const std::string& path, bool deleteExisting) {
+  return Open(path, deleteExisting, true);
+}
+
+bool CResourceUpdate::Open(const std::string& path, bool deleteExisting, bool readOnly) {
   if (m_open) return Fail(EBUSY);
   if (path.empty()) return Fail(ENOENT);
+  m_planned.reset();
   // Update the file a link points to, as writing through the link would.
   std::string real = path;
   if (char* r = ::realpath(path.c_str(), nullptr)) {
     real = r;
     std::free(r);
   }
-  int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  auto fail = [fd](int code) {
-    ::close(fd);
-    return Fail(code);
-  };
+  auto file = std::make_shared<OriginalFile>();
+  file->fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file->fd < 0) return false;
   struct stat st{};
-  if (::fstat(fd, &st) != 0) return fail(errno);
-  if (!S_ISREG(st.st_mode)) return fail(S_ISDIR(st.st_mode) ? EISDIR : ENOEXEC);
-  if (::access(real.c_str(), W_OK) != 0) return fail(errno);
-  if (static_cast<ULONGLONG>(st.st_size) > 0xFFFFFFFFull) return fail(EFBIG);
-  const size_t fileSize = static_cast<size_t>(st.st_size);
+  if (::fstat(file->fd, &st) != 0) return false;
+  if (!S_ISREG(st.st_mode)) return Fail(S_ISDIR(st.st_mode) ? EISDIR : ENOEXEC);
+  if (!readOnly && ::access(real.c_str(), W_OK) != 0) return false;
+  if (static_cast<ULONGLONG>(st.st_size) > 0xFFFFFFFFull) return Fail(EFBIG);
+  auto source = std::make_shared<const FileBytes>(file, static_cast<size_t>(st.st_size));
+  if (!Start(source, deleteExisting)) return false;
+  m_identity = MakeIdentity<Identity>(st);
+  m_path = std::move(real);
+  m_readOnly = readOnly;
+  return true;
+}
 
-  // Only the headers, up to the first section's data, are read now; Commit reads the rest
-  // while it writes.
+bool CResourceUpdate::BeginPlanned(bool deleteExisting) {
+  if (m_open) return Fail(EBUSY);
+  if (!m_planned) return Fail(EBADF);
+  std::shared_ptr<PlannedFile> plan = std::move(m_planned);
+  auto source = std::make_shared<const FileBytes>(plan->source->File(), plan->pieces, plan);
+  return Start(source, deleteExisting);
+}
+
+// Reads the headers of `source`, up to the first section's data (the rest is read while
+// the new file is written), and opens the update on it.
+bool CResourceUpdate::Start(std::shared_ptr<const FileBytes> source, bool deleteExisting) {
+  const size_t fileSize = source->Size();
   std::vector<BYTE> head;
   auto need = [&](ULONGLONG n) {
     n = std::min<ULONGLONG>(n, fileSize);
     if (head.size() >= n) return true;
     size_t old = head.size();
     head.resize(static_cast<size_t>(n));
-    return PreadAll(fd, head.data() + old, head.size() - old, old);
+    return source->Read(old, head.size() - old, head.data() + old);
   };
-  if (!need(0x1000)) return fail(errno);
-  if (head.size() < 0x40 || Get16(head.data()) != kDosSignature) return fail(ENOEXEC);
+  if (!need(0x1000)) return false;
+  if (head.size() < 0x40 || Get16(head.data()) != kDosSignature) return Fail(ENOEXEC);
   ULONGLONG nt = Get32(&head[kDosLfanew]);
-  if (!need(nt + kOptionalHeaderOffset)) return fail(errno);
-  if (nt + kOptionalHeaderOffset > head.size()) return fail(ENOEXEC);
+  if (!need(nt + kOptionalHeaderOffset)) return false;
+  if (nt + kOptionalHeaderOffset > head.size()) return Fail(ENOEXEC);
   ULONGLONG tableEnd = nt + kOptionalHeaderOffset + Get16(&head[nt + kFileHeaderOffset + kFhSizeOfOptionalHeader]) +
                        kSectionHeaderSize * Get16(&head[nt + kFileHeaderOffset + kFhNumberOfSections]);
-  if (tableEnd > fileSize) return fail(ENOEXEC);
-  if (!need(tableEnd)) return fail(errno);
+  if (tableEnd > fileSize) return Fail(ENOEXEC);
+  if (!need(tableEnd)) return false;
   Image img;
-  if (!ParseImage(head.data(), head.size(), fileSize, img) || img.numDirs <= kDirResource) return fail(ENOEXEC);
+  if (!ParseImage(head.data(), head.size(), fileSize, img) || img.numDirs <= kDirResource) return Fail(ENOEXEC);
   ULONGLONG firstRaw = fileSize;
   for (const Section& s : img.sections)
     if (s.HasRaw()) firstRaw = std::min<ULONGLONG>(firstRaw, s.rawPtr);
-  if (!need(std::max(tableEnd, firstRaw))) return fail(errno);
+  if (!need(std::max(tableEnd, firstRaw))) return false;
   head.resize(static_cast<size_t>(std::min<ULONGLONG>(std::max(tableEnd, firstRaw), fileSize)));
 
   auto pending = std::make_unique<PendingSet>();
   if (!deleteExisting) {
     std::vector<BYTE> whole;
     ResTypeMap existing;
-    if (!ReadOriginal(fd, head, 0, fileSize, whole)) return fail(errno);
-    if (!ReadResourceSet(whole.data(), whole.size(), existing)) return fail(errno);
+    if (!ReadOriginal(*source, head, 0, fileSize, whole)) return false;
+    if (!ReadResourceSet(whole.data(), whole.size(), existing)) return false;
     Fill(*pending, existing);
   }
-  m_fd = fd;
-  m_fileSize = fileSize;
-  m_identity = MakeIdentity<Identity>(st);
-  m_path = std::move(real);
+  m_source = std::move(source);
   m_head = std::move(head);
   m_pending = std::move(pending);
   m_open = true;
@@ -979,25 +1258,37 @@ bool CResourceUpdate::AddBorrowed(const ResId& type, const ResId& name, WORD lan
   return AddEntry(type, name, language, data, size, true);
 }
 
-bool CResourceUpdate::AddEntry(const ResId& type, const ResId& name, WORD language, const void* data, size_t size,
-                               bool borrow) {
+bool CResourceUpdate::AddPlaceholder(const ResId& type, const ResId& name, WORD language, size_t size) {
+  if (!CheckEntry(type, name, size)) return false;
+  if (!m_pending->Add(type, name, language, nullptr, size, false, true)) return Fail(EFBIG);
+  return true;
+}
+
+bool CResourceUpdate::CheckEntry(const ResId& type, const ResId& name, size_t size) const {
   if (!m_open) return Fail(EBADF);
   if ((type.isName && type.name.size() > 0xFFFF) || (name.isName && name.name.size() > 0xFFFF))
     return Fail(EINVAL);
-  if (data == nullptr && size != 0) return Fail(EINVAL);
   if (size > kMaxSection) return Fail(EFBIG);
+  return true;
+}
+
+bool CResourceUpdate::AddEntry(const ResId& type, const ResId& name, WORD language, const void* data, size_t size,
+                               bool borrow) {
+  if (!CheckEntry(type, name, size)) return false;
+  if (data == nullptr && size != 0) return Fail(EINVAL);
   if (!m_pending->Add(type, name, language, static_cast<const BYTE*>(data), size, data == nullptr, borrow))
     return Fail(EFBIG);
   return true;
 }
 
 void CResourceUpdate::Discard() {
-  if (m_fd >= 0) ::close(m_fd);
-  m_fd = -1;
   m_open = false;
+  m_readOnly = false;
   m_path.clear();
   std::vector<BYTE>().swap(m_head);
   m_pending.reset();
+  m_source.reset();
+  m_planned.reset();
 }
 
 CResourceUpdate::CResourceUpdate() = default;
@@ -1009,331 +1300,74 @@ size_t CResourceUpdate::PendingCount() {
   return m_pending->Items().size();
 }
 
-bool CResourceUpdate::Commit() {
-  if (!m_open) return Fail(EBADF);
-
-  struct Closer {
+// Ends the update and plans its file; null (errno set) on failure. The original must be the
+// file Begin opened, unchanged: otherwise its bytes are no longer the ones the headers describe.
+std::shared_ptr<PlannedFile> CResourceUpdate::Plan() {
+  struct Ender {
     CResourceUpdate* self;
-    ~Closer() {
+    ~Ender() {
       int saved = errno;
-      self->Discard();
+      self->m_open = false;
+      self->m_head.clear();
+      self->m_pending.reset();
+      self->m_source.reset();
       errno = saved;
     }
-  } closer{this};
-
-  // Someone else wrote or replaced the file since Begin: its bytes are no longer the ones
-  // the headers describe.
+  } ender{this};
+  if (!m_open) {
+    errno = EBADF;
+    return nullptr;
+  }
   struct stat now{}, there{};
-  if (::fstat(m_fd, &now) != 0) return false;
-  if (::stat(m_path.c_str(), &there) != 0) return false;
-  if (!(MakeIdentity<Identity>(now) == m_identity) || now.st_ino != there.st_ino || now.st_dev != there.st_dev)
-    return Fail(EBUSY);
-
-  BYTE* f = m_head.data();  // headers up to the first section's data; patched in place
-  const size_t headSize = m_head.size();
-  const size_t fileSize = m_fileSize;
-  Image img;
-  if (!ParseImage(f, headSize, fileSize, img) || img.numDirs <= kDirResource) return Fail(ENOEXEC);
-  const DWORD FA = img.fileAlignment, SA = img.sectionAlignment;
-
-  m_pending->Normalize();
-  Layout layout;
-  if (!Measure(*m_pending, layout)) return Fail(EFBIG);
-  const ULONGLONG content = layout.total;
-  const ULONGLONG newRaw = Image::AlignUp64(content, FA);
-  const ULONGLONG newSpan = Image::AlignUp64(content, SA);
-
-  // The section that holds the directory, and whether it holds nothing else.
-  DWORD resRva = img.DirRva(f, kDirResource);
-  int rs = resRva ? SectionAt(img, resRva) : -1;
-  bool ours = false;
-  if (rs >= 0) {
-    const Section& s = img.sections[rs];
-    ours = resRva == s.va && s.HasRaw() && s.rawPtr >= headSize;
-    for (size_t d = 0; ours && d < img.numDirs; ++d) {
-      if (d == kDirResource || d == kDirSecurity) continue;
-      DWORD rva = img.DirRva(f, d);
-      if (rva != 0 && img.Contains(s, rva)) ours = false;
-    }
-    for (size_t i = 0; ours && i < img.sections.size(); ++i) {
-      const Section& o = img.sections[i];
-      if (static_cast<int>(i) != rs && o.HasRaw() && o.rawPtr < s.RawEnd() && o.RawEnd() > s.rawPtr) ours = false;
-    }
+  if (::fstat(m_source->Descriptor(), &now) != 0 || ::stat(m_path.c_str(), &there) != 0) return nullptr;
+  if (!(MakeIdentity<Identity>(now) == m_identity) || now.st_ino != there.st_ino || now.st_dev != there.st_dev) {
+    errno = EBUSY;
+    return nullptr;
   }
+  auto plan = std::make_shared<PlannedFile>();
+  plan->source = m_source;
+  plan->pending = std::move(m_pending);
+  plan->head = std::move(m_head);
+  CommitPlanner planner(*plan);
+  if (!planner.Make()) return nullptr;
+  return plan;
+}
 
-  // Placement.
-  bool inPlace = false, moveFollowers = false;
-  long long vdelta = 0;
-  DWORD newVirtualSize = static_cast<DWORD>(content);
-  std::vector<size_t> followers;
-  if (ours) {
-    const Section& s = img.sections[rs];
-    for (size_t i = 0; i < img.sections.size(); ++i)
-      if (img.sections[i].va > s.va) followers.push_back(i);
-    if (followers.empty()) {
-      inPlace = true;
-    } else {
-      ULONGLONG next = ULLONG_MAX;
-      bool movable = true;
-      for (size_t i : followers) {
-        next = std::min<ULONGLONG>(next, img.sections[i].va);
-        if (img.sections[i].va % SA != 0 || !IsMovable(f, m_fd, m_head, img, img.sections[i])) movable = false;
-      }
-      ULONGLONG gap = next - s.va;
-      if (movable && newSpan != gap) {
-        inPlace = moveFollowers = true;
-        vdelta = static_cast<long long>(newSpan) - static_cast<long long>(gap);
-      } else if (newSpan <= gap) {
-        inPlace = true;
-        if (newSpan != gap) newVirtualSize = static_cast<DWORD>(gap);  // no hole before the next section
-      }
-    }
+bool CResourceUpdate::Commit() {
+  if (m_open && m_readOnly) {
+    Discard();
+    return Fail(EBADF);  // opened for reading only
   }
+  std::string path = m_path;
+  std::shared_ptr<PlannedFile> plan = Plan();
+  const int saved = errno;
+  Discard();
+  errno = saved;
+  if (!plan) return false;
+  ReplacingFile file(path);
+  return file.IsOpen() && WritePlanned(file.Descriptor(), *plan) && file.Commit();
+}
 
-  EditList edits;
-  std::vector<std::vector<BYTE>> owned;  // bytes that edits point into
-  owned.reserve(8);
-  Section target;                  // the resource section as written
-  std::vector<BYTE> headerGrowth;  // bytes inserted after the headers when they must grow
-  size_t headerLimit = 0;          // where the original header bytes end
-  size_t newHeaderSize = img.sizeOfHeaders;
-  size_t sectionBegin = 0, sectionEnd = 0;  // the range the section's edit replaces
-  size_t prePad = 0;
+bool CResourceUpdate::CommitTo(int fd) {
+  std::shared_ptr<PlannedFile> plan = Plan();
+  const int saved = errno;
+  Discard();
+  errno = saved;
+  return plan && WritePlanned(fd, *plan);
+}
 
-  if (inPlace) {
-    target = img.sections[rs];
-    sectionBegin = target.rawPtr;
-    sectionEnd = static_cast<size_t>(target.RawEnd());
-  } else {
-    // A new section after the last one, in memory and in the file.
-    ULONGLONG vaEnd = 0, rawEnd = 0, firstRaw = ULLONG_MAX, firstVa = ULLONG_MAX;
-    for (const Section& s : img.sections) {
-      vaEnd = std::max<ULONGLONG>(vaEnd, s.va + img.Span(s));
-      firstVa = std::min<ULONGLONG>(firstVa, s.va);
-      if (s.HasRaw()) {
-        rawEnd = std::max(rawEnd, s.RawEnd());
-        firstRaw = std::min<ULONGLONG>(firstRaw, s.rawPtr);
-      }
-    }
-    if (rawEnd == 0) rawEnd = std::min<ULONGLONG>(Image::AlignUp64(img.sizeOfHeaders, FA), fileSize);
-    if (firstRaw == ULLONG_MAX) firstRaw = rawEnd;
-    ULONGLONG newVa = Image::AlignUp64(std::max<ULONGLONG>(vaEnd, Image::AlignUp64(img.sizeOfHeaders, SA)), SA);
-    if (newVa + newSpan > 0xFFFFFFFFull) return Fail(EFBIG);
-    if (img.sections.size() >= 0xFFFF) return Fail(EFBIG);
-
-    // Room for one more section header: the header slack, else grown headers.
-    size_t tableEnd = img.sectionTable + kSectionHeaderSize * img.sections.size();
-    size_t newTableEnd = tableEnd + kSectionHeaderSize;
-    size_t limit = static_cast<size_t>(std::min<ULONGLONG>({firstRaw, fileSize, headSize}));
-    if (tableEnd > limit) return Fail(ENOEXEC);
-    if (img.HasDir(kDirBoundImport)) {
-      // Bound imports often sit right after the section table; they are only a load-time
-      // shortcut, so drop them rather than give up.
-      ULONGLONG b = img.DirRva(f, kDirBoundImport), end = b + img.DirSize(f, kDirBoundImport);
-      if (b != 0 && b < newTableEnd && end > tableEnd && end <= limit) {
-        std::memset(f + b, 0, static_cast<size_t>(end - b));
-        img.SetDir(f, kDirBoundImport, 0, 0);
-      }
-    }
-    if (!AllZero(f + tableEnd, std::min(newTableEnd, limit) - tableEnd)) return Fail(EFBIG);
-    if (newTableEnd > img.sizeOfHeaders || newTableEnd > limit) {
-      newHeaderSize = std::max<size_t>(img.sizeOfHeaders, static_cast<size_t>(Image::AlignUp64(newTableEnd, FA)));
-      if (newHeaderSize > firstVa) return Fail(EFBIG);
-      if (newHeaderSize > limit) {
-        headerGrowth.assign(static_cast<size_t>(Image::AlignUp64(newHeaderSize - limit, FA)), 0);
-        edits.Add({limit, limit, {Memory(headerGrowth.data(), headerGrowth.size())}, kHeaderEdit});
-      }
-    }
-    target.headerOffset = tableEnd;
-    headerLimit = limit;
-    target.va = static_cast<DWORD>(newVa);
-    target.characteristics = kScnInitializedData | kScnMemRead;
-    sectionBegin = sectionEnd = static_cast<size_t>(rawEnd);
-    prePad = static_cast<size_t>(Image::AlignUp64(rawEnd, FA) - rawEnd);
-    if (ours) {
-      // The old section stays for its address range, but holds nothing any more.
-      Section& old = img.sections[rs];
-      Edit zero{old.rawPtr, static_cast<size_t>(old.RawEnd()), {Zeros(old.rawSize)}};
-      zero.overwrite = true;
-      edits.Add(std::move(zero));
-      std::memcpy(f + old.headerOffset + kShName, ".oldrsrc", 8);
-    }
+bool CResourceUpdate::CommitPlanned() {
+  std::shared_ptr<PlannedFile> plan = Plan();
+  if (!plan) {
+    const int saved = errno;
+    Discard();
+    errno = saved;
+    return false;
   }
-
-  // The certificate cannot stay valid: drop its bytes when they follow the sections.
-  if (img.HasDir(kDirSecurity) && img.DirSize(f, kDirSecurity) != 0) {
-    ULONGLONG c = img.DirRva(f, kDirSecurity), end = c + img.DirSize(f, kDirSecurity);
-    ULONGLONG rawEnd = 0;
-    for (const Section& s : img.sections)
-      if (s.HasRaw()) rawEnd = std::max(rawEnd, s.RawEnd());
-    if (c >= rawEnd && c >= sectionEnd && c < fileSize)
-      edits.Add({static_cast<size_t>(c), static_cast<size_t>(std::min<ULONGLONG>(end, fileSize)), {}});
-    img.SetDir(f, kDirSecurity, 0, 0);
-  }
-
-  // The section: its index, then every blob padded to 8, then zeros to the file alignment.
-  std::vector<BYTE> index(static_cast<size_t>(layout.data), 0);
-  {
-    if (target.va + content > 0xFFFFFFFFull) return Fail(EFBIG);
-    WriteIndex(*m_pending, layout, target.va, index.data());
-    Edit e{sectionBegin, sectionEnd, {}, kSectionEdit};
-    if (prePad) e.pieces.push_back(Zeros(prePad));
-    e.pieces.push_back(Memory(index.data(), index.size()));
-    e.pieces.push_back({Piece::kBlobs, nullptr, 0, static_cast<size_t>(layout.blobs), m_pending.get()});
-    e.pieces.push_back(Zeros(static_cast<size_t>(newRaw - layout.data - layout.blobs)));
-    edits.Add(std::move(e));
-  }
-
-  // Debug directory entries carry both an address and a file offset; they are read now.
-  struct DebugPatch {
-    size_t offset;
-    std::vector<BYTE> bytes;
-  };
-  std::optional<DebugPatch> debug;
-  if (img.HasDir(kDirDebug)) {
-    DWORD drva = img.DirRva(f, kDirDebug), dsize = img.DirSize(f, kDirDebug);
-    auto at = drva ? img.RvaToOffset(drva, dsize) : std::nullopt;
-    DebugPatch patch{at.value_or(0), {}};
-    if (at && dsize / kDebugEntrySize > 0 &&
-        ReadOriginal(m_fd, m_head, *at, dsize / kDebugEntrySize * kDebugEntrySize, patch.bytes))
-      debug = std::move(patch);
-  }
-
-  if (!edits.Finish()) return Fail(ENOEXEC);
-  auto mapOffset = [&](DWORD old, bool& ok) -> DWORD {
-    auto m = edits.Map(old);
-    if (!m || *m > 0xFFFFFFFFull) {
-      ok = false;
-      return 0;
-    }
-    return static_cast<DWORD>(*m);
-  };
-
-  if (debug) {
-    for (size_t i = 0; i < debug->bytes.size() / kDebugEntrySize; ++i) {
-      BYTE* e = debug->bytes.data() + i * kDebugEntrySize;
-      DWORD addr = Get32(e + 20), ptr = Get32(e + 24);
-      bool inOldResources = addr && ours && img.Contains(img.sections[rs], addr);
-      if (addr && moveFollowers) {
-        for (size_t fi : followers)
-          if (img.Contains(img.sections[fi], addr)) {
-            addr = static_cast<DWORD>(addr + vdelta);
-            break;
-          }
-      }
-      if (inOldResources) addr = 0;  // its bytes are gone
-      bool ok = true;
-      if (ptr) ptr = mapOffset(ptr, ok);
-      if (!ok) ptr = 0;
-      Put32(e + 20, addr);
-      Put32(e + 24, ptr);
-    }
-  }
-
-  // Data directories and section addresses after a move in memory.
-  if (moveFollowers) {
-    for (size_t d : {kDirBaseReloc, kDirDebug}) {
-      DWORD rva = img.DirRva(f, d);
-      if (!rva) continue;
-      for (size_t fi : followers)
-        if (img.Contains(img.sections[fi], rva)) {
-          img.SetDir(f, d, static_cast<DWORD>(rva + vdelta), img.DirSize(f, d));
-          break;
-        }
-    }
-    for (size_t fi : followers) img.sections[fi].va = static_cast<DWORD>(img.sections[fi].va + vdelta);
-  }
-
-  // File offsets of everything the edits moved.
-  for (size_t i = 0; i < img.sections.size(); ++i) {
-    if (inPlace && static_cast<int>(i) == rs) continue;
-    Section& s = img.sections[i];
-    bool ok = true;
-    if (s.HasRaw()) {
-      s.rawPtr = mapOffset(s.rawPtr, ok);
-      if (!ok) return Fail(ENOEXEC);
-    }
-    if (s.ptrRelocs) {
-      ok = true;
-      s.ptrRelocs = mapOffset(s.ptrRelocs, ok);
-    }
-    if (s.ptrLines) {
-      ok = true;
-      s.ptrLines = mapOffset(s.ptrLines, ok);
-    }
-  }
-  {
-    BYTE* fh = f + img.fileHeader;
-    DWORD sym = Get32(fh + kFhPointerToSymbolTable);
-    bool ok = sym < fileSize;
-    if (sym) sym = mapOffset(sym, ok);
-    if (!ok) {
-      Put32(fh + kFhPointerToSymbolTable, 0);
-      Put32(fh + kFhNumberOfSymbols, 0);
-    } else {
-      Put32(fh + kFhPointerToSymbolTable, sym);
-    }
-  }
-
-  // The resource section itself.
-  DWORD oldRaw = inPlace ? target.rawSize : 0;
-  target.virtualSize = newVirtualSize;
-  target.rawSize = static_cast<DWORD>(newRaw);
-  if (inPlace) {
-    target.rawPtr = static_cast<DWORD>(edits.Start(kSectionEdit));
-    img.sections[rs] = target;
-  } else {
-    ULONGLONG start = edits.Start(kSectionEdit) + prePad;
-    if (start + newRaw > 0xFFFFFFFFull) return Fail(EFBIG);
-    target.rawPtr = static_cast<DWORD>(start);
-    // The new header may reach into the bytes inserted to grow the headers.
-    BYTE header[kSectionHeaderSize] = {'.', 'r', 's', 'r', 'c'};
-    Section local = target;
-    local.headerOffset = 0;
-    WriteSectionHeader(header, local);
-    size_t inPlaceBytes = std::min(kSectionHeaderSize, headerLimit - target.headerOffset);
-    std::memcpy(f + target.headerOffset, header, inPlaceBytes);
-    if (inPlaceBytes < kSectionHeaderSize)
-      std::memcpy(headerGrowth.data(), header + inPlaceBytes, kSectionHeaderSize - inPlaceBytes);
-    Put16(f + img.fileHeader + kFhNumberOfSections, static_cast<WORD>(img.sections.size() + 1));
-    Put32(f + img.optHeader + kOhSizeOfHeaders, static_cast<DWORD>(newHeaderSize));
-  }
-  for (const Section& s : img.sections) WriteSectionHeader(f, s);
-  if (!inPlace) img.sections.push_back(target);
-  img.SetDir(f, kDirResource, target.va, static_cast<DWORD>(content));
-
-  // Sizes in the optional header.
-  if (target.characteristics & kScnInitializedData) {
-    long long init = static_cast<long long>(Get32(f + img.optHeader + kOhSizeOfInitializedData)) +
-                     static_cast<long long>(newRaw) - static_cast<long long>(oldRaw);
-    Put32(f + img.optHeader + kOhSizeOfInitializedData, static_cast<DWORD>(std::clamp<long long>(init, 0, 0xFFFFFFFFLL)));
-  }
-  ULONGLONG imageEnd = Image::AlignUp64(newHeaderSize, SA);
-  for (const Section& s : img.sections) imageEnd = std::max<ULONGLONG>(imageEnd, s.va + img.Span(s));
-  if (imageEnd > 0xFFFFFFFFull) return Fail(EFBIG);
-  Put32(f + img.optHeader + kOhSizeOfImage, static_cast<DWORD>(imageEnd));
-
-  // The debug directory's new bytes: in the headers, or as an edit of their own.
-  std::vector<Piece> pieces;
-  if (debug) {
-    if (debug->offset + debug->bytes.size() <= headSize) {
-      std::memcpy(f + debug->offset, debug->bytes.data(), debug->bytes.size());
-    } else {
-      Edit e{debug->offset, debug->offset + debug->bytes.size(), {Memory(debug->bytes.data(), debug->bytes.size())}};
-      e.overwrite = true;
-      edits.Add(std::move(e));
-      if (!edits.Finish()) return Fail(ENOEXEC);  // it overlaps a replaced range
-    }
-  }
-  pieces = edits.Output(m_head, fileSize);
-  ULONGLONG outSize = 0;
-  for (const Piece& p : pieces) outSize += p.size;
-  if (outSize > 0xFFFFFFFFull) return Fail(EFBIG);
-
-  size_t checksumAt = img.optHeader + kOhCheckSum;
-  bool checksum = Get32(f + checksumAt) != 0;
-  Put32(f + checksumAt, 0);  // summed as zero, written once known
-  return WriteReplacing(m_path, m_fd, pieces, checksum, checksumAt);
+  // The planned file keeps a non-zero checksum field so the next update recomputes it.
+  if (plan->checksum) Put32(plan->head.data() + plan->checksumAt, 1);
+  m_planned = std::move(plan);
+  return true;
 }
 
 }  // namespace tvl

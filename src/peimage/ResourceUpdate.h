@@ -4,7 +4,10 @@
 //
 // Usage mirrors the platform's service: Begin opens an update (reading the headers; the file
 // stays open), Add puts entries into the pending set, Commit writes the new file, reading the
-// rest of the original as it goes, Discard drops the update. Failures
+// rest of the original as it goes, Discard drops the update. Commit first plans the new file
+// in memory (the new headers, where the section goes, what moves) and then writes it in one
+// go; CommitPlanned keeps the plan instead, for another update to start from, so several
+// updates in a row cost one write. Failures
 // return false and leave errno set (ENOEXEC for a file that is not a usable PE image, EBADF
 // for a call outside an update, EINVAL for bad arguments, EFBIG when the result would not
 // fit the format, otherwise the error of the failing file operation), so a CWin32Exception
@@ -106,6 +109,8 @@ bool ReadResourceSet(const BYTE* file, size_t size, ResTypeMap& set);
 DWORD ComputePeChecksum(const BYTE* data, size_t size, size_t checksumOffset);
 
 class PendingSet;
+class FileBytes;
+struct PlannedFile;
 
 class CResourceUpdate {
  public:
@@ -119,6 +124,12 @@ class CResourceUpdate {
   // an update is already open.
   bool Begin(const std::string& path, bool deleteExisting);
   bool Begin(const std::u16string& path, bool deleteExisting);
+  // The same for an update whose file is written elsewhere (CommitTo) or only planned: the
+  // file need not be writable, and Commit fails with EBADF.
+  bool BeginReading(const std::string& path, bool deleteExisting);
+  // Opens an update of the file the last CommitPlanned planned, as Begin would open it had
+  // it been written (EBADF when there is none).
+  bool BeginPlanned(bool deleteExisting);
 
   // Puts an entry into the pending set, replacing one with the same type, name and language.
   // A null pointer with size 0 removes that entry instead, as the platform's service does.
@@ -127,8 +138,16 @@ class CResourceUpdate {
   // For callers that hold all the data anyway (the resource writer).
   bool AddBorrowed(const ResId& type, const ResId& name, WORD language, const void* data, size_t size);
 
+  // An entry of `size` zero bytes that are never held in memory.
+  bool AddPlaceholder(const ResId& type, const ResId& name, WORD language, size_t size);
+
   // Writes the file and ends the update (also when it fails).
   bool Commit();
+  // Writes the new file to `fd` (empty, open for writing) and leaves the original as it is.
+  bool CommitTo(int fd);
+  // Ends the update with its new file planned but not written: BeginPlanned continues from it,
+  // and the original stays open, unchanged, until the plan is written or dropped.
+  bool CommitPlanned();
   // Ends the update without touching the file.
   void Discard();
 
@@ -138,10 +157,13 @@ class CResourceUpdate {
 
  private:
   bool AddEntry(const ResId& type, const ResId& name, WORD language, const void* data, size_t size, bool borrow);
+  bool CheckEntry(const ResId& type, const ResId& name, size_t size) const;
+  bool Open(const std::string& path, bool deleteExisting, bool readOnly);
+  bool Start(std::shared_ptr<const FileBytes> source, bool deleteExisting);
+  std::shared_ptr<PlannedFile> Plan();
 
   bool m_open = false;
-  int m_fd = -1;  // the file, read while Commit writes its replacement
-  size_t m_fileSize = 0;
+  bool m_readOnly = false;
   struct Identity {
     unsigned long long device = 0, inode = 0;
     long long seconds = 0, nanoseconds = 0;
@@ -149,8 +171,10 @@ class CResourceUpdate {
     bool operator==(const Identity&) const = default;
   } m_identity;
   std::string m_path;
-  std::vector<BYTE> m_head;  // the headers, up to the first section's data
+  std::shared_ptr<const FileBytes> m_source;  // the bytes being updated, read while Commit writes
+  std::vector<BYTE> m_head;                   // their headers, up to the first section's data
   std::unique_ptr<PendingSet> m_pending;
+  std::shared_ptr<PlannedFile> m_planned;  // after CommitPlanned
 };
 
 }  // namespace tvl

@@ -184,6 +184,18 @@ ReplacingFile::ReplacingFile(const std::string& destination) : m_destination(des
 
 ReplacingFile::~ReplacingFile() { Abandon(); }
 
+ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
+  if (this == &other) return *this;
+  Abandon();
+  m_destination = std::move(other.m_destination);
+  m_working = std::move(other.m_working);
+  m_fd = std::exchange(other.m_fd, -1);
+  m_failed = other.m_failed;
+  m_direct = other.m_direct;
+  other.m_working.clear();
+  return *this;
+}
+
 bool ReplacingFile::Write(std::string_view bytes) {
   while (m_fd >= 0 && !bytes.empty()) {
     ssize_t n = ::write(m_fd, bytes.data(), bytes.size());

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/Types.h"
 
@@ -48,10 +49,14 @@ void RemoveStaleWorkingFiles(const std::string& folder);
 // a folder fails with EISDIR. Failures leave errno set.
 class ReplacingFile {
  public:
+  ReplacingFile() = default;  // nothing open yet
   explicit ReplacingFile(const std::string& destination);
   ~ReplacingFile();
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
+  ReplacingFile(ReplacingFile&& other) noexcept { *this = std::move(other); }
+  // Abandons the file being written, then takes over the other's.
+  ReplacingFile& operator=(ReplacingFile&& other) noexcept;
 
   bool IsOpen() const { return m_fd >= 0; }
   int Descriptor() const { return m_fd; }

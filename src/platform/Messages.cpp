@@ -16,6 +16,7 @@ class CStderrSink : public CMessageSink {
 
 CStderrSink g_stderrSink;
 CMessageSink* g_sink = &g_stderrSink;
+thread_local CMessageSink* t_sink = nullptr;
 
 // A number with the printf format of an insert ("u", "04X", "d"...).
 std::u16string FormatNumber(std::int64_t n, const std::string& spec) {
@@ -48,7 +49,21 @@ CMessageSink* SetMessageSink(CMessageSink* sink) {
   return prev == &g_stderrSink ? nullptr : prev;
 }
 
-int DoMessageBox(const std::u16string& text, UINT type, UINT helpId) { return g_sink->Show(text, type, helpId); }
+CMessageSink* SetThreadMessageSink(CMessageSink* sink) {
+  CMessageSink* prev = t_sink;
+  t_sink = sink;
+  return prev;
+}
+
+void CMessageRecorder::Replay() {
+  std::vector<Message> messages;
+  messages.swap(m_messages);
+  for (const Message& m : messages) DoMessageBox(m.text, m.type, m.helpId);
+}
+
+int DoMessageBox(const std::u16string& text, UINT type, UINT helpId) {
+  return (t_sink ? t_sink : g_sink)->Show(text, type, helpId);
+}
 
 int DoMessageBox(UINT stringId, UINT type, UINT helpId) { return DoMessageBox(LoadResString(stringId), type, helpId); }
 

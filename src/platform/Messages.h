@@ -38,6 +38,29 @@ class CMessageSink {
 // Installs a sink (nullptr: the default sink, which writes to standard error and answers OK).
 // Returns the previous one.
 CMessageSink* SetMessageSink(CMessageSink* sink);
+// Sends the calling thread's messages to `sink` instead (nullptr: back to the installed one),
+// for work done beside the main thread whose messages are shown later, in order.
+// Returns the thread's previous one.
+CMessageSink* SetThreadMessageSink(CMessageSink* sink);
+
+// Keeps messages to show them later; answers OK.
+class CMessageRecorder : public CMessageSink {
+ public:
+  struct Message {
+    std::u16string text;
+    UINT type, helpId;
+  };
+  int Show(const std::u16string& text, UINT type, UINT helpId) override {
+    m_messages.push_back({text, type, helpId});
+    return IDOK;
+  }
+  // Shows the kept messages through the calling thread's sink and forgets them.
+  void Replay();
+  const std::vector<Message>& Messages() const { return m_messages; }
+
+ private:
+  std::vector<Message> m_messages;
+};
 
 int DoMessageBox(const std::u16string& text, UINT type = MB_OK, UINT helpId = 0);
 int DoMessageBox(UINT stringId, UINT type = MB_OK, UINT helpId = 0);

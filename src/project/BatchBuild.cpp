@@ -5,6 +5,7 @@
 #include "languages/Language.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "project/ParallelBuild.h"
 #include "project/TvlDoc.h"
 
 namespace {
@@ -135,11 +136,14 @@ bool CTvlDoc::RunBatchBuild(const std::u16string& projectPath, const std::u16str
   bool allOk = true;
   std::u16string errors;
   if (!single) {
-    for (CModule* m : modules) {
-      if (m->BuildLanguages(languages, source)) continue;
+    std::vector<CModuleBuildRequest> requests;
+    for (CModule* m : modules) requests.push_back({m, languages, source});
+    const std::vector<bool> built = BuildModules(requests, BuildJobs());
+    for (size_t i = 0; i < modules.size(); ++i) {
+      if (built[i]) continue;
       allOk = false;
       if (errors.empty()) errors = u"Error(s) occurred while building the translation(s) of these module(s):\n\n";
-      errors += m->GetName() + u"\n";
+      errors += modules[i]->GetName() + u"\n";
     }
   }
   std::u16string text = errors;

@@ -65,10 +65,16 @@ void CheckReplaceable(const std::u16string& target) {
         FormatMessageText(u"%1 exists and is not an executable file; it was not replaced.", {Arg(target)}));
 }
 
-// The working copy of one target: the template copied beside the target, where a rename
-// replaces the target at once and where the next build finds it should this one die.
-void CopyTemplate(tvl::ReplacingFile& working, const std::u16string& templatePath) {
-  if (working.IsOpen() && working.CopyFrom(tvl::NativePath(templatePath))) return;
+// The working copy of one target is made beside the target, where a rename replaces the
+// target at once and where the next build finds it should this one die. It is written once,
+// from the template with the new resources; the template must be readable for that.
+void CheckWorkingCopy(const tvl::ReplacingFile& working, const std::u16string& templatePath) {
+  std::uint64_t size = 0;
+  int fd = working.IsOpen() ? tvl::OpenRegularFile(tvl::NativePath(templatePath), ~0ull, EINVAL, size) : -1;
+  if (fd >= 0) {
+    ::close(fd);
+    return;
+  }
   throw CWin32Exception(FormatMessageText(u"Failed to create a working copy of %1", {Arg(templatePath)}));
 }
 
@@ -94,78 +100,95 @@ bool CModule::BuildLanguages(const std::vector<LANGID>& languages, const std::u1
   return BuildTargets(languages, targets, sourcePath.empty() ? m_sourcePath : sourcePath);
 }
 
-bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vector<std::u16string>& targets,
-                           const std::u16string& sourcePath) {
-  std::u16string fullSource;
+void ShowBuildFailure(const CException& e) {
+  DoMessageBox(FormatMessageText(u"Failed to build the target file:\n%1\n", {Arg(Cut(e.GetErrorText(), 500))}),
+               MB_ICONERROR);
+}
+
+void CommitTarget(tvl::ReplacingFile& working, const std::u16string& target) {
+  if (!working.Commit()) throw CWin32Exception(FormatMessageText(u"%1", {Arg(target)}), true);
+}
+
+bool CModule::PrepareBuild(const std::u16string& sourcePath, CModuleBuildSource& build) {
   try {
-    fullSource = MakeFullPath(sourcePath);
+    build.fullSource = MakeFullPath(sourcePath);
   } catch (const CException& e) {
     DoMessageBox(e.GetErrorText(), MB_ICONERROR);
     return false;
   }
-
-  std::unique_ptr<CModule> temporary;
-  bool ok = true;
   try {
-    std::u16string templatePath = m_satelliteDll ? tvl::DataDirectory() + u"Satellite.dll" : fullSource;
-
-    CModule* buildModule = this;
-    const std::uint64_t sourceTime = tvl::GetFileTime(fullSource);
+    build.templatePath = m_satelliteDll ? tvl::DataDirectory() + u"Satellite.dll" : build.fullSource;
+    build.module = this;
+    const std::uint64_t sourceTime = tvl::GetFileTime(build.fullSource);
     if (sourceTime != 0 && sourceTime == m_sourceTime) {
       // Help ids of extended dialogs are not kept in project files: take them from the source.
-      m_resTable.m_dialogs.RestoreHelpIds(fullSource);
+      m_resTable.m_dialogs.RestoreHelpIds(build.fullSource);
     }
     if (sourceTime != m_sourceTime) {
       // The source changed since it was read: build from it with the project's translations.
-      temporary = std::make_unique<CModule>(fullSource, m_sourceLanguage, m_usesMfc);
-      temporary->SetDocument(m_document);
+      build.temporary = std::make_unique<CModule>(build.fullSource, m_sourceLanguage, m_usesMfc);
+      build.temporary->SetDocument(m_document);
       errno = 0;
-      if (!temporary->LoadFromFile()) {
+      if (!build.temporary->LoadFromFile()) {
         if (errno == 0) errno = ENOENT;
         throw CWin32Exception(u"Failed to load the source file.");
       }
-      temporary->Merge(*this, true, false);
-      buildModule = temporary.get();
+      build.temporary->Merge(*this, true, false);
+      build.module = build.temporary.get();
     }
+  } catch (const CException& e) {
+    ShowBuildFailure(e);
+    return false;
+  }
+  return true;
+}
 
+void CModule::BuildTarget(const CModuleBuildSource& build, LANGID language, const std::u16string& target,
+                          tvl::ReplacingFile& working) {
+  CheckReplaceable(target);
+  EnsureFolder(target);
+
+  CResourceWriter writer;
+  LANGID source = m_document ? m_document->m_sourceLanguage.GetLanguage() : m_sourceLanguage;
+  CCompileContext context(source, language, &writer);
+  CResourceData& data = context.m_data;
+  data.m_language = language;
+  data.m_sourceLanguage = source;
+  data.m_satelliteDll = m_satelliteDll;
+  data.m_noDuplicateNeutral = m_noDuplicateNeutral;
+  CLanguage targetLanguage(language);
+  if (m_document) {
+    int index = m_document->m_languages.Find(language);
+    if (index >= 0) targetLanguage = m_document->m_languages[index];
+  }
+  PreviewFont font = targetLanguage.GetPreviewFont();
+  data.m_fontFace = font.name;
+  data.m_fontSize = font.size;
+  data.m_fontWeight = 400;
+  data.m_fontItalic = 0;
+  data.m_fontCharset = static_cast<BYTE>(targetLanguage.GetCharSet());
+
+  build.module->m_resTable.Write(context);
+
+  working = tvl::ReplacingFile(tvl::NativePath(target));
+  CheckWorkingCopy(working, build.templatePath);
+  writer.WriteCopy(build.templatePath, working.Descriptor(), tvl::FromUtf8(working.WorkingPath()));
+}
+
+bool CModule::BuildTargets(const std::vector<LANGID>& languages, const std::vector<std::u16string>& targets,
+                           const std::u16string& sourcePath) {
+  CModuleBuildSource build;
+  if (!PrepareBuild(sourcePath, build)) return false;
+  try {
     for (size_t i = 0; i < languages.size() && i < targets.size(); ++i) {
-      const LANGID language = languages[i];
-      CheckReplaceable(targets[i]);
-      EnsureFolder(targets[i]);
-
-      CResourceWriter writer;
-      LANGID source = m_document ? m_document->m_sourceLanguage.GetLanguage() : m_sourceLanguage;
-      CCompileContext context(source, language, &writer);
-      CResourceData& data = context.m_data;
-      data.m_language = language;
-      data.m_sourceLanguage = source;
-      data.m_satelliteDll = m_satelliteDll;
-      data.m_noDuplicateNeutral = m_noDuplicateNeutral;
-      CLanguage target(language);
-      if (m_document) {
-        int index = m_document->m_languages.Find(language);
-        if (index >= 0) target = m_document->m_languages[index];
-      }
-      PreviewFont font = target.GetPreviewFont();
-      data.m_fontFace = font.name;
-      data.m_fontSize = font.size;
-      data.m_fontWeight = 400;
-      data.m_fontItalic = 0;
-      data.m_fontCharset = static_cast<BYTE>(target.GetCharSet());
-
-      buildModule->m_resTable.Write(context);
-
-      tvl::ReplacingFile working(tvl::NativePath(targets[i]));
-      CopyTemplate(working, templatePath);
-      writer.Write(tvl::FromUtf8(working.WorkingPath()));
-      if (!working.Commit()) throw CWin32Exception(FormatMessageText(u"%1", {Arg(targets[i])}), true);
+      tvl::ReplacingFile working;
+      BuildTarget(build, languages[i], targets[i], working);
+      CommitTarget(working, targets[i]);
       BuildSuccessList().push_back(targets[i]);
     }
   } catch (const CException& e) {
-    DoMessageBox(FormatMessageText(u"Failed to build the target file:\n%1\n", {Arg(Cut(e.GetErrorText(), 500))}),
-                 MB_ICONERROR);
-    ok = false;
+    ShowBuildFailure(e);
+    return false;
   }
-  temporary.reset();
-  return ok;
+  return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // One source executable of the project with its resources, translations and build options.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,11 @@
 #include "resmodel/ResTable.h"
 
 class CTvlDoc;
+class CException;
+struct CModuleBuildSource;
+namespace tvl {
+class ReplacingFile;
+}
 
 class CModule : public CObject {
   DECLARE_SERIAL(CModule)
@@ -38,6 +44,12 @@ class CModule : public CObject {
   bool BuildLanguages(const std::vector<LANGID>& languages, const std::u16string& sourcePath = {});
   bool BuildTargets(const std::vector<LANGID>& languages, const std::vector<std::u16string>& targets,
                     const std::u16string& sourcePath);
+  // The steps of BuildTargets, for builds that write several targets at once. PrepareBuild
+  // reports its failures and returns false. BuildTarget only reads the model and throws on
+  // failure; the working copy it writes becomes the target when committed.
+  bool PrepareBuild(const std::u16string& sourcePath, CModuleBuildSource& build);
+  void BuildTarget(const CModuleBuildSource& build, LANGID language, const std::u16string& target,
+                   tvl::ReplacingFile& working);
   void SetUsesMfc(int usesMfc);
   // Gives a target language to every resource (each gets a status for it).
   void AddLanguage(LANGID language);
@@ -61,6 +73,20 @@ class CModule : public CObject {
   std::u16string m_sourcePath;
   std::u16string m_name;
 };
+
+// What the builds of one module's languages share: the resolved source, the template and the
+// module whose resources are written (the project's own, or one read from a source that
+// changed since the project read it).
+struct CModuleBuildSource {
+  std::u16string fullSource, templatePath;
+  CModule* module = nullptr;
+  std::unique_ptr<CModule> temporary;
+};
+
+// The failure message of a build ("Failed to build the target file: ...").
+void ShowBuildFailure(const CException& e);
+// Puts a built working copy in place of its target; throws on failure.
+void CommitTarget(tvl::ReplacingFile& working, const std::u16string& target);
 
 // The full paths of the targets built since the list was last emptied.
 std::vector<std::u16string>& BuildSuccessList();

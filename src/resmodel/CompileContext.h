@@ -111,6 +111,9 @@ class CResourceWriter {
   // Writes all entries into the file in two update passes; throws
   // CWin32Exception on failure. Defined with the resource update service in src/peimage/.
   void Write(const std::u16string& path);
+  // The same passes on a copy of `templatePath` written to `fd` (an empty file), without
+  // writing the template; the messages name the copy as `workingPath`.
+  void WriteCopy(const std::u16string& templatePath, int fd, const std::u16string& workingPath);
 
   size_t GetCount() const { return m_entries.size(); }
   const CResourceEntry& GetEntry(size_t i) const { return *m_entries[i]; }

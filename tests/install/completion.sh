@@ -34,7 +34,9 @@ expect() {
 }
 
 expect "import import-exe insert " tvl i
-expect "--dry-run --help --lang --module --output --source " tvl build One.tvl --
+expect "--dry-run --help --jobs --lang --module --output --source " tvl build One.tvl --
+expect "json junit sarif text " tvl check One.tvl --format ""
+expect "json po xliff xliff2 " tvl export One.tvl --format ""
 expect "--force " tvl new One.tvl --f
 expect "One.tvl Two.tvl folder " tvl build ""
 expect "One.tvl Two.tvl folder notes.txt " tvl insert One.tvl ""

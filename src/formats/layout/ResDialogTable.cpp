@@ -1,5 +1,6 @@
 #include "formats/layout/ResDialogTable.h"
 
+#include <algorithm>
 #include <new>
 
 #include "formats/layout/DlgInit.h"
@@ -31,6 +32,12 @@ void CResDialogTable::Write(CCompileContext& context) {
 }
 
 int CResDialogTable::RestoreHelpIds(const std::u16string& sourcePath) {
+  // Only extended dialogs have help ids: without one the source need not be read at all.
+  if (std::none_of(m_resources.begin(), m_resources.end(), [](const auto& r) {
+        auto* dialog = dynamic_cast<CResDialog*>(r.get());
+        return dialog && dialog->m_isEx;
+      }))
+    return 0;
   CPeImage image;
   if (!image.LoadFile(tvl::NativePath(sourcePath))) return 0;
   int restored = 0;
