@@ -32,6 +32,7 @@ class QToolBar;
 class CProjectResView;
 class CTranslationView;
 class CWndResourceAndHeaderViews;
+class CWndSizePos;
 
 // The dialogs that other parts of the interface provide. A command whose dialog is not
 // installed stays disabled.
@@ -96,6 +97,15 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   // The right pane for a selected node (none: an empty list).
   void ShowNodeViews(CProjectNode* node);
 
+  // Dialog layout mode: available while a dialog view is open and a translation is selected.
+  bool IsLayoutMode() const { return m_layoutMode; }
+  void SetLayoutMode(bool on);
+  bool CanLayoutMode() const;
+  // The dialog view tells the window when it opens and closes.
+  void SetDialogViewOpen(bool open);
+  // The status bar's position and size readout, shown while layout mode applies.
+  CWndSizePos* SizePos() const { return m_sizePos; }
+
   // Commands by id. RunCommand triggers the action when it is enabled, as a click would.
   QAction* Action(int id) const;
   void RunCommand(int id);
@@ -137,6 +147,7 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void CreateMenus();
   void CreateToolBar();
   void CreatePanes();
+  void CreateSizePos();
   void LoadSettings();
   void AddRecentFile(const std::u16string& path);
   void RebuildRecentMenu();
@@ -178,4 +189,7 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   CWndResourceAndHeaderViews* m_pane = nullptr;
   CTranslationView* m_editor = nullptr;
   QToolBar* m_toolBar = nullptr;
+  CWndSizePos* m_sizePos = nullptr;
+  bool m_layoutMode = false;
+  bool m_dialogViewOpen = false;
 };
