@@ -228,3 +228,38 @@ TEST_F(DialogViewTest, EditMenuDeletesTheSelectedTranslation) {
   EXPECT_EQ(view->Preview()->Control(4)->Text(), QStringLiteral("OK"));
   EXPECT_FALSE(del->isEnabled());
 }
+
+TEST_F(DialogViewTest, ZoomScalesThePictureAndTheClicks) {
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  CDialogPreview* preview = view->Preview();
+  const QImage plain = preview->grab().toImage();
+  for (int zoom : {150, 200}) {
+    view->SetZoom(zoom);
+    EXPECT_EQ(view->Zoom(), zoom);
+    EXPECT_EQ(view->widget()->width(), preview->width() * zoom / 100 + 12);
+    // Each pixel of the picture is the preview's pixel under it.
+    const QImage shown = view->widget()->grab().toImage();
+    for (QPoint p : {QPoint(40, 30), QPoint(preview->width() - 5, preview->height() - 5), QPoint(3, 10)}) {
+      const QPoint at = QPoint(6, 6) + p * zoom / 100;
+      EXPECT_EQ(shown.pixelColor(at), plain.pixelColor(p)) << zoom << " " << p.x() << "," << p.y();
+    }
+    // A click on the scaled OK button selects it.
+    const QRect ok = preview->Control(4)->geometry();
+    QTest::mouseClick(view->widget(), Qt::LeftButton, {}, QPoint(6, 6) + ok.center() * zoom / 100);
+    EXPECT_EQ(view->SelectedIndex(), 4) << zoom;
+    view->Select({-1, -1});
+  }
+  // Ctrl+minus steps back down, Ctrl+0 returns to 100 %; the next dialog keeps the zoom.
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), 150);
+  view->SetZoom(175);  // not one of the steps
+  EXPECT_EQ(view->Zoom(), 150);
+  view = Show();
+  EXPECT_EQ(view->Zoom(), 150);
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), 100);
+  EXPECT_FALSE(view->Preview()->isHidden());
+}
