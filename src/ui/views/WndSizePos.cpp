@@ -1,6 +1,7 @@
 #include "ui/views/WndSizePos.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -22,7 +23,10 @@ void DrawSizePicture(QPainter& p, const QRect& r) {
 
 CWndSizePos::CWndSizePos(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("SizePos"));
-  setFixedWidth(kWidth);
+  // 150 pixels hold the readout in the platform's 8-point status font; a larger desktop font
+  // would cut the size off.
+  const int half = 16 + fontMetrics().horizontalAdvance(QStringLiteral("  9999 x 9999"));
+  setFixedWidth(std::max(kWidth, 2 * half));
   setMinimumHeight(16);
 }
 
