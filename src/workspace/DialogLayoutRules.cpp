@@ -99,17 +99,16 @@ Rect DraggedUnits(const Rect& oldUnits, const Rect& oldPixels, const Rect& newPi
           newPixels.bottom == oldPixels.bottom ? oldUnits.bottom : y(newPixels.bottom)};
 }
 
-int SnapShift(int edge, const std::vector<int>& edges, int reach) {
-  int best = 0;
+bool SnapShift(int edge, const std::vector<int>& edges, int reach, int& shift) {
   bool found = false;
   for (int e : edges) {
     const int d = e - edge;
-    if (std::abs(d) <= reach && (!found || std::abs(d) < std::abs(best))) {
-      best = d;
+    if (std::abs(d) <= reach && (!found || std::abs(d) < std::abs(shift))) {
+      shift = d;
       found = true;
     }
   }
-  return best;
+  return found;
 }
 
 namespace {

@@ -61,9 +61,9 @@ int PixelsToUnitsY(int pixels, int baseUnitY);
 Rect DraggedUnits(const Rect& oldUnits, const Rect& oldPixels, const Rect& newPixels, bool moving, int baseUnitX,
                   int baseUnitY);
 
-// The shift that puts `edge` on the nearest of `edges` no further than `reach` away; 0 when
-// none is that near.
-int SnapShift(int edge, const std::vector<int>& edges, int reach);
+// The shift that puts `edge` on the nearest of `edges` no further than `reach` away; false
+// when none is that near (an edge already on one snaps with a shift of 0).
+bool SnapShift(int edge, const std::vector<int>& edges, int reach, int& shift);
 
 enum class StepKey { Left, Up, Right, Down };
 // What limits a key step.

@@ -70,11 +70,11 @@ class LayoutModeTest : public ::testing::Test {
   }
   size_t Actions() { return f.doc.GetUndoList().GetCount(); }
   // Drags from a point of the view's surface by (dx, dy) pixels.
-  void Drag(CDialogView* view, QPoint from, QPoint by) {
+  void Drag(CDialogView* view, QPoint from, QPoint by, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QWidget* surface = view->widget();
     QTest::mousePress(surface, Qt::LeftButton, {}, from);
     QMouseEvent move(QEvent::MouseMove, QPointF(from + by), surface->mapToGlobal(QPointF(from + by)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+                     Qt::LeftButton, mods);
     QApplication::sendEvent(surface, &move);
     QTest::mouseRelease(surface, Qt::LeftButton, {}, from + by);
   }
@@ -309,4 +309,27 @@ TEST_F(LayoutModeTest, DragIsOneUndoStepAndTheStoredProjectComesBackByteForByte)
     ASSERT_GT(t.controls.size(), static_cast<size_t>(kOk));
     EXPECT_EQ(t.controls[kOk].rect.left, x) << language;
   }
+}
+
+TEST_F(LayoutModeTest, DragsSnapToNeighboursUnlessAltIsHeldAndTheGridIsDrawn) {
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(view->HasSnap());  // off by default
+  view->SetSnap(true);
+  view->Select({kOk, -1});
+  // Two pixels off Cancel's left edge (the same as OK's) snap back: nothing changes.
+  Drag(view, Center(view, kOk), {-2, 0});
+  EXPECT_EQ(Actions(), 0u);
+  Drag(view, Center(view, kOk), {-2, 0}, Qt::AltModifier);
+  EXPECT_EQ(Actions(), 1u);
+  ASSERT_NE(Own(dialog->m_items[kOk]->m_pos, kFrench), nullptr);
+  EXPECT_EQ(Own(dialog->m_items[kOk]->m_pos, kFrench)->m_x, 182);
+
+  // The grid's dots lie every five dialog units of the client area.
+  CDialogPreview* preview = view->Preview();
+  const QPoint dot = preview->pos() + preview->ClientOrigin() +
+                     QPoint(tvl::MulDiv(5, preview->BaseUnitX(), 4), tvl::MulDiv(10, preview->BaseUnitY(), 8));
+  EXPECT_NE(view->widget()->grab().toImage().pixelColor(dot), QColor(0x80, 0x80, 0x80));
+  view->SetGrid(true);
+  EXPECT_EQ(view->widget()->grab().toImage().pixelColor(dot), QColor(0x80, 0x80, 0x80));
 }

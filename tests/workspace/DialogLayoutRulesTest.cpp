@@ -122,9 +122,15 @@ TEST(DialogLayoutRules, KeyStepsAndTheirLimits) {
 
 TEST(DialogLayoutRules, SnapShiftTakesTheNearestEdgeWithinReach) {
   const std::vector<int> edges{10, 40, 44};
-  EXPECT_EQ(SnapShift(12, edges, 4), -2);
-  EXPECT_EQ(SnapShift(43, edges, 4), 1);  // 44 is nearer than 40
-  EXPECT_EQ(SnapShift(25, edges, 4), 0);
-  EXPECT_EQ(SnapShift(14, edges, 4), -4);
-  EXPECT_EQ(SnapShift(15, edges, 4), 0);
+  struct Case {
+    int edge;
+    bool found;
+    int shift;
+  } cases[] = {{12, true, -2}, {43, true, 1} /* 44 is nearer than 40 */, {14, true, -4}, {40, true, 0},
+               {25, false, 0}, {15, false, 0}};
+  for (const Case& c : cases) {
+    int shift = 0;
+    EXPECT_EQ(SnapShift(c.edge, edges, 4, shift), c.found) << c.edge;
+    EXPECT_EQ(shift, c.shift) << c.edge;
+  }
 }

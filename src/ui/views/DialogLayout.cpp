@@ -124,7 +124,7 @@ bool CDialogView::StartTracking(QPoint viewPoint) {
   return true;
 }
 
-int CDialogView::SnapEdge(int edge, bool vertical) const {
+bool CDialogView::SnapEdge(int edge, bool vertical, int& shift) const {
   std::vector<int> edges;
   for (int i = 0; i < m_preview->ControlCount(); ++i) {
     if (i == m_selected.index) continue;
@@ -132,7 +132,7 @@ int CDialogView::SnapEdge(int edge, bool vertical) const {
     edges.push_back(vertical ? g.top() : g.left());
     edges.push_back(vertical ? g.bottom() + 1 : g.right() + 1);
   }
-  return tvl::SnapShift(edge, edges, kSnapReach);
+  return tvl::SnapShift(edge, edges, kSnapReach, shift);
 }
 
 void CDialogView::TrackTo(QPoint viewPoint, Qt::KeyboardModifiers mods) {
@@ -141,18 +141,19 @@ void CDialogView::TrackTo(QPoint viewPoint, Qt::KeyboardModifiers mods) {
     tvl::Rect r = ToUnitsRect(m_tracker.Tracked());
     const int handle = m_tracker.TrackedHandle();
     if (handle == tvl::kHandleMiddle) {
-      int dx = SnapEdge(r.left, false);
-      if (dx == 0) dx = SnapEdge(r.right, false);
-      int dy = SnapEdge(r.top, true);
-      if (dy == 0) dy = SnapEdge(r.bottom, true);
+      // The left (top) edge first; the right (bottom) one only when the first is near nothing.
+      int dx = 0, dy = 0;
+      if (!SnapEdge(r.left, false, dx)) SnapEdge(r.right, false, dx);
+      if (!SnapEdge(r.top, true, dy)) SnapEdge(r.bottom, true, dy);
       r = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
     } else {
       const tvl::Rect start = ToUnitsRect(m_tracker.Rect());
       // Only the edges the handle drags.
-      if (r.left != start.left) r.left += SnapEdge(r.left, false);
-      if (r.right != start.right) r.right += SnapEdge(r.right, false);
-      if (r.top != start.top) r.top += SnapEdge(r.top, true);
-      if (r.bottom != start.bottom) r.bottom += SnapEdge(r.bottom, true);
+      int d = 0;
+      if (r.left != start.left && SnapEdge(r.left, false, d)) r.left += d;
+      if (r.right != start.right && SnapEdge(r.right, false, d)) r.right += d;
+      if (r.top != start.top && SnapEdge(r.top, true, d)) r.top += d;
+      if (r.bottom != start.bottom && SnapEdge(r.bottom, true, d)) r.bottom += d;
     }
     m_tracker.SetTracked(r);
   }

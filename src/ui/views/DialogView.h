@@ -105,7 +105,7 @@ class CDialogView : public QScrollArea, public CDocumentView, public CContentVie
   void Placed(int index);
   void Beep();
   void PaintGrid(QPainter& p) const;
-  int SnapEdge(int edge, bool vertical) const;
+  bool SnapEdge(int edge, bool vertical, int& shift) const;
   void ApplyMarks();
   void ApplyMark(int index);
   void Offer();
