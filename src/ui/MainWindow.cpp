@@ -49,6 +49,7 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
 
   CreateActions();
   RouteCommands();
+  CreateLayoutCommands();
   CreateMenus();
   CreateToolBar();
   CreatePanes();
@@ -298,6 +299,8 @@ void CMainFrame::CreateMenus() {
   view->addAction(Action(ID_VIEW_REFRESH));
   view->addSeparator();
   view->addAction(Action(ID_LAYOUT_MODE));
+  view->addAction(Action(ID_VIEW_LAYOUT_GRID));
+  view->addAction(Action(ID_VIEW_LAYOUT_SNAP));
 
   QMenu* translations = menuBar()->addMenu(tr("&Translations"));
   translations->addAction(Action(ID_TRANSLATIONS_LANGUAGES));

@@ -148,6 +148,7 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void CreateToolBar();
   void CreatePanes();
   void CreateSizePos();
+  void CreateLayoutCommands();
   void LoadSettings();
   void AddRecentFile(const std::u16string& path);
   void RebuildRecentMenu();

@@ -57,6 +57,13 @@ class LayoutModeTest : public ::testing::Test {
     ASSERT_NE(node, nullptr);
     dialog = static_cast<CResDialog*>(node->GetResource());
   }
+  // The aids outlive a view; the other tests start without them.
+  void TearDown() override {
+    if (auto* view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View())) {
+      view->SetGrid(false);
+      view->SetSnap(false);
+    }
+  }
   CDialogView* Show(bool layout = true) {
     f.Select(node);
     auto* view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
@@ -315,7 +322,9 @@ TEST_F(LayoutModeTest, DragsSnapToNeighboursUnlessAltIsHeldAndTheGridIsDrawn) {
   CDialogView* view = Show();
   ASSERT_NE(view, nullptr);
   EXPECT_FALSE(view->HasSnap());  // off by default
-  view->SetSnap(true);
+  f.frame->RunCommand(ID_VIEW_LAYOUT_SNAP);
+  EXPECT_TRUE(view->HasSnap());
+  EXPECT_TRUE(f.frame->Action(ID_VIEW_LAYOUT_SNAP)->isChecked());
   view->Select({kOk, -1});
   // Two pixels off Cancel's left edge (the same as OK's) snap back: nothing changes.
   Drag(view, Center(view, kOk), {-2, 0});
@@ -330,6 +339,13 @@ TEST_F(LayoutModeTest, DragsSnapToNeighboursUnlessAltIsHeldAndTheGridIsDrawn) {
   const QPoint dot = preview->pos() + preview->ClientOrigin() +
                      QPoint(tvl::MulDiv(5, preview->BaseUnitX(), 4), tvl::MulDiv(10, preview->BaseUnitY(), 8));
   EXPECT_NE(view->widget()->grab().toImage().pixelColor(dot), QColor(0x80, 0x80, 0x80));
-  view->SetGrid(true);
+  f.frame->RunCommand(ID_VIEW_LAYOUT_GRID);
+  EXPECT_TRUE(f.frame->Action(ID_VIEW_LAYOUT_GRID)->isChecked());
   EXPECT_EQ(view->widget()->grab().toImage().pixelColor(dot), QColor(0x80, 0x80, 0x80));
+  // The next dialog keeps both.
+  f.Select(FindDialogNode(f.frame->Tree()->Root(), 101));
+  view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->HasGrid());
+  EXPECT_TRUE(view->HasSnap());
 }

@@ -322,8 +322,14 @@ bool CDialogView::ZoomKey(int key, Qt::KeyboardModifiers mods) {
   return true;
 }
 
+void CDialogView::SetSnap(bool on) {
+  s_snap = m_snap = on;
+  if (m_frame) m_frame->UpdateCommandUi();
+}
+
 void CDialogView::SetGrid(bool on) {
-  m_grid = on;
+  s_grid = m_grid = on;
+  if (m_frame) m_frame->UpdateCommandUi();
   RepaintCanvas();
 }
 
@@ -352,7 +358,7 @@ void CDialogView::contextMenuEvent(QContextMenuEvent* event) {
   QAction* grid = menu.addAction(tr("Layout &Grid"), this, [this] { SetGrid(!m_grid); });
   grid->setCheckable(true);
   grid->setChecked(m_grid);
-  QAction* snap = menu.addAction(tr("&Snap to Neighbours (Alt: off)"), this, [this] { m_snap = !m_snap; });
+  QAction* snap = menu.addAction(tr("&Snap to Neighbours"), this, [this] { SetSnap(!m_snap); });
   snap->setCheckable(true);
   snap->setChecked(m_snap);
   menu.exec(event->globalPos());

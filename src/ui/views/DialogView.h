@@ -66,7 +66,7 @@ class CDialogView : public QScrollArea, public CDocumentView, public CContentVie
   // The dotted grid in dialog units and snapping to the neighbours' edges while dragging.
   void SetGrid(bool on);
   bool HasGrid() const { return m_grid; }
-  void SetSnap(bool on) { m_snap = on; }
+  void SetSnap(bool on);
   bool HasSnap() const { return m_snap; }
 
  protected:
@@ -141,8 +141,11 @@ class CDialogView : public QScrollArea, public CDocumentView, public CContentVie
   int m_zoom = s_zoom;
   CMyRectTracker m_tracker;
   int m_beeps = 0;
-  bool m_grid = false;
-  bool m_snap = false;
+  // Kept for the next dialog shown, as the zoom.
+  static inline bool s_grid = false;
+  static inline bool s_snap = false;
+  bool m_grid = s_grid;
+  bool m_snap = s_snap;
 };
 
 // Shown instead of the preview when a dialog cannot be made into a window.
