@@ -65,8 +65,11 @@ void CUndoList::Add(std::unique_ptr<CUndoAction> action) {
   // A drag in many small steps undoes in one: the older action holds the state from before.
   if (auto* move = dynamic_cast<CUndoMoveSize*>(action.get()); move && move->m_mergeable && !m_actions.empty()) {
     auto* last = dynamic_cast<CUndoMoveSize*>(m_actions.back().get());
-    if (last && last->m_mergeable && last->m_controlIndex == move->m_controlIndex &&
-        last->m_positionRecorded == move->m_positionRecorded && last->m_mergeKind == move->m_mergeKind)
+    // Only steps on the same dialog in the same language: a control index alone would join
+    // the steps of two dialogs.
+    if (last && last->m_mergeable && last->m_object == move->m_object && last->m_language == move->m_language &&
+        last->m_controlIndex == move->m_controlIndex && last->m_positionRecorded == move->m_positionRecorded &&
+        last->m_mergeKind == move->m_mergeKind)
       return;
   }
   m_actions.push_back(std::move(action));

@@ -52,11 +52,13 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
 
   CreateActions();
   RouteCommands();
+  CreateLayoutCommands();
   CreateMenus();
   CreateToolBar();
   CreatePanes();
   statusBar()->showMessage(tr("Ready"));
   m_progress = tvl::ui::InstallProgressStatus(*this);
+  CreateSizePos();
   setAcceptDrops(true);
   resize(1000, 700);
   LoadSettings();
@@ -234,8 +236,8 @@ void CMainFrame::RouteCommands() {
   m_commands.at(ID_VIEW_TO_TRANSLATE).checked = [this] { return m_mode == ID_VIEW_TO_TRANSLATE; };
   m_commands.at(ID_VIEW_TO_EDIT).checked = [this] { return m_mode == ID_VIEW_TO_EDIT; };
   Route(ID_VIEW_REFRESH, [this] { Broadcast(HintRefreshAll); });
-  // Layout mode needs a dialog view, which this window does not show yet.
-  Route(ID_LAYOUT_MODE, {}, [] { return false; });
+  Route(ID_LAYOUT_MODE, [this] { SetLayoutMode(!m_layoutMode); }, [this] { return CanLayoutMode(); });
+  m_commands.at(ID_LAYOUT_MODE).checked = [this] { return m_layoutMode; };
 
   Route(ID_TRANSLATIONS_LANGUAGES, [this] {
     if (m_document.CanDefineLanguages()) m_hooks.languages();
@@ -302,6 +304,8 @@ void CMainFrame::CreateMenus() {
   view->addAction(Action(ID_VIEW_REFRESH));
   view->addSeparator();
   view->addAction(Action(ID_LAYOUT_MODE));
+  view->addAction(Action(ID_VIEW_LAYOUT_GRID));
+  view->addAction(Action(ID_VIEW_LAYOUT_SNAP));
 
   QMenu* translations = menuBar()->addMenu(tr("&Translations"));
   translations->addAction(Action(ID_TRANSLATIONS_LANGUAGES));
@@ -546,7 +550,7 @@ void CMainFrame::ApplyLanguage(LANGID language) {
     m_mode = ID_VIEW_TRANSLATABLE;  // the flag is kept
     SetModeListToMode();
   }
-  if (IsSourceLanguageSelected() && Action(ID_LAYOUT_MODE)->isChecked()) Action(ID_LAYOUT_MODE)->setChecked(false);
+  if (IsSourceLanguageSelected()) SetLayoutMode(false);
   Broadcast(HintRefreshAll);
 }
 

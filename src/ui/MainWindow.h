@@ -36,6 +36,7 @@ class CProgressStatus;
 namespace tvl {
 class CTextMatcher;
 }
+class CWndSizePos;
 
 // The dialogs that other parts of the interface provide. A command whose dialog is not
 // installed stays disabled.
@@ -103,6 +104,15 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   // The right pane for a selected node (none: an empty list).
   void ShowNodeViews(CProjectNode* node);
 
+  // Dialog layout mode: available while a dialog view is open and a translation is selected.
+  bool IsLayoutMode() const { return m_layoutMode; }
+  void SetLayoutMode(bool on);
+  bool CanLayoutMode() const;
+  // The dialog view tells the window when it opens and closes.
+  void SetDialogViewOpen(bool open);
+  // The status bar's position and size readout, shown while layout mode applies.
+  CWndSizePos* SizePos() const { return m_sizePos; }
+
   // Commands by id. RunCommand triggers the action when it is enabled, as a click would.
   QAction* Action(int id) const;
   void RunCommand(int id);
@@ -144,6 +154,8 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void CreateMenus();
   void CreateToolBar();
   void CreatePanes();
+  void CreateSizePos();
+  void CreateLayoutCommands();
   void LoadSettings();
   void AddRecentFile(const std::u16string& path);
   void RebuildRecentMenu();
@@ -187,4 +199,7 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   QToolBar* m_toolBar = nullptr;
   std::shared_ptr<const tvl::CTextMatcher> m_rowFilter;
   CProgressStatus* m_progress = nullptr;
+  CWndSizePos* m_sizePos = nullptr;
+  bool m_layoutMode = false;
+  bool m_dialogViewOpen = false;
 };

@@ -22,6 +22,8 @@ enum CommandId : int {
   ID_EXPORT_SCRIBE = 32807,
   ID_IMPORT_SCRIBE = 32808,
   ID_UPDATE_SOURCE_ALL = 32817,
+  ID_VIEW_LAYOUT_GRID = 32901,  // dialog layout aids of this program's own
+  ID_VIEW_LAYOUT_SNAP = 32902,
   ID_FILE_NEW = 57600,
   ID_FILE_OPEN = 57601,
   ID_FILE_SAVE = 57603,

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "archive/Archive.h"
 #include "formats/layout/ResBinary.h"
+#include "formats/layout/ResDialog.h"
 #include "project/TvlDoc.h"
 #include "project/Undo.h"
 
@@ -169,6 +170,30 @@ TEST(UndoMoveSize, DragStepsMergeButTwoControlsGiveTwoActions) {
   EXPECT_EQ(static_cast<CLocalizedPoint*>(pos.FindValue(0x0407))->m_x, 15);
   step(4, 1);
   EXPECT_EQ(doc.GetUndoList().GetCount(), 2u);
+}
+
+TEST(UndoMoveSize, StepsMergeOnlyOnTheSameDialogLanguageAndKind) {
+  CTvlDoc doc;
+  CResDialog first, second;
+  auto add = [&](CObject* dialog, LANGID language, BYTE kind, BYTE position) {
+    auto a = std::make_unique<CUndoMoveSize>();
+    a->m_object = dialog;
+    a->m_language = language;
+    a->m_controlIndex = 2;
+    a->m_positionRecorded = position;
+    a->m_sizeRecorded = position ? 0 : 1;
+    a->m_mergeable = 1;
+    a->m_mergeKind = kind;
+    doc.AddUndoAction(std::move(a));
+    return doc.GetUndoList().GetCount();
+  };
+  EXPECT_EQ(add(&first, 0x0407, 1, 1), 1u);
+  EXPECT_EQ(add(&first, 0x0407, 1, 1), 1u);  // another Left
+  EXPECT_EQ(add(&first, 0x0407, 0, 1), 2u);  // Up
+  EXPECT_EQ(add(&first, 0x0407, 0, 0), 3u);  // Shift+Up resizes
+  EXPECT_EQ(add(&second, 0x0407, 0, 0), 4u); // the same control index in another dialog
+  EXPECT_EQ(add(&second, 0x040C, 0, 0), 5u); // another language
+  EXPECT_EQ(add(&second, 0x040C, 0, 0), 5u);
 }
 
 TEST(UndoModuleAction, InsertionUndoesAndRedoesTheSameModule) {

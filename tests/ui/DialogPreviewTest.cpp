@@ -185,3 +185,15 @@ TEST(DialogPreview, ErrorFormCarriesMessage1103) {
   EXPECT_TRUE(text->text().startsWith(QStringLiteral("There are a number of reasons why a dialog would refuse to load.")));
   EXPECT_TRUE(text->text().contains(QStringLiteral("that we didnot foresee.\nPlease report")));
 }
+
+TEST_F(DialogPreviewFixture, RichEditOfAnyClassNameAndUnknownClassesAreDrawn) {
+  CResDialog* dialog = Load("all32.exe", CResName(WORD{100}));
+  ASSERT_NE(dialog, nullptr);
+  dialog->m_items[3]->m_class.SetString(u"RichEdit20A");    // the edit box
+  dialog->m_items[2]->m_class.SetString(u"NoSuchClass32");  // "Center"
+  std::unique_ptr<CDialogPreview> preview(BuildDialogPreview(*dialog, Source(kEnglish), ID_VIEW_TRANSLATABLE, nullptr));
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(preview->Control(3)->Kind(), PreviewKind::RichEdit);
+  EXPECT_EQ(preview->Control(2)->Kind(), PreviewKind::Bordered);
+  EXPECT_EQ(preview->Control(2)->Text(), QStringLiteral("Center"));
+}

@@ -3,10 +3,13 @@
 
 #include <QListWidget>
 #include <QTest>
+#include <filesystem>
 
 #include "UiTestSupport.h"
 #include "formats/layout/DlgInit.h"
 #include "formats/layout/ResDialog.h"
+#include "platform/Text.h"
+#include "project/Module.h"
 #include "ui/views/DialogPreview.h"
 #include "ui/views/DialogView.h"
 #include "ui/views/ProjectResView.h"
@@ -227,4 +230,89 @@ TEST_F(DialogViewTest, EditMenuDeletesTheSelectedTranslation) {
   EXPECT_EQ(dialog->m_items[4]->m_text.FindValue(kFrench), nullptr);
   EXPECT_EQ(view->Preview()->Control(4)->Text(), QStringLiteral("OK"));
   EXPECT_FALSE(del->isEnabled());
+}
+
+TEST_F(DialogViewTest, ZoomScalesThePictureAndTheClicks) {
+  CDialogView* view = Show();
+  ASSERT_NE(view, nullptr);
+  CDialogPreview* preview = view->Preview();
+  const QImage plain = preview->grab().toImage();
+  for (int zoom : {150, 200}) {
+    view->SetZoom(zoom);
+    EXPECT_EQ(view->Zoom(), zoom);
+    EXPECT_EQ(view->widget()->width(), preview->width() * zoom / 100 + 12);
+    // Each pixel of the picture is the preview's pixel under it.
+    const QImage shown = view->widget()->grab().toImage();
+    for (QPoint p : {QPoint(40, 30), QPoint(preview->width() - 5, preview->height() - 5), QPoint(3, 10)}) {
+      const QPoint at = QPoint(6, 6) + p * zoom / 100;
+      EXPECT_EQ(shown.pixelColor(at), plain.pixelColor(p)) << zoom << " " << p.x() << "," << p.y();
+    }
+    // A click on the scaled OK button selects it.
+    const QRect ok = preview->Control(4)->geometry();
+    QTest::mouseClick(view->widget(), Qt::LeftButton, {}, QPoint(6, 6) + ok.center() * zoom / 100);
+    EXPECT_EQ(view->SelectedIndex(), 4) << zoom;
+    view->Select({-1, -1});
+  }
+  // Ctrl+minus steps back down, Ctrl+0 returns to 100 %; the next dialog keeps the zoom.
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), 150);
+  view->SetZoom(175);  // not one of the steps
+  EXPECT_EQ(view->Zoom(), 150);
+  view = Show();
+  EXPECT_EQ(view->Zoom(), 150);
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(view->Zoom(), 100);
+  EXPECT_FALSE(view->Preview()->isHidden());
+}
+
+namespace {
+
+void CollectDialogNodes(CProjectNode* node, std::vector<CProjectNodeResource*>& out) {
+  if (auto* r = dynamic_cast<CProjectNodeResource*>(node); r && dynamic_cast<CResDialog*>(r->GetResource()))
+    out.push_back(r);
+  for (const auto& c : node->m_children) CollectDialogNodes(c.get(), out);
+}
+
+}  // namespace
+
+// Every dialog of every test program, in the source and in each target language, is shown
+// as a preview with one widget per control, never as the error form.
+TEST(DialogView, EveryDialogOfTheTestProgramsPreviews) {
+  CScratchDir dir;
+  const char* programs[] = {"all32.exe", "all64.exe", "all32_v2.exe", "mfc32.exe", "mfc64.exe",
+                            "twolang.dll", "reloc32.dll", "reloc64.dll"};
+  {
+    CTvlDoc doc;
+    CLanguageArray languages;
+    languages.Add(CLanguage(0x0407));
+    languages.Add(CLanguage(0x040C));
+    for (const char* program : programs) {
+      std::filesystem::copy_file(FixturePath(program), dir.file(program));
+      auto m = std::make_unique<CModule>(tvl::FromUtf8(dir.file(program)), 0x0409, 0);
+      m->SetDocument(&doc);
+      ASSERT_TRUE(m->LoadFromFile()) << program;
+      doc.InsertModule(std::move(m), 0x0409, languages);
+    }
+    ASSERT_TRUE(doc.OnSaveDocument(tvl::FromUtf8(dir.file("All.tvl"))));
+  }
+  CFrameFixture f;
+  ASSERT_TRUE(f.Open(tvl::FromUtf8(dir.file("All.tvl"))));
+  std::vector<CProjectNodeResource*> nodes;
+  CollectDialogNodes(f.frame->Tree()->Root(), nodes);
+  EXPECT_GE(nodes.size(), 12u);
+  int shown = 0;
+  for (LANGID language : {LANGID{0x0409}, LANGID{0x0407}, LANGID{0x040C}}) {
+    f.SetLanguage(language);
+    for (CProjectNodeResource* node : nodes) {
+      f.Select(node);
+      auto* view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
+      const auto* dialog = static_cast<CResDialog*>(node->GetResource());
+      ASSERT_NE(view, nullptr) << tvl::ToUtf8(node->GetLabel()) << " in " << language;
+      EXPECT_EQ(view->Preview()->ControlCount(), static_cast<int>(dialog->m_items.size()));
+      ++shown;
+    }
+  }
+  EXPECT_EQ(shown, static_cast<int>(3 * nodes.size()));
 }

@@ -27,30 +27,56 @@ constexpr int kMargin = 6;
 }  // namespace
 
 // The view's surface: it holds the preview at (6, 6), receives every click (the preview's
-// widgets let them through) and draws the marks and the selection over the preview.
+// widgets let them through) and draws the marks and the tracker over the preview. Zoomed,
+// the preview stays hidden and the surface paints its picture scaled.
 class CDialogCanvas : public QWidget {
  public:
   CDialogCanvas(CDialogView* view, QWidget* parent) : QWidget(parent), m_view(view), m_marks(new QWidget(this)) {
     m_marks->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_marks->installEventFilter(this);
+    setMouseTracking(true);
   }
-  void Hold(CDialogPreview* preview) {
+  void Hold(CDialogPreview* preview, int zoom) {
     preview->setParent(this);
     preview->move(kMargin, kMargin);
     preview->setAttribute(Qt::WA_TransparentForMouseEvents);
-    preview->show();
-    resize(preview->width() + 2 * kMargin, preview->height() + 2 * kMargin);
+    preview->setVisible(zoom == 100);
+    resize(preview->width() * zoom / 100 + 2 * kMargin, preview->height() * zoom / 100 + 2 * kMargin);
     m_marks->setGeometry(rect());
     m_marks->raise();
     m_marks->show();
+    update();
   }
-  void Repaint() { m_marks->update(); }
+  void Repaint() {
+    m_marks->update();
+    if (m_view->m_zoom != 100) update();
+  }
 
  protected:
+  void paintEvent(QPaintEvent*) override {
+    CDialogPreview* preview = m_view->m_preview;
+    if (!preview || m_view->m_zoom == 100) return;
+    QPainter p(this);
+    // Whole pixels, as `tvl render --zoom` scales its picture.
+    p.drawPixmap(m_view->m_tracker.ToView(QRect(QPoint(0, 0), preview->size())), preview->grab());
+  }
   void mousePressEvent(QMouseEvent* event) override {
     if (event->button() != Qt::LeftButton || !m_view->m_preview) return;
     m_view->setFocus();
-    m_view->ClickAt(event->position().toPoint() - m_view->m_preview->pos());
+    const QPoint at = event->position().toPoint();
+    if (m_view->StartTracking(at)) return;
+    m_view->ClickAt(m_view->m_tracker.ToPreview(at));
+  }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    const QPoint at = event->position().toPoint();
+    if (m_view->m_tracker.IsTracking()) {
+      m_view->TrackTo(at, event->modifiers());
+      return;
+    }
+    setCursor(m_view->CursorAt(at));
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && m_view->m_tracker.IsTracking()) m_view->FinishTracking();
   }
   void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -72,13 +98,14 @@ class CDialogCanvas : public QWidget {
 void CDialogCanvas::PaintMarks(QPainter& p) {
   CDialogPreview* preview = m_view->m_preview;
   if (!preview) return;
-  const QPoint origin = preview->pos();
+  const CMyRectTracker& tracker = m_view->m_tracker;
+  if (m_view->m_grid) m_view->PaintGrid(p);
   p.setPen(QPen(QColor(255, 0, 0), 2));
   for (int i = 0; i < preview->ControlCount(); ++i)
-    if (m_view->IsMarked(i)) p.drawRect(preview->Control(i)->geometry().translated(origin).adjusted(-1, -1, 1, 1));
+    if (m_view->IsMarked(i)) p.drawRect(tracker.ToView(preview->Control(i)->geometry()).adjusted(-1, -1, 1, 1));
   QRect caption = preview->CaptionTextRect();
   if (!caption.isEmpty()) {
-    caption = caption.translated(origin).adjusted(-3, 0, 4, 0);
+    caption = tracker.ToView(caption).adjusted(-3, 0, 4, 0);
     if (m_view->IsMarked(-1)) {
       p.drawRect(caption);
     } else if (preview->IsCaptionDone()) {
@@ -89,17 +116,7 @@ void CDialogCanvas::PaintMarks(QPainter& p) {
       p.drawLine(caption.left(), y + 1, caption.right(), y + 1);
     }
   }
-  // The selection.
-  QRect selected;
-  if (m_view->SelectedIndex() == -1)
-    selected = preview->geometry();
-  else if (CPreviewControl* c = preview->Control(m_view->SelectedIndex()))
-    selected = c->geometry().translated(origin);
-  if (!selected.isNull()) {
-    p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(selected.adjusted(-2, -2, 1, 1));
-  }
+  tracker.Draw(p);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -120,8 +137,22 @@ CDialogView::~CDialogView() { Release(); }
 void CDialogView::Release() {
   if (m_released) return;
   m_released = true;
+  if (m_frame) m_frame->SetDialogViewOpen(false);
   m_document.RemoveView(this);
   m_document.UpdateAllViews(HintTranslationRequest, nullptr);
+}
+
+void CDialogView::RepaintCanvas() { m_canvas->Repaint(); }
+
+void CDialogView::HoldPreview() {
+  m_canvas->Hold(m_preview, m_zoom);
+  m_tracker.SetView(m_preview->pos(), m_zoom);
+}
+
+void CDialogView::Rebuild() {
+  m_pending = true;
+  m_pendingSelection = m_selected;
+  Build();
 }
 
 bool CDialogView::OnInitialUpdate() {
@@ -151,8 +182,10 @@ void CDialogView::Build() {
   m_context->Create(CTemplateMeasuringContext::BuildTemplate(m_dialog->m_isEx, m_dialog->m_style,
                                                              m_dialog->ChooseFont(data)));
   ApplyMarks();
-  m_canvas->Hold(m_preview);
+  HoldPreview();
+  m_tracker.Cancel();
   m_clickCycle.clear();
+  if (m_frame) m_frame->SetDialogViewOpen(true);
   if (m_pending) {
     m_pending = false;
     tvl::CDialogElement e = m_pendingSelection;
@@ -209,7 +242,7 @@ void CDialogView::ClickAt(QPoint point) {
   int window = tvl::ChooseClicked(candidates, m_clickCycle, m_selected.index);
   m_clickCycle = candidates;
   Select({window, HasStrings(window) ? 0 : -1});
-  if (HasStrings(window)) OpenListEditor(window);
+  if (HasStrings(window) && !InLayoutMode()) OpenListEditor(window);
 }
 
 bool CDialogView::HasStrings(int index) const {
@@ -232,7 +265,7 @@ void CDialogView::OpenListEditor(int index) {
     m_listEditor->addItem(QString());
     FillListRow(n);
   }
-  QRect r = c->geometry().translated(m_preview->pos());
+  QRect r = m_tracker.ToView(c->geometry());
   if (c->Kind() == PreviewKind::ComboBox) {
     // Below the edit field, at most six rows.
     const int rows = std::min(count, 6);
@@ -272,17 +305,16 @@ void CDialogView::Select(const tvl::CDialogElement& element) {
   if (m_listEditor && element.index != m_listControl) CloseListEditor();
   if (m_listEditor && element.string >= 0 && m_listEditor->currentRow() != element.string)
     m_listEditor->setCurrentRow(element.string);
-  if (!m_listEditor && element.string >= 0 && m_preview && m_preview->Control(element.index) &&
+  if (!m_listEditor && element.string >= 0 && !InLayoutMode() && m_preview && m_preview->Control(element.index) &&
       m_preview->Control(element.index)->Kind() == PreviewKind::ListBox)
     OpenListEditor(element.index);
   if (m_preview && element.index >= 0 && element.string >= 0)
     if (CPreviewControl* c = m_preview->Control(element.index);
         c && c->Kind() == PreviewKind::ComboBox)
       c->ShowEntry(element.string);
+  ApplyTracker();
   if (m_preview) {
-    QRect target = element.index >= 0 && m_preview->Control(element.index)
-                       ? m_preview->Control(element.index)->geometry().translated(m_preview->pos())
-                       : m_preview->geometry();
+    const QRect target = m_tracker.ToView(ShownRect(element.index));
     ensureVisible(target.center().x(), target.center().y(), target.width() / 2 + 8, target.height() / 2 + 8);
   }
   m_canvas->Repaint();
@@ -391,6 +423,10 @@ bool CDialogView::CanDeleteTranslation() const {
 
 void CDialogView::DeleteTranslation() {
   if (!CanDeleteTranslation()) return;
+  if (InLayoutMode()) {
+    DeleteLayout();
+    return;
+  }
   auto* value = dynamic_cast<CLocalizedString*>(tvl::ElementValue(*m_dialog, m_selected));
   CTranslationRequest request = m_offer;
   request.m_element = value;
@@ -406,14 +442,16 @@ void CDialogView::OnUpdate(int hint, const void* object) {
       if (request && request->m_view == this) ApplyCommit(*request);
       break;
     }
-    case HintRefreshAll:
-      m_pending = true;
-      m_pendingSelection = m_selected;
-      Build();
+    case HintRefreshAll: Rebuild(); break;
+    case HintLayoutModeChanged:
+      if (InLayoutMode()) CloseListEditor();
+      Select(m_selected);
       break;
     case HintUndoneItemInPlace:
     case HintUndoneItemSelect:
-      if (const auto* action = dynamic_cast<const CUndoTranslateString*>(static_cast<const CUndoAction*>(object)))
+      if (const auto* move = dynamic_cast<const CUndoMoveSize*>(static_cast<const CUndoAction*>(object))) {
+        if (hint == HintUndoneItemInPlace && move->m_object == m_dialog) Rebuild();
+      } else if (const auto* action = dynamic_cast<const CUndoTranslateString*>(static_cast<const CUndoAction*>(object)))
         ApplyUndo(hint, action);
       break;
     case HintIdle: m_canvas->Repaint(); break;
@@ -426,8 +464,13 @@ void CDialogView::keyPressEvent(QKeyEvent* event) {
   const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const int key = event->key();
   event->accept();
-  if ((key == Qt::Key_Up || key == Qt::Key_Down) && mods == Qt::AltModifier) {
-    if (!m_listEditor && HasStrings(m_selected.index)) OpenListEditor(m_selected.index);
+  const bool arrow = key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
+  if (arrow && InLayoutMode() && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
+    LayoutKey(key, mods == Qt::ShiftModifier);
+  } else if (ZoomKey(key, mods)) {
+    // handled
+  } else if ((key == Qt::Key_Up || key == Qt::Key_Down) && mods == Qt::AltModifier) {
+    if (!m_listEditor && !InLayoutMode() && HasStrings(m_selected.index)) OpenListEditor(m_selected.index);
   } else if (key == Qt::Key_Delete && mods == Qt::NoModifier && !event->isAutoRepeat()) {
     DeleteTranslation();
   } else if ((key == Qt::Key_Right || key == Qt::Key_Down) && mods == Qt::ControlModifier) {

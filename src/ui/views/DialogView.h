@@ -10,6 +10,7 @@
 #include "project/ViewHints.h"
 #include "resmodel/TranslationRequest.h"
 #include "ui/views/ContentViews.h"
+#include "ui/views/RectTracker.h"
 #include "workspace/DialogViewRules.h"
 
 class CMainFrame;
@@ -20,6 +21,7 @@ class CDialogCanvas;
 class CTemplateMeasuringContext;
 class CUndoTranslateString;
 class QListWidget;
+class QPainter;
 
 class CDialogView : public QScrollArea, public CDocumentView, public CContentView {
   Q_OBJECT
@@ -51,14 +53,59 @@ class CDialogView : public QScrollArea, public CDocumentView, public CContentVie
   // The in-place list of a list or combo box's initial strings, when open.
   QListWidget* ListEditor() const { return m_listEditor; }
 
+  // The preview's scale in percent (100, 150 or 200); kept for the next dialog shown.
+  int Zoom() const { return m_zoom; }
+  void SetZoom(int percent);
+  static constexpr int kZooms[] = {100, 150, 200};
+
+  // Layout mode: the window's command is on and a translation is shown.
+  bool InLayoutMode() const;
+  const CMyRectTracker& Tracker() const { return m_tracker; }
+  // Refused layout steps so far (each one beeps).
+  int BeepCount() const { return m_beeps; }
+  // The dotted grid in dialog units and snapping to the neighbours' edges while dragging.
+  void SetGrid(bool on);
+  bool HasGrid() const { return m_grid; }
+  void SetSnap(bool on);
+  bool HasSnap() const { return m_snap; }
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   // Tab goes to the tree, not through the widgets.
   bool focusNextPrevChild(bool next) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   friend class CDialogCanvas;
   void Build();
+  void Rebuild();
+  void RepaintCanvas();
+  void HoldPreview();
+  // The selection's rectangle in preview pixels (the preview window for -1; empty for none).
+  QRect ShownRect(int index) const;
+  bool ZoomKey(int key, Qt::KeyboardModifiers mods);
+
+  // Layout mode (DialogLayout.cpp).
+  void ApplyTracker();
+  void UpdateReadout();
+  Qt::CursorShape CursorAt(QPoint viewPoint) const;
+  bool StartTracking(QPoint viewPoint);
+  void TrackTo(QPoint viewPoint, Qt::KeyboardModifiers mods);
+  void FinishTracking();
+  void FinishDialogResize(const QRect& tracked);
+  void FinishControlTracking(const QRect& tracked, bool moving);
+  void LayoutKey(int key, bool resize);
+  void DeleteLayout();
+  // Stores a new place and size for L (either may be unchanged) with its undo action.
+  void StorePlace(int index, const tvl::Rect& before, const tvl::Rect& after, bool mergeable, BYTE mergeKind);
+  // The selection's rectangle in dialog units for L (auto-grow included); the dialog is (0, 0, size).
+  tvl::Rect UnitRect(int index) const;
+  tvl::CUnitSize DialogSize() const;
+  tvl::CUnitSize DialogMinimumSize() const;
+  void Placed(int index);
+  void Beep();
+  void PaintGrid(QPainter& p) const;
+  bool SnapEdge(int edge, bool vertical, int& shift) const;
   void ApplyMarks();
   void ApplyMark(int index);
   void Offer();
@@ -90,6 +137,15 @@ class CDialogView : public QScrollArea, public CDocumentView, public CContentVie
   QListWidget* m_listEditor = nullptr;
   int m_listControl = -1;
   CTranslationRequest m_offer;
+  static inline int s_zoom = 100;
+  int m_zoom = s_zoom;
+  CMyRectTracker m_tracker;
+  int m_beeps = 0;
+  // Kept for the next dialog shown, as the zoom.
+  static inline bool s_grid = false;
+  static inline bool s_snap = false;
+  bool m_grid = s_grid;
+  bool m_snap = s_snap;
 };
 
 // Shown instead of the preview when a dialog cannot be made into a window.

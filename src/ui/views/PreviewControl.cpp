@@ -35,6 +35,31 @@ bool Sunken(PreviewKind kind) {
   }
 }
 
+// A box of the flat scroll bar: a light face in a grey frame with softened corners.
+void ScrollBox(QPainter& p, const QRect& r) {
+  if (r.width() < 3 || r.height() < 3) return;
+  p.fillRect(r.adjusted(1, 1, -1, -1), QColor(0xFD, 0xFD, 0xFD));
+  p.setPen(QColor(0xAE, 0xAE, 0xAE));
+  p.drawLine(r.left() + 1, r.top(), r.right() - 1, r.top());
+  p.drawLine(r.left() + 1, r.bottom(), r.right() - 1, r.bottom());
+  p.drawLine(r.left(), r.top() + 1, r.left(), r.bottom() - 1);
+  p.drawLine(r.right(), r.top() + 1, r.right(), r.bottom() - 1);
+}
+
+void ScrollChevron(QPainter& p, const QRect& r, Qt::ArrowType direction) {
+  const QPoint c = r.center();
+  p.setPen(QColor(0x49, 0x49, 0x49));
+  // Two strokes three pixels long meeting at the tip.
+  for (int i = 0; i <= 3; ++i) {
+    switch (direction) {
+      case Qt::LeftArrow: p.drawPoint(c.x() - 1 + i, c.y() - i); p.drawPoint(c.x() - 1 + i, c.y() + i); break;
+      case Qt::RightArrow: p.drawPoint(c.x() + 1 - i, c.y() - i); p.drawPoint(c.x() + 1 - i, c.y() + i); break;
+      case Qt::UpArrow: p.drawPoint(c.x() - i, c.y() - 1 + i); p.drawPoint(c.x() + i, c.y() - 1 + i); break;
+      default: p.drawPoint(c.x() - i, c.y() + 1 - i); p.drawPoint(c.x() + i, c.y() + 1 - i); break;
+    }
+  }
+}
+
 }  // namespace
 
 CPreviewControl::CPreviewControl(const CTemplateControl& c, QWidget* parent)
@@ -165,7 +190,6 @@ void CPreviewControl::PaintButton(QPainter& p) {
   } else if (m_kind == PreviewKind::RadioButton) {
     s->drawControl(QStyle::CE_RadioButton, &o, &p, this);
   } else {
-    if ((m_style & 0xF) == 1) o.features |= QStyleOptionButton::DefaultButton;
     o.state |= QStyle::State_Raised;
     if (m_kind == PreviewKind::IconButton) {
       o.text.clear();
@@ -173,7 +197,15 @@ void CPreviewControl::PaintButton(QPainter& p) {
       o.icon = m_picture.isNull() ? s->standardIcon(QStyle::SP_FileIcon) : QIcon(m_picture);
       o.iconSize = QSize(side, side);
     }
+    const bool isDefault = (m_style & 0xF) == 1;
+    // The default button's black frame surrounds its bevel.
+    if (isDefault) o.rect = rect().adjusted(1, 1, -1, -1);
     s->drawControl(QStyle::CE_PushButton, &o, &p, this);
+    if (isDefault) {
+      p.setPen(palette().color(QPalette::Shadow));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
   }
 }
 
@@ -293,18 +325,22 @@ void CPreviewControl::PaintCombo(QPainter& p) {
 }
 
 void CPreviewControl::PaintScrollBar(QPainter& p, const QRect& area, bool vertical) {
-  QStyleOptionSlider o;
-  o.initFrom(this);
-  o.rect = QRect(QPoint(0, 0), area.size());
-  o.orientation = vertical ? Qt::Vertical : Qt::Horizontal;
-  o.minimum = 0;
-  o.maximum = 100;
-  o.pageStep = 10;
-  o.subControls = QStyle::SC_All;
-  if (vertical) o.state &= ~QStyle::State_Horizontal; else o.state |= QStyle::State_Horizontal;
+  // The platform's flat scroll bar: a light checked track, two arrow boxes with chevrons at
+  // its ends and a square thumb at the top (left).
   p.save();
-  p.translate(area.topLeft());
-  style()->drawComplexControl(QStyle::CC_ScrollBar, &o, &p, this);
+  p.fillRect(area, QColor(0xF5, 0xF5, 0xF5));
+  p.fillRect(area, QBrush(Qt::white, Qt::Dense4Pattern));
+  const int side = vertical ? area.width() : area.height();
+  const int length = vertical ? area.height() : area.width();
+  auto box = [&](int at) {
+    return vertical ? QRect(area.left(), area.top() + at, side, side) : QRect(area.left() + at, area.top(), side, side);
+  };
+  const QRect first = box(0), last = box(length - side);
+  ScrollBox(p, first);
+  ScrollBox(p, last);
+  if (length >= 3 * side) ScrollBox(p, box(side));
+  ScrollChevron(p, first, vertical ? Qt::UpArrow : Qt::LeftArrow);
+  ScrollChevron(p, last, vertical ? Qt::DownArrow : Qt::RightArrow);
   p.restore();
 }
 
