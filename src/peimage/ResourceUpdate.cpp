@@ -949,11 +949,12 @@ class CommitPlanner {
   }
 
   // Bound imports often sit right after the section table; they are only a load-time
-  // shortcut, so they are dropped rather than give up.
+  // shortcut, so they are dropped rather than give up. Only bytes after the table are
+  // cleared: a directory that claims to start inside the headers must not wipe them.
   void DropBoundImports(size_t tableEnd, size_t newTableEnd, size_t limit) {
     if (!m_img.HasDir(kDirBoundImport)) return;
     ULONGLONG b = m_img.DirRva(m_f, kDirBoundImport), end = b + m_img.DirSize(m_f, kDirBoundImport);
-    if (b != 0 && b < newTableEnd && end > tableEnd && end <= limit) {
+    if (b >= tableEnd && b < newTableEnd && end <= limit) {
       std::memset(m_f + b, 0, static_cast<size_t>(end - b));
       m_img.SetDir(m_f, kDirBoundImport, 0, 0);
     }

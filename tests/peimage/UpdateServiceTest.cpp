@@ -519,6 +519,39 @@ TEST(UpdateLayouts, AddsAResourceSection) {
   EXPECT_EQ(ReadFileBytes(path), original);
 }
 
+// Bound imports right after the section table give way to the new section header; a bound
+// import directory that claims to start inside the headers leaves them intact.
+TEST(UpdateLayouts, BoundImportsGiveWayOnlyAfterTheSectionTable) {
+  CScratchDir dir;
+  for (bool inHeaders : {false, true}) {
+    SCOPED_TRACE(inHeaders);
+    SynthImage img;
+    img.sizeOfHeaders = 0x200;
+    img.sections.push_back({".s0", std::vector<BYTE>(0x50, 0x11), 0, 0x40000040});
+    const DWORD tableEnd = static_cast<DWORD>(ReadHeaders(img.Build()).sectionTable + 40);
+    img.dirs[11] = inHeaders ? std::make_pair(DWORD{0x20}, tableEnd) : std::make_pair(tableEnd, DWORD{0x20});
+    std::vector<BYTE> original = img.Build();
+    if (!inHeaders) std::fill(original.begin() + tableEnd, original.begin() + tableEnd + 0x20, BYTE{0xB1});
+    std::string path = dir.file("bound.exe");
+    WriteFileBytes(path, original);
+    ResTypeMap set = SampleSet();
+    if (!CommitSet(path, set)) {
+      EXPECT_TRUE(inHeaders);
+      EXPECT_EQ(ReadFileBytes(path), original);
+      continue;
+    }
+    std::vector<BYTE> out = ReadFileBytes(path);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 0x40, original.begin()));
+    EXPECT_TRUE(LayoutIsSound(out));
+    EXPECT_TRUE(Walk(path) == Flatten(set));
+    Headers h = ReadHeaders(out);
+    ASSERT_EQ(h.sections.size(), 2u);
+    if (!inHeaders) {
+      EXPECT_EQ(h.dirs[11], std::make_pair(DWORD{0}, DWORD{0}));
+    }
+  }
+}
+
 // A symbol table after the sections keeps pointing at its own bytes.
 TEST(UpdateLayouts, SymbolTableFollowsItsBytes) {
   CScratchDir dir;
