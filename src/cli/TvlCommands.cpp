@@ -441,6 +441,22 @@ int CmdDump(const Options& o, std::ostream& out) {
   return 0;
 }
 
+// Standard output for "-" or no file; else the file, replaced only when wholly written.
+int WriteOutput(const std::optional<std::string>& output, const std::string& text, std::ostream& out) {
+  if (!output || *output == "-") {
+    out << text;
+    return 0;
+  }
+  tvl::ReplacingFile file(*output);
+  if (!file.IsOpen() || !file.Write(text) || !file.Commit()) {
+    DoMessageBox(FormatMessageText(u"Cannot write %1.  %2", {Arg(FromUtf8(*output)),
+                                                            Arg(CWin32Exception::SystemErrorText(errno))}),
+                 MB_ICONERROR);
+    return 1;
+  }
+  return 0;
+}
+
 int CmdExport(const Options& o, std::ostream& out) {
   if (o.positional.size() != 1 || !o.Has("--lang"))
     throw UsageError{"tvl export PROJECT.tvl --lang L [--format xliff|xliff2|po|json] [--only todo|all] [--template] [-o OUT]"};
@@ -467,20 +483,7 @@ int CmdExport(const Options& o, std::ostream& out) {
     return 1;
   }
   std::string text = tvl::WriteExchange(tvl::BuildExport(doc, language, only == "todo", o.Has("--template")), format);
-  auto output = o.Get("--output");
-  if (!output || *output == "-") {
-    out << text;
-    return 0;
-  }
-  // Beside and renamed: a full disk leaves the old file as it was.
-  tvl::ReplacingFile file(*output);
-  if (!file.IsOpen() || !file.Write(text) || !file.Commit()) {
-    DoMessageBox(FormatMessageText(u"Cannot write %1.  %2", {Arg(FromUtf8(*output)),
-                                                            Arg(CWin32Exception::SystemErrorText(errno))}),
-                 MB_ICONERROR);
-    return 1;
-  }
-  return 0;
+  return WriteOutput(o.Get("--output"), text, out);
 }
 
 int CmdImport(const Options& o) {
@@ -533,21 +536,6 @@ int CmdRender(const std::vector<std::string>& args, std::ostream& err) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
-// Standard output for "-" or no file; else the file, replaced only when wholly written.
-int WriteOutput(const std::optional<std::string>& output, const std::string& text, std::ostream& out) {
-  if (!output || *output == "-") {
-    out << text;
-    return 0;
-  }
-  tvl::ReplacingFile file(*output);
-  if (!file.IsOpen() || !file.Write(text) || !file.Commit()) {
-    DoMessageBox(FormatMessageText(u"Cannot write %1.  %2", {Arg(FromUtf8(*output)),
-                                                            Arg(CWin32Exception::SystemErrorText(errno))}),
-                 MB_ICONERROR);
-    return 1;
-  }
-  return 0;
-}
 
 // The --lang values as target languages of the project; every target language without them.
 std::optional<std::vector<LANGID>> TargetLanguages(const CTvlDoc& doc, const Options& o) {
