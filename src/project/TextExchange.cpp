@@ -424,31 +424,44 @@ void WriteXliffUnit(xmlTextWriterPtr w, const ExchangeUnit& u, int level) {
   xmlTextWriterEndElement(w);
 }
 
-// The units of a module, each resource's in a group of their own.
-void WriteXliffBody(xmlTextWriterPtr w, const ExchangeGroup& g) {
-  Indent(w, 2);
-  xmlTextWriterStartElement(w, X("body"));
+// Units in runs of one resource: each run in a <group> at `depth` whose attributes
+// `startGroup` writes; a unit without a group stays at `depth`.
+template <class StartGroup, class WriteUnit>
+void WriteGroupedUnits(xmlTextWriterPtr w, const std::vector<ExchangeUnit>& units, int depth, StartGroup startGroup,
+                       WriteUnit writeUnit) {
   const std::string* open = nullptr;
-  for (const ExchangeUnit& u : g.m_units) {
+  for (const ExchangeUnit& u : units) {
     if (open && *open != u.m_group) {
-      Indent(w, 3);
+      Indent(w, depth);
       xmlTextWriterEndElement(w);
       open = nullptr;
     }
     if (!open && !u.m_group.empty()) {
-      Indent(w, 3);
+      Indent(w, depth);
       xmlTextWriterStartElement(w, X("group"));
-      WriteAttribute(w, "id", u.m_group);
-      if (!u.m_groupName.empty()) WriteAttribute(w, "resname", u.m_groupName);
-      if (!u.m_groupType.empty()) WriteAttribute(w, "restype", u.m_groupType);
+      startGroup(u);
       open = &u.m_group;
     }
-    WriteXliffUnit(w, u, open ? 4 : 3);
+    writeUnit(u, open ? depth + 1 : depth);
   }
   if (open) {
-    Indent(w, 3);
+    Indent(w, depth);
     xmlTextWriterEndElement(w);
   }
+}
+
+// The units of a module, each resource's in a group of their own.
+void WriteXliffBody(xmlTextWriterPtr w, const ExchangeGroup& g) {
+  Indent(w, 2);
+  xmlTextWriterStartElement(w, X("body"));
+  WriteGroupedUnits(
+      w, g.m_units, 3,
+      [&](const ExchangeUnit& u) {
+        WriteAttribute(w, "id", u.m_group);
+        if (!u.m_groupName.empty()) WriteAttribute(w, "resname", u.m_groupName);
+        if (!u.m_groupType.empty()) WriteAttribute(w, "restype", u.m_groupType);
+      },
+      [&](const ExchangeUnit& u, int depth) { WriteXliffUnit(w, u, depth); });
   Indent(w, 2);
   xmlTextWriterEndElement(w);
 }
@@ -565,28 +578,15 @@ void WriteXliff2File(xmlTextWriterPtr w, const ExchangeGroup& g, int number) {
   WriteAttribute(w, "canResegment", "no");
   Indent(w, 2);
   WriteMetaGroup(w, "tool", {{"tool-id", kToolId}, {"tool-name", kToolName}, {"tool-version", TVL_VERSION}});
-  const std::string* open = nullptr;
   int units = 0, groups = 0;
-  for (const ExchangeUnit& u : g.m_units) {
-    if (open && *open != u.m_group) {
-      Indent(w, 2);
-      xmlTextWriterEndElement(w);
-      open = nullptr;
-    }
-    if (!open && !u.m_group.empty()) {
-      Indent(w, 2);
-      xmlTextWriterStartElement(w, X("group"));
-      WriteAttribute(w, "id", "g" + std::to_string(++groups));
-      if (!u.m_groupName.empty()) WriteAttribute(w, "name", u.m_groupName);
-      if (!u.m_groupType.empty()) WriteAttribute(w, "type", "tvl:" + u.m_groupType);
-      open = &u.m_group;
-    }
-    WriteXliff2Unit(w, u, ++units, open ? 3 : 2);
-  }
-  if (open) {
-    Indent(w, 2);
-    xmlTextWriterEndElement(w);
-  }
+  WriteGroupedUnits(
+      w, g.m_units, 2,
+      [&](const ExchangeUnit& u) {
+        WriteAttribute(w, "id", "g" + std::to_string(++groups));
+        if (!u.m_groupName.empty()) WriteAttribute(w, "name", u.m_groupName);
+        if (!u.m_groupType.empty()) WriteAttribute(w, "type", "tvl:" + u.m_groupType);
+      },
+      [&](const ExchangeUnit& u, int depth) { WriteXliff2Unit(w, u, ++units, depth); });
   Indent(w, 1);
   xmlTextWriterEndElement(w);
 }

@@ -137,13 +137,7 @@ CAcceleratorView::CAcceleratorView(CMainFrame* frame, CTvlDoc& document, CResAcc
   setObjectName(QStringLiteral("AcceleratorView"));
   m_model = new CAcceleratorModel(table, this);
   setModel(m_model);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setAllColumnsShowFocus(true);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tvl::ui::SetUpTranslationList(*this);
   setExpandsOnDoubleClick(false);
   header()->setStretchLastSection(false);
   for (int c = 0; c < kColumnCount; ++c) header()->resizeSection(c, 100);

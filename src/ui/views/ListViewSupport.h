@@ -27,6 +27,17 @@ void LeaveDocument(bool& released, CTvlDoc& document, CDocumentView* view, Model
   document.UpdateAllViews(HintTranslationRequest, nullptr);
 }
 
+// A flat list of single selected rows that the translation editor, not the list, edits.
+inline void SetUpTranslationList(QTreeView& view) {
+  view.setRootIsDecorated(false);
+  view.setItemsExpandable(false);
+  view.setUniformRowHeights(true);
+  view.setSelectionMode(QAbstractItemView::SingleSelection);
+  view.setSelectionBehavior(QAbstractItemView::SelectRows);
+  view.setAllColumnsShowFocus(true);
+  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
 // Columns widen to what they show when a list opens, never below the widths they were
 // given; the user can still resize them.
 inline void FitColumnsToContents(QTreeView& view) {

@@ -106,13 +106,7 @@ CStringTableView::CStringTableView(CMainFrame* frame, CTvlDoc& document, CResStr
   setObjectName(QStringLiteral("StringTableView"));
   m_model = new CStringTableModel(table, this);
   setModel(m_model);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setAllColumnsShowFocus(true);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tvl::ui::SetUpTranslationList(*this);
   setTextElideMode(Qt::ElideRight);
   header()->setStretchLastSection(false);
   // 60 pixels, widened when this font and the status image need more for five digits.

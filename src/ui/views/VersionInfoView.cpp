@@ -114,13 +114,7 @@ CVersionInfoView::CVersionInfoView(CMainFrame* frame, CTvlDoc& document, CResVer
   setObjectName(QStringLiteral("VersionInfoView"));
   m_model = new CVersionInfoModel(version, this);
   setModel(m_model);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setAllColumnsShowFocus(true);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tvl::ui::SetUpTranslationList(*this);
   header()->setStretchLastSection(false);
   header()->resizeSection(0, 200);
   header()->resizeSection(1, 400);
