@@ -4,63 +4,6 @@
 
 #include "platform/ByteReader.h"
 
-namespace tvl {
-
-bool CMemorySettingsStore::HasSection(const std::u16string& section) const { return m_sections.count(section) != 0; }
-
-bool CMemorySettingsStore::CreateSection(const std::u16string& section) {
-  m_sections[section];
-  return true;
-}
-
-std::optional<DWORD> CMemorySettingsStore::ReadDword(const std::u16string& section, const std::u16string& name) const {
-  auto s = m_sections.find(section);
-  if (s == m_sections.end()) return std::nullopt;
-  auto v = s->second.find(name);
-  if (v == s->second.end() || v->second.type != 1) return std::nullopt;
-  return v->second.dword;
-}
-
-std::optional<std::vector<BYTE>> CMemorySettingsStore::ReadBinary(const std::u16string& section,
-                                                                  const std::u16string& name) const {
-  auto s = m_sections.find(section);
-  if (s == m_sections.end()) return std::nullopt;
-  auto v = s->second.find(name);
-  if (v == s->second.end() || v->second.type != 2) return std::nullopt;
-  return v->second.bytes;
-}
-
-std::optional<std::u16string> CMemorySettingsStore::ReadString(const std::u16string& section,
-                                                               const std::u16string& name) const {
-  auto s = m_sections.find(section);
-  if (s == m_sections.end()) return std::nullopt;
-  auto v = s->second.find(name);
-  if (v == s->second.end() || v->second.type != 3) return std::nullopt;
-  return v->second.text;
-}
-
-bool CMemorySettingsStore::WriteDword(const std::u16string& section, const std::u16string& name, DWORD value) {
-  Value& v = m_sections[section][name];
-  v = Value{1, value, {}, {}};
-  return true;
-}
-
-bool CMemorySettingsStore::WriteBinary(const std::u16string& section, const std::u16string& name,
-                                       const std::vector<BYTE>& value) {
-  Value& v = m_sections[section][name];
-  v = Value{2, 0, value, {}};
-  return true;
-}
-
-bool CMemorySettingsStore::WriteString(const std::u16string& section, const std::u16string& name,
-                                       const std::u16string& value) {
-  Value& v = m_sections[section][name];
-  v = Value{3, 0, {}, value};
-  return true;
-}
-
-}  // namespace tvl
-
 namespace {
 constexpr long kErrorFileNotFound = 2;
 constexpr long kErrorAccessDenied = 5;

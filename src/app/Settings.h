@@ -1,7 +1,8 @@
 #pragma once
 // Per-user settings: the key-and-value class the main window reads and writes through, the
 // sections and value names with their defaults, and the window placement record. Where the
-// values are kept (an INI file per user) is the interface's business: it supplies a store.
+// values are kept (an INI file per user) is the interface's business: it supplies a store
+// (platform/SettingsStore.h).
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -9,52 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/SettingsStore.h"
 #include "platform/Types.h"
-
-namespace tvl {
-
-// Registry-like storage: sections holding typed values (DWORD, binary, string).
-class CSettingsStore {
- public:
-  virtual ~CSettingsStore() = default;
-  virtual bool HasSection(const std::u16string& section) const = 0;
-  // False when the store cannot be written.
-  virtual bool CreateSection(const std::u16string& section) = 0;
-  virtual std::optional<DWORD> ReadDword(const std::u16string& section, const std::u16string& name) const = 0;
-  virtual std::optional<std::vector<BYTE>> ReadBinary(const std::u16string& section,
-                                                      const std::u16string& name) const = 0;
-  virtual std::optional<std::u16string> ReadString(const std::u16string& section,
-                                                   const std::u16string& name) const = 0;
-  virtual bool WriteDword(const std::u16string& section, const std::u16string& name, DWORD value) = 0;
-  virtual bool WriteBinary(const std::u16string& section, const std::u16string& name,
-                           const std::vector<BYTE>& value) = 0;
-  virtual bool WriteString(const std::u16string& section, const std::u16string& name,
-                           const std::u16string& value) = 0;
-};
-
-// A store in memory, for tests and for a session whose settings cannot be kept.
-class CMemorySettingsStore : public CSettingsStore {
- public:
-  bool HasSection(const std::u16string& section) const override;
-  bool CreateSection(const std::u16string& section) override;
-  std::optional<DWORD> ReadDword(const std::u16string& section, const std::u16string& name) const override;
-  std::optional<std::vector<BYTE>> ReadBinary(const std::u16string& section, const std::u16string& name) const override;
-  std::optional<std::u16string> ReadString(const std::u16string& section, const std::u16string& name) const override;
-  bool WriteDword(const std::u16string& section, const std::u16string& name, DWORD value) override;
-  bool WriteBinary(const std::u16string& section, const std::u16string& name, const std::vector<BYTE>& value) override;
-  bool WriteString(const std::u16string& section, const std::u16string& name, const std::u16string& value) override;
-
- private:
-  struct Value {
-    int type = 0;  // 1 DWORD, 2 binary, 3 string
-    DWORD dword = 0;
-    std::vector<BYTE> bytes;
-    std::u16string text;
-  };
-  std::map<std::u16string, std::map<std::u16string, Value>> m_sections;
-};
-
-}  // namespace tvl
 
 // One open section of the program's settings.
 class CRegistry {

@@ -15,7 +15,9 @@ using Json = nlohmann::ordered_json;
 
 const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 
-const char* RuleDescription(const std::string& rule) {
+}  // namespace
+
+const char* CheckRuleDescription(const std::string& rule) {
   static const std::map<std::string, const char*> kText = {
       {"placeholders", "The translation keeps the placeholders of its source."},
       {"mnemonics", "Mnemonics are kept and unique within a dialog or menu level."},
@@ -27,6 +29,8 @@ const char* RuleDescription(const std::string& rule) {
   auto it = kText.find(rule);
   return it == kText.end() ? "" : it->second;
 }
+
+namespace {
 
 std::string WriteText(const CCheckReportInput& input) {
   std::ostringstream out;
@@ -61,7 +65,7 @@ std::string WriteSarif(const CCheckReportInput& input) {
   const auto& names = CheckRuleNames();
   Json rules = Json::array();
   for (const std::string& name : names)
-    rules.push_back({{"id", name}, {"shortDescription", {{"text", RuleDescription(name)}}}});
+    rules.push_back({{"id", name}, {"shortDescription", {{"text", CheckRuleDescription(name)}}}});
   Json results = Json::array();
   for (const CCheckFinding& f : input.findings) {
     size_t index = 0;
@@ -76,7 +80,7 @@ std::string WriteSarif(const CCheckReportInput& input) {
                        {"properties", {{"language", LanguageTag(f.m_language)}}}});
   }
   Json driver{{"name", "tvl check"}, {"version", TVL_VERSION}, {"rules", rules}};
-  Json log{{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+  Json log{{"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/sarif-schema-2.1.0.json"},
            {"version", "2.1.0"},
            {"runs", Json::array({{{"tool", {{"driver", driver}}}, {"results", results}}})}};
   return log.dump(2) + "\n";

@@ -16,6 +16,8 @@ struct CCheckReportInput {
 
 // The rules a run knows, in order (SARIF rule ids, JUnit test cases).
 const std::vector<std::string>& CheckRuleNames();
+// One sentence on what a rule asks of a translation.
+const char* CheckRuleDescription(const std::string& rule);
 // "fr-FR" and the like; the LANGID in hex when the locale table does not know it.
 std::string LanguageTag(LANGID language);
 

@@ -53,23 +53,26 @@ bool IsTranslated(const CLocalizedString& value, LANGID language) {
 // One run over one project: ids, contexts and the findings gathered.
 class CCheckRun {
  public:
-  CCheckRun(CTvlDoc& doc, CCheckStatistics& statistics) : m_doc(doc), m_statistics(statistics) {
+  CCheckRun(CTvlDoc& doc, const CCheckOptions& options, CCheckStatistics& statistics)
+      : m_doc(doc), m_options(options), m_statistics(statistics), m_shape(options.identicalTranslation) {
     m_items = tvl::CollectProjectItems(doc);
     for (const CExchangeItem& item : m_items) m_ids[item.m_value] = item.m_id;
     for (const auto& module : doc.m_modules) CollectContexts(*module);
   }
 
   void CheckTexts(LANGID language);
-  void CheckModule(CModule& module, LANGID language, bool layout);
+  void CheckModule(CModule& module, LANGID language);
 
   std::vector<CCheckFinding> m_findings;
 
  private:
   void CollectContexts(CModule& module);
-  void CheckDialog(const std::string& prefix, CResDialog& dialog, LANGID language, bool layout);
+  void CheckDialog(const std::string& prefix, CResDialog& dialog, LANGID language);
   void CheckMenuLevel(const CResSubMenu& level, LANGID language,
                       const std::map<DWORD, std::vector<const CResAccelerator*>>& accelerators);
+  bool Runs(const char* rule) const { return m_options.disabledRules.count(rule) == 0; }
   void Add(const std::string& id, LANGID language, const char* rule, CRuleHit hit) {
+    if (!Runs(rule)) return;
     m_findings.push_back({id, language, rule, hit.m_severity, std::move(hit.m_message)});
   }
   std::string IdOf(const CLocalizedString& value, const std::string& fallback) const {
@@ -78,7 +81,9 @@ class CCheckRun {
   }
 
   CTvlDoc& m_doc;
+  const CCheckOptions& m_options;
   CCheckStatistics& m_statistics;
+  const CTextShapeRule m_shape;
   std::vector<CExchangeItem> m_items;
   std::unordered_map<const CLocalizedString*, std::string> m_ids;
   std::unordered_map<const CLocalizedString*, CTextContext> m_contexts;
@@ -111,8 +116,7 @@ void CCheckRun::CollectContexts(CModule& module) {
 void CCheckRun::CheckTexts(LANGID language) {
   static const CPlaceholderRule placeholders;
   static const CMnemonicPresenceRule mnemonics;
-  static const CTextShapeRule shape;
-  static const CTextRule* const rules[] = {&placeholders, &mnemonics, &shape};
+  const CTextRule* const rules[] = {&placeholders, &mnemonics, &m_shape};
   for (const CExchangeItem& item : m_items) {
     if (item.m_kind == TextItemKind::kVersion || item.m_doNotTranslate) continue;
     const CLocalizedString& value = *item.m_value;
@@ -124,12 +128,13 @@ void CCheckRun::CheckTexts(LANGID language) {
     CRuleHits hits;
     for (const CTextRule* rule : rules) {
       // Shortcuts are key names, and a pseudo language's brackets change every ending.
-      if (rule == &shape && (c.shortcut || IsPseudoLanguage(language))) continue;
+      if (rule == &m_shape && (c.shortcut || IsPseudoLanguage(language))) continue;
+      if (!Runs(rule->Name())) continue;
       hits.clear();
       rule->Check(pair, hits);
       for (CRuleHit& hit : hits) Add(item.m_id, language, rule->Name(), std::move(hit));
     }
-    if (c.ansi != EAnsi::kNone) {
+    if (c.ansi != EAnsi::kNone && Runs("code-page")) {
       UINT codePage = c.ansi == EAnsi::kMessage ? CResMessageTable::AnsiCodePage(language) : tvl::DlgInitCodePage(language);
       std::u16string lost = UnrepresentableCharacters(translation, codePage);
       if (!lost.empty())
@@ -141,7 +146,7 @@ void CCheckRun::CheckTexts(LANGID language) {
   }
 }
 
-void CCheckRun::CheckModule(CModule& module, LANGID language, bool layout) {
+void CCheckRun::CheckModule(CModule& module, LANGID language) {
   m_source = module.m_sourceLanguage;
   std::map<DWORD, std::vector<const CResAccelerator*>> accelerators;
   for (CResourceType* type : module.m_resTable.GetTypes())
@@ -154,7 +159,7 @@ void CCheckRun::CheckModule(CModule& module, LANGID language, bool layout) {
     for (const auto& r : type->m_resources) {
       if (r->m_doNotTranslate) continue;
       if (auto* dialog = dynamic_cast<CResDialog*>(r.get())) {
-        CheckDialog(typePrefix + ToUtf8(r->m_identifier.GetText(true)) + "/", *dialog, language, layout);
+        CheckDialog(typePrefix + ToUtf8(r->m_identifier.GetText(true)) + "/", *dialog, language);
       } else if (auto* menu = dynamic_cast<CResMenu*>(r.get())) {
         CheckMenuLevel(menu->m_root, language, accelerators);
       }
@@ -162,7 +167,7 @@ void CCheckRun::CheckModule(CModule& module, LANGID language, bool layout) {
   }
 }
 
-void CCheckRun::CheckDialog(const std::string& prefix, CResDialog& dialog, LANGID language, bool layout) {
+void CCheckRun::CheckDialog(const std::string& prefix, CResDialog& dialog, LANGID language) {
   // Controls are named as the exchange formats name them: id and occurrence of the id.
   std::vector<std::string> ids;
   std::map<DWORD, int> seen;
@@ -178,7 +183,7 @@ void CCheckRun::CheckDialog(const std::string& prefix, CResDialog& dialog, LANGI
   static const CMnemonicConflictRule conflicts;
   for (auto& [i, hit] : conflicts.Check(labels, LocaleOf(m_source), LocaleOf(language)))
     Add(ids[labelIndex[i]], language, CMnemonicConflictRule::Name(), std::move(hit));
-  if (!layout) return;
+  if (!m_options.layout || !Runs(CLayoutRule::Name())) return;
   auto start = Clock::now();
   CResourceData data;
   data.m_language = language;
@@ -233,10 +238,10 @@ std::vector<CCheckFinding> CProjectChecker::Run(const CCheckOptions& options) {
   std::vector<LANGID> languages = options.languages;
   if (languages.empty())
     for (const CLanguage& l : m_doc.m_languages) languages.push_back(l.GetLanguage());
-  CCheckRun run(m_doc, m_statistics);
+  CCheckRun run(m_doc, options, m_statistics);
   for (LANGID language : languages) {
     run.CheckTexts(language);
-    for (const auto& module : m_doc.m_modules) run.CheckModule(*module, language, options.layout);
+    for (const auto& module : m_doc.m_modules) run.CheckModule(*module, language);
   }
   m_statistics.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return std::move(run.m_findings);

@@ -1,6 +1,7 @@
 #pragma once
 // Runs every rule over a project's translations, language by language. Findings are
 // computed, never stored in the project.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@ class CTvlDoc;
 struct CCheckOptions {
   std::vector<LANGID> languages;  // empty: every target language of the project
   bool layout = true;             // dialogs measured with their fonts (the slow part)
+  std::set<std::string> disabledRules = {};  // rule names (CheckRuleNames) that do not run
+  bool identicalTranslation = true;     // a translation equal to its source is a warning
 };
 
 // What a run cost, for the benchmark and the command's summary.

@@ -208,7 +208,7 @@ void CTextShapeRule::Check(const CTextPair& pair, CRuleHits& hits) const {
   if (EndsWithColon(s) != EndsWithColon(t))
     warn(EndsWithColon(s) ? "The source ends with \":\"; the translation does not."
                           : "The translation ends with \":\"; the source does not.");
-  if (s == t && IsNonTrivial(s)) warn("The translation is the same as the source.");
+  if (m_identical && s == t && IsNonTrivial(s)) warn("The translation is the same as the source.");
 }
 
 std::u16string UnrepresentableCharacters(std::u16string_view text, UINT codePage) {

@@ -51,8 +51,12 @@ class CMnemonicPresenceRule : public CTextRule {
 // translation that merely repeats a source worth translating.
 class CTextShapeRule : public CTextRule {
  public:
+  explicit CTextShapeRule(bool identical = true) : m_identical(identical) {}
   const char* Name() const override { return "text-shape"; }
   void Check(const CTextPair& pair, CRuleHits& hits) const override;
+
+ private:
+  bool m_identical;  // whether a translation equal to its source is reported
 };
 
 // The characters of text that an ANSI code page cannot hold (written as '?').

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <new>
+#include <set>
 #include <ostream>
 #include <sstream>
 
@@ -15,6 +16,7 @@
 
 #include "archive/Exceptions.h"
 #include "checks/CheckReport.h"
+#include "checks/CheckSettings.h"
 #include "checks/ProjectChecker.h"
 #include "checks/PseudoLocalizer.h"
 #include "languages/AvailableLanguages.h"
@@ -24,6 +26,8 @@
 #include "platform/LocaleTable.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/SettingsStore.h"
 #include "platform/Text.h"
 #include "project/ModuleFile.h"
 #include "project/ParallelBuild.h"
@@ -553,23 +557,65 @@ std::optional<std::vector<LANGID>> TargetLanguages(const CTvlDoc& doc, const Opt
   return languages;
 }
 
+// The check settings of the user's settings file (or of --settings FILE), with the command
+// line's options over them.
+std::optional<CCheckSettings> CheckSettings(const Options& o) {
+  CCheckSettings settings;
+  std::u16string path = o.Get("--settings") ? Absolute(*o.Get("--settings")) : tvl::DefaultSettingsPath();
+  std::optional<tvl::CProfileFile> file = tvl::CProfileFile::Load(tvl::NativePath(path));
+  if (file) {
+    settings.Load(tvl::CProfileSettingsStore(std::move(*file)));
+  } else if (o.Get("--settings")) {
+    DoMessageBox(FormatMessageText(u"The settings file %1 cannot be read.", {Arg(path)}), MB_ICONERROR);
+    return std::nullopt;
+  }
+  if (auto rules = o.Get("--rules")) {
+    std::set<std::string> chosen;
+    for (size_t from = 0; from <= rules->size();) {
+      size_t comma = std::min(rules->find(',', from), rules->size());
+      std::string rule = rules->substr(from, comma - from);
+      const auto& names = CheckRuleNames();
+      if (rule != "all" && std::find(names.begin(), names.end(), rule) == names.end())
+        throw UsageError{"--rules takes rule names separated by commas, or all: unknown rule '" + rule + "'"};
+      chosen.insert(rule);
+      from = comma + 1;
+    }
+    settings.m_disabledRules.clear();
+    for (const std::string& rule : CheckRuleNames())
+      if (!chosen.count(rule) && !chosen.count("all")) settings.m_disabledRules.insert(rule);
+  }
+  if (auto severity = o.Get("--min-severity")) {
+    auto parsed = ParseSeverity(*severity);
+    if (!parsed) throw UsageError{"--min-severity takes warning or error"};
+    settings.m_minSeverity = *parsed;
+  }
+  if (auto identical = o.Get("--identical")) {
+    if (*identical != "yes" && *identical != "no") throw UsageError{"--identical takes yes or no"};
+    settings.m_identicalTranslation = *identical == "yes";
+  }
+  return settings;
+}
+
 int CmdCheck(const Options& o, std::ostream& out) {
-  const char* usage = "tvl check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] [-o OUT]";
+  const char* usage = "tvl check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] "
+                      "[--rules R,...] [--identical yes|no] [--settings FILE] [-o OUT]";
   if (o.positional.size() != 1) throw UsageError{usage};
   static const std::map<std::string, ECheckReportFormat> kFormats = {{"text", ECheckReportFormat::kText},
       {"json", ECheckReportFormat::kJson}, {"sarif", ECheckReportFormat::kSarif}, {"junit", ECheckReportFormat::kJUnit}};
   auto format = kFormats.find(o.Get("--format").value_or("text"));
   if (format == kFormats.end()) throw UsageError{"--format takes text, json, sarif or junit"};
-  std::string severity = o.Get("--min-severity").value_or("warning");
-  if (severity != "warning" && severity != "error") throw UsageError{"--min-severity takes warning or error"};
+  std::optional<CCheckSettings> settings = CheckSettings(o);
+  if (!settings) return 1;
   CTvlDoc doc;
   if (!Open(doc, o.positional[0])) return 1;
   auto languages = TargetLanguages(doc, o);
   if (!languages) return 1;
+  CCheckOptions options;
+  options.languages = *languages;
+  settings->ApplyTo(options);
   CProjectChecker checker(doc);
-  std::vector<CCheckFinding> findings = checker.Run({*languages, true});
-  CCheckReportInput input{FilterFindings(findings, severity == "error" ? ECheckSeverity::kError : ECheckSeverity::kWarning),
-                          *languages, o.positional[0]};
+  std::vector<CCheckFinding> findings = checker.Run(options);
+  CCheckReportInput input{FilterFindings(findings, settings->m_minSeverity), *languages, o.positional[0]};
   if (WriteOutput(o.Get("--output"), WriteCheckReport(input, format->second), out)) return 1;
   return HasErrors(findings) ? 1 : 0;
 }
@@ -610,7 +656,8 @@ const char* kUsage =
     "  import PROJECT.tvl --lang L FILE\n"
     "  stats PROJECT.tvl [--json]\n"
     "  dump PROJECT.tvl\n"
-    "  check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] [-o OUT]\n"
+    "  check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error]\n"
+    "        [--rules R,...] [--identical yes|no] [--settings FILE] [-o OUT]\n"
     "  pseudo PROJECT.tvl --lang qps-ploc|qps-ploca|qps-plocm [--expand PERCENT] [--no-brackets]\n"
     "  render PROJECT.tvl (--module M --dialog ID -o OUT.png | --all -o FOLDER) [--lang L] [--zoom PERCENT]\n"
     "Languages: a LANGID (1036 or 0x040C), a tag (fr-FR) or an abbreviation (FRA);\n"
@@ -659,13 +706,20 @@ const std::map<std::string, const char*> kCommandHelp = {
               "to date, translated and edited, and the words of their source texts.\n"},
     {"dump", "usage: tvl dump PROJECT.tvl\n"
              "Describes the project's model, for diagnosis.\n"},
-    {"check", "usage: tvl check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error] [-o OUT]\n"
+    {"check", "usage: tvl check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error]\n"
+              "                 [--rules R,...] [--identical yes|no] [--settings FILE] [-o OUT]\n"
               "Checks the translations for what breaks the translated program: placeholders,\n"
               "mnemonics, shortcut texts, blanks and punctuation, ANSI code pages and dialog layout.\n"
               "Exits with 1 when an error is found.\n"
+              "The rules, the least severity and the identical-text warning come from the program's\n"
+              "Check Settings (the user's settings file); the options below go over them.\n"
               "  --lang L        a language to check (repeatable; default: every target language)\n"
               "  --format        text (default), json, sarif (SARIF 2.1.0) or junit (JUnit XML)\n"
               "  --min-severity  leaves warnings out of the report with error\n"
+              "  --rules R,...   only these rules: placeholders, mnemonics, shortcuts, text-shape,\n"
+              "                  code-page, layout (or all)\n"
+              "  --identical     whether a translation equal to its source is a warning (yes or no)\n"
+              "  --settings FILE the settings file (default: $XDG_CONFIG_HOME/Tessalingvora/Workspace.ini)\n"
               "  -o OUT          the output file (default: standard output)\n"},
     {"pseudo", "usage: tvl pseudo PROJECT.tvl --lang qps-ploc|qps-ploca|qps-plocm [--expand PERCENT] [--no-brackets]\n"
                "Fills a pseudo language with accented, lengthened text that keeps placeholders,\n"
@@ -759,7 +813,9 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (command == "stats") {
       rc = CmdStats(Parse(args, 1, {}, {"--json"}), out);
     } else if (command == "check") {
-      rc = CmdCheck(Parse(args, 1, {"--lang", "--format", "--min-severity", "--output"}, {}), out);
+      rc = CmdCheck(
+          Parse(args, 1, {"--lang", "--format", "--min-severity", "--output", "--rules", "--identical", "--settings"}, {}),
+          out);
     } else if (command == "pseudo") {
       rc = CmdPseudo(Parse(args, 1, {"--lang", "--expand"}, {"--no-brackets"}));
     } else if (command == "render") {

@@ -3,6 +3,8 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <set>
+
 #include <nlohmann/json.hpp>
 
 #include "checks/CheckReport.h"
@@ -23,32 +25,18 @@ CCheckReportInput Sample() {
   return input;
 }
 
-// What the SARIF 2.1.0 schema requires of the objects the report writes: the log's version
-// and runs, a run's tool driver with a name, and for each result a message with text, a
-// level from the schema's enumeration, a rule id naming a rule of the driver at ruleIndex,
-// and locations with an artifact URI or logical locations. Returns the first violation.
+// What the SARIF schema cannot say (the official schema checks the rest, in the tvl check
+// tests): rule ids are unique, and each result's ruleIndex points at the rule its ruleId
+// names. Returns the first violation.
 std::string SarifViolation(const Json& log) {
-  if (log.value("version", "") != "2.1.0") return "version";
-  if (!log.contains("$schema") || !log["$schema"].is_string()) return "$schema";
-  if (!log.contains("runs") || !log["runs"].is_array()) return "runs";
   for (const Json& run : log["runs"]) {
-    const Json& driver = run["tool"]["driver"];
-    if (!driver.is_object() || !driver["name"].is_string()) return "tool.driver.name";
-    const Json& rules = driver["rules"];
-    if (!rules.is_array()) return "rules";
+    const Json& rules = run["tool"]["driver"]["rules"];
+    std::set<std::string> ids;
     for (const Json& rule : rules)
-      if (!rule["id"].is_string()) return "rule id";
+      if (!ids.insert(rule["id"].get<std::string>()).second) return "rule id";
     for (const Json& r : run["results"]) {
-      if (!r["message"].is_object() || !r["message"]["text"].is_string()) return "message.text";
-      static const std::set<std::string> kLevels = {"none", "note", "warning", "error"};
-      if (!kLevels.count(r.value("level", "warning"))) return "level";
       size_t index = r["ruleIndex"].get<size_t>();
       if (index >= rules.size() || rules[index]["id"] != r["ruleId"]) return "ruleIndex";
-      for (const Json& l : r["locations"]) {
-        bool physical = l.contains("physicalLocation") && l["physicalLocation"]["artifactLocation"]["uri"].is_string();
-        bool logical = l.contains("logicalLocations") && l["logicalLocations"].is_array();
-        if (!physical && !logical) return "location";
-      }
     }
   }
   return {};
@@ -56,7 +44,7 @@ std::string SarifViolation(const Json& log) {
 
 }  // namespace
 
-TEST(CheckReport, SarifMeetsTheSchemaAndKeepsEveryFinding) {
+TEST(CheckReport, SarifKeepsEveryFindingWithItsRule) {
   Json log = Json::parse(WriteCheckReport(Sample(), ECheckReportFormat::kSarif));
   EXPECT_EQ(SarifViolation(log), "");
   const Json& results = log["runs"][0]["results"];

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "checks/CheckSettings.h"
 #include "checks/FindingTarget.h"
 #include "checks/ProjectChecker.h"
 #include "formats/text/ResAccelerator.h"
@@ -39,9 +40,12 @@ struct CheckedProject {
     }
     ADD_FAILURE() << "no item " << id;
   }
-  std::vector<CCheckFinding> Run(std::vector<LANGID> languages = {}) {
+  std::vector<CCheckFinding> Run(std::vector<LANGID> languages = {}, const CCheckSettings& settings = {}) {
     CProjectChecker checker(doc);
-    return checker.Run({std::move(languages), true});
+    CCheckOptions options;
+    options.languages = std::move(languages);
+    settings.ApplyTo(options);
+    return checker.Run(options);
   }
   CScratchDir dir;
   CTvlDoc doc;
@@ -152,4 +156,35 @@ TEST(FindingTarget, LeadsFromAnIdToItsResourceAndElement) {
   EXPECT_FALSE(LocateFinding(p.doc, "Other.exe/6/100/text").has_value());
   EXPECT_FALSE(LocateFinding(p.doc, "App.exe/5/999/caption").has_value());
   EXPECT_FALSE(LocateFinding(p.doc, "App.exe").has_value());
+}
+
+TEST(ProjectChecker, SettingsTurnRulesAndTheIdenticalWarningOff) {
+  CheckedProject p;
+  p.Translate("App.exe/11/1/text", kFrench, "Premier message.");      // placeholders
+  p.Translate("App.exe/11/256/text", kRussian, "Кафе é");           // code-page
+  p.Translate("App.exe/6/100/text", kFrench, "Cent");                 // text-shape: line break
+  p.Translate("App.exe/4/200/0.0/label", kFrench, "&Ouvrir...");
+  p.Translate("App.exe/4/200/0.1/label", kFrench, "&Ouvrir une copie");  // mnemonics
+  p.Translate("App.exe/6/15/text", kFrench, "Fifteen");             // the source again
+  auto identical = [](const std::vector<CCheckFinding>& findings) {
+    size_t n = 0;
+    for (const CCheckFinding& f : findings) n += f.m_message == "The translation is the same as the source.";
+    return n;
+  };
+  auto all = p.Run();
+  EXPECT_EQ(identical(all), 1u);
+  EXPECT_EQ(Count(all, "App.exe/11/1/text", "placeholders"), 1u);
+  EXPECT_EQ(Count(all, "App.exe/4/200/0.1/label", "mnemonics"), 1u);
+
+  CCheckSettings settings;
+  settings.m_disabledRules = {"placeholders", "mnemonics", "layout"};
+  settings.m_identicalTranslation = false;
+  auto some = p.Run({}, settings);
+  EXPECT_EQ(Count(some, "App.exe/11/1/text", "placeholders"), 0u);
+  EXPECT_EQ(Count(some, "App.exe/4/200/0.1/label", "mnemonics"), 0u);
+  EXPECT_EQ(identical(some), 0u);
+  // The rules left on report as before.
+  EXPECT_EQ(Count(some, "App.exe/11/256/text", "code-page"), 1u);
+  EXPECT_EQ(Count(some, "App.exe/6/100/text", "text-shape"), 1u);
+  for (const CCheckFinding& f : some) EXPECT_FALSE(settings.m_disabledRules.count(f.m_rule)) << f.m_id;
 }
