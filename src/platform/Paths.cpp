@@ -1,4 +1,5 @@
 #include "platform/Paths.h"
+#include "platform/PathForms.h"
 
 #include <sys/stat.h>
 
@@ -189,6 +190,22 @@ bool CreateDirectories(const std::u16string& path) {
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(ToUtf8(path)), ec);
   return PathIsDirectory(path);
+}
+
+std::u16string DisplayPath(const std::u16string& path) {
+  if (HasDrive(path) || (!path.empty() && path[0] == u'\\')) return path;  // drive, UNC or rooted there
+  std::u16string shown = path;
+  for (char16_t& c : shown)
+    if (c == u'\\') c = u'/';
+  return shown;
+}
+
+std::u16string StoredPath(const std::u16string& path) {
+  if (!PathIsRelative(path)) return path;
+  std::u16string stored = path;
+  for (char16_t& c : stored)
+    if (c == u'/') c = u'\\';
+  return stored;
 }
 
 }  // namespace tvl

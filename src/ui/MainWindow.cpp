@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -38,6 +39,9 @@ namespace {
 
 constexpr LANGID kLanguagesEntry = 0xFFFF;
 constexpr int kTreeWidth = 175;
+
+// The menu bar takes the focus while a menu is driven from the keyboard; no pane has it then.
+bool IsMenuWidget(const QWidget* widget) { return qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget); }
 
 }  // namespace
 
@@ -68,7 +72,11 @@ CMainFrame::CMainFrame(CTvlDoc& document, std::unique_ptr<tvl::ui::CIniSettingsS
   ObserveLast();
   // Besides the document: the focus decides which pane the editing commands act on, and
   // the editor's boxes and the clipboard decide whether they can.
-  connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUi(); });
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (!now || IsMenuWidget(now)) return;
+    m_paneFocus = now;
+    UpdateCommandUi();
+  });
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommandUi(); });
   connect(m_editor, &CTranslationView::commandStateChanged, this, [this] { UpdateCommandUi(); });
   m_tree->OnInitialUpdate();
@@ -162,7 +170,7 @@ void CMainFrame::CreateActions() {
   AddAction(ID_EDIT_SELECT_ALL, tr("Select &All"), tr("Select the whole text\nSelect All"), QKeySequence::SelectAll);
 
   AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar\nToggle ToolBar"))->setCheckable(true);
-  AddAction(ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar\nToggle StatusBar"))
+  AddAction(ID_VIEW_STATUS_BAR, tr("Status &Bar"), tr("Show or hide the status bar\nToggle StatusBar"))
       ->setCheckable(true);
   AddAction(ID_VIEW_ALL_ITEMS, tr("&All Items"), tr("Display all items\nAll Items"))->setCheckable(true);
   AddAction(ID_VIEW_TRANSLATABLE, tr("A&ll Translatable Items"), tr("Display all translatable items\nAll Translatable Items"))
@@ -172,7 +180,7 @@ void CMainFrame::CreateActions() {
   AddAction(ID_VIEW_TO_EDIT, tr("To Be &Edited"), tr("Display items to be edited\nTo be edited"))->setCheckable(true);
   AddAction(ID_VIEW_REFRESH, tr("&Refresh"), tr("Read the language and the display mode again\nRefresh"),
             QKeySequence(Qt::Key_F5));
-  AddAction(ID_LAYOUT_MODE, tr("Dialog &Layout Mode"), tr("Move and resize the controls of the dialog\nDialog Layout Mode"),
+  AddAction(ID_LAYOUT_MODE, tr("&Dialog Layout Mode"), tr("Move and resize the controls of the dialog\nDialog Layout Mode"),
             QKeySequence(Qt::CTRL | Qt::Key_L))
       ->setCheckable(true);
 
@@ -182,8 +190,10 @@ void CMainFrame::CreateActions() {
   AddAction(ID_BATCH_BUILD, tr("Batch B&uild..."), tr("Build several translated modules\nBatch Build"));
   AddAction(ID_IMPORT_TRANSLATION, tr("&Import an Existing Translation..."),
             tr("Take over the translations of a translated module\nImport an Existing Translation"));
-  AddAction(ID_MODULE_PROPERTIES, tr("Module &Properties..."), tr("Edit the properties of the selected module\nProperties"),
-            QKeySequence(Qt::ALT | Qt::Key_Return));
+  // The key is named as the tree's context menu names it; the keypad's Enter does the same.
+  AddAction(ID_MODULE_PROPERTIES, tr("Module &Properties...\tAlt+Enter"),
+            tr("Edit the properties of the selected module\nProperties"))
+      ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
   AddAction(ID_APP_ABOUT, tr("&About Tessalingvora..."), tr("Display program information and version\nAbout"));
 }
 
@@ -307,7 +317,8 @@ void CMainFrame::CreateMenus() {
   view->addAction(Action(ID_VIEW_LAYOUT_GRID));
   view->addAction(Action(ID_VIEW_LAYOUT_SNAP));
 
-  QMenu* translations = menuBar()->addMenu(tr("&Translations"));
+  // Alt+T belongs to the editor's "Translation:" box.
+  QMenu* translations = menuBar()->addMenu(tr("T&ranslations"));
   translations->addAction(Action(ID_TRANSLATIONS_LANGUAGES));
   translations->addSeparator();
   translations->addAction(Action(ID_TRANSLATIONS_BUILD));
@@ -320,6 +331,9 @@ void CMainFrame::CreateMenus() {
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(Action(ID_APP_ABOUT));
+  // However a menu is opened, it shows the states of the pane that had the focus.
+  for (QAction* top : menuBar()->actions())
+    if (QMenu* menu = top->menu()) connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUi(); });
 }
 
 void CMainFrame::CreateToolBar() {
@@ -691,7 +705,9 @@ void CMainFrame::RebuildRecentMenu() {
   for (size_t i = 0; i < m_recentActions.size(); ++i) {
     QAction* a = m_recentActions[i];
     if (i < recent.size()) {
-      a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QStr(recent[i])));
+      // An '&' in a folder name is no mnemonic.
+      QString path = QStr(recent[i]).replace(QLatin1Char('&'), QStringLiteral("&&"));
+      a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
       a->setVisible(true);
     } else {
       a->setVisible(false);
@@ -737,12 +753,17 @@ void CMainFrame::ShowNodeViews(CProjectNode* node) {
   UpdateCommandUi();
 }
 
-bool CMainFrame::EditorHasFocus() const {
+QWidget* CMainFrame::FocusedPane() const {
   QWidget* f = QApplication::focusWidget();
+  return f && !IsMenuWidget(f) ? f : m_paneFocus.data();
+}
+
+bool CMainFrame::EditorHasFocus() const {
+  QWidget* f = FocusedPane();
   return f && m_editor && (f == m_editor || m_editor->isAncestorOf(f));
 }
 
-bool CMainFrame::TreeHasFocus() const { return m_tree && QApplication::focusWidget() == m_tree; }
+bool CMainFrame::TreeHasFocus() const { return m_tree && FocusedPane() == m_tree; }
 
 void CMainFrame::RunCommand(int id) {
   QAction* a = Action(id);
@@ -784,6 +805,9 @@ QString CMainFrame::DeleteText() const {
 void CMainFrame::UpdateCommandUi() {
   // Also reached from focus changes while the window is being taken down.
   if (!m_tree || !m_pane || !m_editor) return;
+  // A menu driven from the keyboard keeps the states it opened with: the views answer from
+  // the focus, which the menu bar holds until the menu closes.
+  if (IsMenuWidget(QApplication::focusWidget())) return;
   for (auto& [id, command] : m_commands) {
     QAction* a = command.action;
     a->setEnabled(!command.enabled || command.enabled());

@@ -60,6 +60,8 @@ class CMainFrame : public QMainWindow, public CDocumentView {
 
   CTvlDoc& GetDocument() const { return m_document; }
   CDialogHooks& Hooks() { return m_hooks; }
+  // The user's settings, for what keeps its own values there (the check settings).
+  tvl::ui::CIniSettingsStore& Store() const { return *m_store; }
 
   // What every view reads.
   LANGID GetSelectedLanguage() const { return m_selectedLanguage; }
@@ -167,6 +169,8 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void OnRedo();
   void OnDelete();
   QString DeleteText() const;
+  // The focus widget, or the one that had it before a menu took it.
+  QWidget* FocusedPane() const;
   bool EditorHasFocus() const;
   bool TreeHasFocus() const;
   void Broadcast(int hint);
@@ -202,4 +206,5 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   CWndSizePos* m_sizePos = nullptr;
   bool m_layoutMode = false;
   bool m_dialogViewOpen = false;
+  QPointer<QWidget> m_paneFocus;  // the last focus outside the menus
 };

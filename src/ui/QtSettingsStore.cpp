@@ -1,6 +1,5 @@
 #include "ui/QtSettingsStore.h"
 
-#include <QDir>
 
 #include "ui/QtText.h"
 
@@ -23,11 +22,8 @@ QString Key(const std::u16string& section, const std::u16string& name) { return 
 CIniSettingsStore::CIniSettingsStore(const QString& path)
     : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
 
-QString CIniSettingsStore::DefaultPath() {
-  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
-  return base + QStringLiteral("/Tessalingvora/Workspace.ini");
-}
+// The command line tools read the same file.
+QString CIniSettingsStore::DefaultPath() { return QStr(tvl::DefaultSettingsPath()); }
 
 bool CIniSettingsStore::HasSection(const std::u16string& section) const {
   return m_settings->childGroups().contains(Group(section));

@@ -12,8 +12,7 @@ class CIniSettingsStore : public CSettingsStore {
  public:
   explicit CIniSettingsStore(const QString& path);
 
-  // $XDG_CONFIG_HOME (or ~/.config) / Tessalingvora / Workspace.ini, read when asked so a
-  // changed environment is honoured.
+  // tvl::DefaultSettingsPath().
   static QString DefaultPath();
 
   bool HasSection(const std::u16string& section) const override;

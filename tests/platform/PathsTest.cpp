@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "platform/PathForms.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -113,4 +114,27 @@ TEST(Paths, FileTimeIsStableAndInFiletimeUnits) {
   EXPECT_EQ(GetFileTime(u"/nonexistent/file"), 0u);
   EXPECT_TRUE(CreateDirectories(FromUtf8(dir.file("x/y/z"))));
   EXPECT_TRUE(PathIsDirectory(FromUtf8(dir.file("x/y"))));
+}
+
+TEST(Paths, ShownWithSlashesStoredWithBackslashes) {
+  const struct {
+    const char16_t* stored;
+    const char16_t* shown;
+  } cases[] = {
+      {u".\\App.exe", u"./App.exe"},
+      {u"..\\bin\\x64\\App.exe", u"../bin/x64/App.exe"},
+      {u"App.exe", u"App.exe"},
+      {u"/home/me/p/App.exe", u"/home/me/p/App.exe"},
+      // Not paths of this platform: shown as they are, and kept.
+      {u"C:\\Program Files\\App.exe", u"C:\\Program Files\\App.exe"},
+      {u"\\\\server\\share\\App.exe", u"\\\\server\\share\\App.exe"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(tvl::ToUtf8(c.stored));
+    EXPECT_EQ(tvl::DisplayPath(c.stored), c.shown);
+    EXPECT_EQ(tvl::StoredPath(tvl::DisplayPath(c.stored)), c.stored);
+  }
+  // What the user types relative with '/' is stored with '\'; absolute paths stay native.
+  EXPECT_EQ(tvl::StoredPath(u"out/fr/App.exe"), u"out\\fr\\App.exe");
+  EXPECT_EQ(tvl::StoredPath(u"/tmp/out/App.exe"), u"/tmp/out/App.exe");
 }

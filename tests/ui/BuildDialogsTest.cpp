@@ -154,7 +154,7 @@ TEST(BuildDialogs, BuildTargetChecksItsFieldsInOrderThenBuilds) {
     // Opened on the module and the language of the main window.
     EXPECT_EQ(dlg.ModuleList()->currentText(), "App.exe");
     EXPECT_EQ(dlg.LanguageList()->currentData().toUInt(), kFrench);
-    EXPECT_EQ(dlg.SourceName()->text(), QStr(b.Module().GetSourcePath()));
+    EXPECT_EQ(dlg.SourceName()->text(), QStringLiteral("./App.exe"));  // stored as .\App.exe
     EXPECT_EQ(dlg.OutputName()->text(), "AppFRA.exe");
     dlg.LanguageList()->setCurrentIndex(dlg.LanguageList()->findData(kGerman));
     EXPECT_EQ(dlg.OutputName()->text(), "Deutsch.exe");  // the names follow the language

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QFontComboBox>
+#include <QHeaderView>
+#include <QTest>
 #include <QTreeWidget>
 #include <deque>
 #include <filesystem>
@@ -16,6 +18,8 @@
 
 #include "UiTestSupport.h"
 #include "platform/Text.h"
+#include "ui/dialogs/BatchBuildDlg.h"
+#include "ui/dialogs/BuildTargetDlg.h"
 #include "ui/dialogs/DialogSupport.h"
 #include "ui/dialogs/InstallDialogs.h"
 #include "ui/dialogs/LanguageDialogs.h"
@@ -94,6 +98,20 @@ void InsertApp(CTvlDoc& doc, const CScratchDir& dir, const std::string& fixture 
   doc.InsertModule(std::move(m), 0x0409, {});
 }
 
+
+// Whether every column shows its widest entry without cutting it.
+void ExpectColumnsWhole(QTreeWidget* list) {
+  const QAbstractItemView& view = *list;
+  for (int c = 0; c < list->columnCount(); ++c)
+    EXPECT_GE(list->header()->sectionSize(c), view.sizeHintForColumn(c)) << "column " << c;
+}
+
+int TotalColumnWidth(QTreeWidget* list) {
+  int width = 0;
+  for (int c = 0; c < list->columnCount(); ++c) width += list->header()->sectionSize(c);
+  return width;
+}
+
 }  // namespace
 
 TEST(ModuleDialogs, WizardInsertsTheFirstModuleAndUndoTakesItOut) {
@@ -142,8 +160,10 @@ TEST(ModuleDialogs, WizardInsertsTheFirstModuleAndUndoTakesItOut) {
     EXPECT_EQ(w.currentId(), 4);
     QTreeWidget* list = w.Page4()->OutputFiles();
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Language"));
-    EXPECT_EQ(list->columnWidth(0), 100);
+    // At least as wide as made, wider for "German (Germany)".
+    EXPECT_GE(list->columnWidth(0), 100);
     EXPECT_EQ(list->columnWidth(1), 300);
+    ExpectColumnsWhole(list);
     EXPECT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("AppDEU.exe"));
     list->clearSelection();
@@ -498,7 +518,7 @@ TEST(ModuleDialogs, ModulePropertiesValidateAChangedSourceName) {
 
   CDialogModuleProperties d(module);
   const QString stored = d.SourceFileName()->text();
-  EXPECT_EQ(stored, QStringLiteral(".\\App.exe"));
+  EXPECT_EQ(stored, QStringLiteral("./App.exe"));
   for (const char* typed : {" ", ".\\APP.EXE", ".\\Other.exe", "/no/such/folder/App.exe"}) {
     d.SourceFileName()->setText(QString::fromUtf8(typed));
     d.accept();
@@ -568,4 +588,131 @@ TEST(ModuleDialogs, ModulePropertiesAskBeforeDroppingMfc) {
     EXPECT_GT(module.m_resTable.m_promptAndTips.GetCount(), 0u);
   }
   EXPECT_EQ(sink.messages.size(), 2u);
+}
+
+
+// Stored paths are shown with '/' in every dialog and stored again with '\' when relative;
+// what the user leaves alone is not a change.
+TEST(ModuleDialogs, PathsShownWithSlashesAndStoredAsTheProjectNeeds) {
+  CRecordingSink sink;
+  CFrameFixture f;
+  InstallDialogs(*f.frame);
+  CProjectFile project;
+  std::filesystem::create_directories(project.dir.file("bin"));
+  std::filesystem::copy_file(project.dir.file("App.exe"), project.dir.file("bin/App.exe"));
+  ASSERT_TRUE(f.Open(project.Path()));
+  CModule* module = f.doc.m_modules[0].get();
+  module->SetSourcePath(U(project.dir.file("bin/App.exe")));
+  ASSERT_EQ(module->GetSourcePath(), u".\\bin\\App.exe");
+  module->m_outputNames.SetAt(0x0407, u"..\\out\\Deutsch.exe");
+
+  CScriptedDialogs dialogs;
+  dialogs.Expect<CDialogModuleProperties>([&](CDialogModuleProperties& d) {
+    EXPECT_EQ(d.SourceFileName()->text(), QStringLiteral("./bin/App.exe"));
+    QTreeWidget* list = d.OutputFiles();
+    EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("../out/Deutsch.exe"));
+    EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("AppFRA.exe"));
+    list->setCurrentItem(list->topLevelItem(1));
+    d.OnEdit();
+    EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("fr/AppFRA.exe"));
+    d.accept();
+    return d.result();
+  });
+  AnswerFilename(dialogs, QStringLiteral("fr/AppFRA.exe"));
+  EXPECT_TRUE(f.frame->Hooks().moduleProperties(module));
+  EXPECT_TRUE(sink.messages.empty());  // the source name was not validated: it did not change
+  EXPECT_EQ(module->GetSourcePath(), u".\\bin\\App.exe");
+  EXPECT_EQ(module->GetTargetFileName(0x0407), u"..\\out\\Deutsch.exe");
+  EXPECT_EQ(module->GetTargetFileName(0x040C), u"fr\\AppFRA.exe");
+
+  dialogs.Expect<CDialogBatchBuild>([&](CDialogBatchBuild& d) {
+    EXPECT_EQ(d.Targets()->topLevelItem(0)->text(2), QStringLiteral("../out/Deutsch.exe"));
+    EXPECT_EQ(d.Targets()->topLevelItem(1)->text(2), QStringLiteral("fr/AppFRA.exe"));
+    return static_cast<int>(QDialog::Rejected);
+  });
+  f.frame->Hooks().batchBuild();
+  dialogs.Expect<CDialogCreateTargetFile>([&](CDialogCreateTargetFile& d) {
+    EXPECT_EQ(d.SourceName()->text(), QStringLiteral("./bin/App.exe"));
+    EXPECT_EQ(d.OutputName()->text(), QStringLiteral("fr/AppFRA.exe"));
+    return static_cast<int>(QDialog::Rejected);
+  });
+  f.frame->Hooks().buildTarget(module, 0x040C);
+}
+
+// Next and Back never change the wizard's width, whatever the file's path; the output list
+// shows its columns whole (scrolling for a long name) and the path wraps on page 2.
+TEST(ModuleDialogs, WizardKeepsOneWidthAcrossPages) {
+  CRecordingSink sink;
+  CScratchDir dir;
+  std::string deep = dir.file("a folder with a rather long name/and another one below it/and one more to be sure");
+  std::filesystem::create_directories(deep);
+  std::filesystem::copy_file(FixturePath("all32.exe"), deep + "/App.exe");
+  CFrameFixture f;
+  InstallModuleDialogs(*f.frame);
+  CScriptedDialogs dialogs;
+  dialogs.Expect<CWizardNewModule>([&](CWizardNewModule& w) {
+    w.show();
+    QTest::qWait(20);
+    std::vector<int> widths = {w.width()};
+    w.Page1()->FileNameBox()->setText(QStrU8(deep + "/App.exe"));
+    w.next();
+    QTest::qWait(20);
+    widths.push_back(w.width());
+    QLabel* name = w.Page2()->FileNameText();
+    EXPECT_EQ(name->text().remove(QChar(0x200B)), QStrU8(deep + "/App.exe"));
+    EXPECT_LE(name->heightForWidth(name->width()), name->height());  // every line shown
+    w.next();
+    w.Page3()->NewButton()->click();
+    w.Page3()->NewButton()->click();
+    QTest::qWait(20);
+    widths.push_back(w.width());
+    w.next();
+    QTest::qWait(20);
+    widths.push_back(w.width());
+    QTreeWidget* list = w.Page4()->OutputFiles();
+    list->setCurrentItem(list->topLevelItem(0));
+    w.Page4()->OnEdit();
+    QTest::qWait(20);
+    widths.push_back(w.width());
+    ExpectColumnsWhole(list);
+    EXPECT_GT(TotalColumnWidth(list), list->viewport()->width());  // the long name scrolls
+    w.back();
+    w.back();
+    QTest::qWait(20);
+    widths.push_back(w.width());
+    for (size_t i = 1; i < widths.size(); ++i) EXPECT_EQ(widths[i], widths[0]) << "step " << i;
+    return static_cast<int>(QDialog::Rejected);
+  });
+  AnswerTargetLanguage(dialogs, 0x0407);
+  AnswerTargetLanguage(dialogs, 0x0C0C);  // French (Canada): longer than 100 pixels
+  AnswerFilename(dialogs, QStringLiteral("a/translated/program/in/a/folder/of/its/own/far/below/App-German.exe"));
+  f.frame->RunCommand(ID_FILE_INSERT_MODULE);
+}
+
+// Module Properties and Batch Build open wide enough to show each column whole.
+TEST(ModuleDialogs, ListsShowTheirColumnsWhole) {
+  CRecordingSink sink;
+  CFrameFixture f;
+  InstallDialogs(*f.frame);
+  CProjectFile project;
+  ASSERT_TRUE(f.Open(project.Path()));
+  CModule* module = f.doc.m_modules[0].get();
+  module->m_outputNames.SetAt(0x0407, u"translations\\german\\release\\App for German speaking users.exe");
+  CScriptedDialogs dialogs;
+  dialogs.Expect<CDialogModuleProperties>([&](CDialogModuleProperties& d) {
+    d.show();
+    QTest::qWait(20);
+    ExpectColumnsWhole(d.OutputFiles());
+    EXPECT_LE(TotalColumnWidth(d.OutputFiles()), d.OutputFiles()->viewport()->width());
+    return static_cast<int>(QDialog::Rejected);
+  });
+  f.frame->Hooks().moduleProperties(module);
+  dialogs.Expect<CDialogBatchBuild>([&](CDialogBatchBuild& d) {
+    d.show();
+    QTest::qWait(20);
+    ExpectColumnsWhole(d.Targets());
+    EXPECT_LE(TotalColumnWidth(d.Targets()), d.Targets()->viewport()->width());
+    return static_cast<int>(QDialog::Rejected);
+  });
+  f.frame->Hooks().batchBuild();
 }

@@ -9,9 +9,11 @@
 #include <algorithm>
 
 #include "platform/Messages.h"
+#include "platform/PathForms.h"
 #include "project/TvlDoc.h"
 #include "ui/QtText.h"
 #include "ui/dialogs/BuildDialogs.h"
+#include "ui/dialogs/DialogSupport.h"
 
 namespace {
 
@@ -61,7 +63,7 @@ CDialogBatchBuild::CDialogBatchBuild(CTvlDoc& document, QWidget* parent) : QDial
     for (const CLanguage& l : document.m_languages) {
       LANGID language = l.GetLanguage();
       auto* item = new QTreeWidgetItem(
-          m_list, {QStr(module.GetName()), QStr(l.GetName()), QStr(module.GetTargetFileName(language))});
+          m_list, {QStr(module.GetName()), QStr(l.GetName()), QStr(tvl::DisplayPath(module.GetTargetFileName(language)))});
       item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
       item->setData(0, kRowRole, static_cast<int>(m * 65536 + language));
       bool checked = std::find(module.m_batchSelection.begin(), module.m_batchSelection.end(), language) !=
@@ -70,6 +72,7 @@ CDialogBatchBuild::CDialogBatchBuild(CTvlDoc& document, QWidget* parent) : QDial
     }
   }
   if (m_list->topLevelItemCount() > 0) m_list->setCurrentItem(m_list->topLevelItem(0));
+  tvl::ui::FitListColumns(m_list, true);
 
   connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) { SortBy(column); });
   connect(m_build, &QPushButton::clicked, this, &CDialogBatchBuild::OnBuild);

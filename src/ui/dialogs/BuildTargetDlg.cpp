@@ -10,6 +10,7 @@
 
 #include "archive/Exceptions.h"
 #include "platform/Messages.h"
+#include "platform/PathForms.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "project/TvlDoc.h"
@@ -92,8 +93,9 @@ LANGID CDialogCreateTargetFile::SelectedLanguage() const {
 void CDialogCreateTargetFile::FillNames() {
   CModule* module = SelectedModule();
   LANGID language = SelectedLanguage();
-  m_source->setText(module ? QStr(module->GetSourcePath()) : QString());
-  m_output->setText(module && language ? QStr(DisplayName(module->GetTargetFileName(language))) : QString());
+  m_source->setText(module ? QStr(tvl::DisplayPath(module->GetSourcePath())) : QString());
+  m_output->setText(module && language ? QStr(tvl::DisplayPath(DisplayName(module->GetTargetFileName(language))))
+                                       : QString());
 }
 
 void CDialogCreateTargetFile::OnBrowseOutput() {

@@ -7,13 +7,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStringList>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "platform/LocaleTable.h"
+#include "platform/PathForms.h"
 #include "platform/Paths.h"
+#include "ui/views/ListViewSupport.h"
 
 namespace tvl::ui {
 
@@ -117,6 +120,22 @@ QTreeWidget* CreateOutputList(QWidget* parent) {
   // Both columns visible without scrolling.
   list->setMinimumWidth(100 + 300 + 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width());
   return list;
+}
+
+void FitListColumns(QTreeWidget* list, bool widen) {
+  FitColumnsToContents(*list);
+  if (!widen) return;
+  int width = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < list->columnCount(); ++c) width += list->header()->sectionSize(c);
+  if (QScreen* screen = list->screen()) width = std::min(width, screen->availableGeometry().width() * 4 / 5);
+  list->setMinimumWidth(std::max(list->minimumWidth(), width));
+}
+
+QString WrappablePath(const std::u16string& path) {
+  QString shown = QString::fromStdU16String(tvl::DisplayPath(path));
+  // A zero-width space is where a line may break; it shows nothing.
+  shown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+  return shown;
 }
 
 }  // namespace tvl::ui

@@ -54,6 +54,12 @@ int BeepCount();
 QString OutputListLanguageName(LANGID language);
 // The output file list: full-row selection, "Language" 100 and "Filename" 300 pixels.
 QTreeWidget* CreateOutputList(QWidget* parent);
+// Columns as wide as what they show (never narrower than they were made); with `widen` the
+// list grows so that they show without scrolling, up to most of the screen's width.
+void FitListColumns(QTreeWidget* list, bool widen);
+// A stored path as the dialogs show it, for a label that wraps: long paths break after a
+// separator and show whole on several lines instead of widening the dialog.
+QString WrappablePath(const std::u16string& path);
 
 }  // namespace tvl::ui
 

@@ -12,6 +12,7 @@
 #include "platform/Messages.h"
 #include "project/Module.h"
 #include "ui/QtText.h"
+#include "ui/dialogs/DialogSupport.h"
 
 CDialogImportTranslation::CDialogImportTranslation(const CModule& module, const std::u16string& path, LANGID guessed,
                                                    LANGID sourceLanguage, QWidget* parent)
@@ -23,7 +24,7 @@ CDialogImportTranslation::CDialogImportTranslation(const CModule& module, const 
 
   auto* form = new QFormLayout;
   auto* moduleName = new QLabel(QStr(module.GetName()), this);
-  auto* fileName = new QLabel(QStr(path), this);
+  auto* fileName = new QLabel(tvl::ui::WrappablePath(path), this);
   fileName->setWordWrap(true);
   for (QLabel* l : {moduleName, fileName}) l->setTextInteractionFlags(Qt::TextSelectableByMouse);
   form->addRow(tr("Module:"), moduleName);

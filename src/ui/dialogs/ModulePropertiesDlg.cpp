@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "platform/Messages.h"
+#include "platform/PathForms.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "project/ModuleFile.h"
@@ -24,7 +25,7 @@ CDialogModuleProperties::CDialogModuleProperties(CModule& module, QWidget* paren
 
   auto* grid = new QGridLayout(this);
   auto* fileLabel = new QLabel(QStringLiteral("&Source Filename:"), this);
-  m_sourceFileName = new QLineEdit(QStr(module.GetSourcePath()), this);
+  m_sourceFileName = new QLineEdit(QStr(tvl::DisplayPath(module.GetSourcePath())), this);
   m_sourceFileName->setMinimumWidth(m_sourceFileName->fontMetrics().averageCharWidth() * 60);
   fileLabel->setBuddy(m_sourceFileName);
   grid->addWidget(fileLabel, 0, 0);
@@ -66,11 +67,12 @@ CDialogModuleProperties::CDialogModuleProperties(CModule& module, QWidget* paren
   if (CTvlDoc* document = module.GetDocument()) {
     for (const CLanguage& l : document->m_languages) {
       LANGID language = l.GetLanguage();
-      auto* item = new QTreeWidgetItem(
-          m_outputFiles, {tvl::ui::OutputListLanguageName(language), QStr(module.GetTargetFileName(language))});
+      auto* item = new QTreeWidgetItem(m_outputFiles, {tvl::ui::OutputListLanguageName(language),
+                                                        QStr(tvl::DisplayPath(module.GetTargetFileName(language)))});
       item->setData(0, Qt::UserRole, static_cast<uint>(language));
     }
   }
+  tvl::ui::FitListColumns(m_outputFiles, true);
 
   connect(buttons, &QDialogButtonBox::accepted, this, &CDialogModuleProperties::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -109,7 +111,8 @@ bool CDialogModuleProperties::Validate() {
     control->setFocus();
     return false;
   };
-  m_sourceChanged = U16(m_sourceFileName->text()) != m_module.GetSourcePath();
+  // Compared as shown: the stored '\\' of a relative path is not a change.
+  m_sourceChanged = U16(m_sourceFileName->text()) != tvl::DisplayPath(m_module.GetSourcePath());
   if (m_sourceChanged) {
     CModuleFileCheck check = CheckModuleFile(m_module.GetDocument(), U16(m_sourceFileName->text()), &m_module, false);
     if (check.m_problem != ModuleFileProblem::None) return refuse(check.Text(), m_sourceFileName);
@@ -125,7 +128,7 @@ bool CDialogModuleProperties::Validate() {
 }
 
 void CDialogModuleProperties::Apply() {
-  if (m_sourceChanged) m_module.SetSourcePath(tvl::Trim(U16(m_sourceFileName->text())));
+  if (m_sourceChanged) m_module.SetSourcePath(tvl::StoredPath(tvl::Trim(U16(m_sourceFileName->text()))));
   const bool usesMfc = m_usesMfc->isChecked();
   m_mfcChanged = usesMfc != (m_module.m_usesMfc != 0);
   m_module.SetUsesMfc(usesMfc ? 1 : 0);
@@ -136,7 +139,7 @@ void CDialogModuleProperties::Apply() {
   for (int i = 0; i < m_outputFiles->topLevelItemCount(); ++i) {
     QTreeWidgetItem* item = m_outputFiles->topLevelItem(i);
     LANGID language = static_cast<LANGID>(item->data(0, Qt::UserRole).toUInt());
-    std::u16string name = tvl::Trim(U16(item->text(1)));
+    std::u16string name = tvl::StoredPath(tvl::Trim(U16(item->text(1))));
     if (!name.empty() && tvl::CompareNoCase(name, m_module.DefaultTargetFileName(language)) != 0)
       m_module.m_outputNames.SetAt(language, name);
   }

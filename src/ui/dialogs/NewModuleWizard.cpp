@@ -17,6 +17,7 @@
 #include "languages/AvailableLanguages.h"
 #include "peimage/LanguageSurvey.h"
 #include "platform/Messages.h"
+#include "platform/PathForms.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "project/ModuleFile.h"
@@ -130,6 +131,8 @@ CWizardNewModulePage2::CWizardNewModulePage2(CWizardNewModule& wizard)
   grid->addWidget(new QLabel(QStringLiteral("Filename:"), this), 0, 0);
   m_fileName = new QLabel(this);
   m_fileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A long path wraps rather than widening the page.
+  m_fileName->setWordWrap(true);
   grid->addWidget(m_fileName, 0, 1, 1, 2);
 
   auto* languageLabel = new QLabel(QStringLiteral("&Source Language:"), this);
@@ -207,7 +210,7 @@ LANGID CWizardNewModulePage2::Selected() const {
 }
 
 void CWizardNewModulePage2::initializePage() {
-  m_fileName->setText(QStr(m_wizard.m_fileName));
+  m_fileName->setText(tvl::ui::WrappablePath(m_wizard.m_fileName));
   LANGID preselected =
       m_wizard.IsFirstModule() ? m_wizard.m_guessedLanguage : m_wizard.m_project.m_sourceLanguage.GetLanguage();
   {
@@ -320,9 +323,11 @@ void CWizardNewModulePage4::initializePage() {
     LANGID language = l.GetLanguage();
     auto found = m_wizard.m_outputNames.find(language);
     std::u16string name = found != m_wizard.m_outputNames.end() ? found->second : m_wizard.DefaultOutputName(language);
-    auto* item = new QTreeWidgetItem(m_list, {tvl::ui::OutputListLanguageName(language), QStr(name)});
+    auto* item = new QTreeWidgetItem(m_list, {tvl::ui::OutputListLanguageName(language), QStr(tvl::DisplayPath(name))});
     item->setData(0, Qt::UserRole, static_cast<uint>(language));
   }
+  // The wizard keeps its width: a long name scrolls in the list.
+  tvl::ui::FitListColumns(m_list, false);
 }
 
 void CWizardNewModulePage4::OnEdit() {
@@ -338,11 +343,12 @@ void CWizardNewModulePage4::OnEdit() {
     std::u16string name = tvl::Trim(U16(dialog.FileName()));
     if (name.empty()) {
       m_wizard.m_outputNames.erase(language);
-      item->setText(1, QStr(m_wizard.DefaultOutputName(language)));
+      item->setText(1, QStr(tvl::DisplayPath(m_wizard.DefaultOutputName(language))));
     } else if (tvl::CompareNoCase(name, U16(item->text(1))) != 0) {
-      m_wizard.m_outputNames[language] = name;
-      item->setText(1, QStr(name));
+      m_wizard.m_outputNames[language] = tvl::StoredPath(name);
+      item->setText(1, QStr(tvl::DisplayPath(name)));
     }
+    tvl::ui::FitListColumns(m_list, false);
   }
   m_list->setFocus();
 }
@@ -366,6 +372,11 @@ CWizardNewModule::CWizardNewModule(CTvlDoc& project, QWidget* parent)
   setPage(kLanguagesPage, m_page3);
   setPage(kOutputPage, m_page4);
   setStartId(kFilePage);
+  // One width for every page: the widest page's, so that Next and Back never resize.
+  QWizardPage* const pages[] = {m_page1, m_page2, m_page3, m_page4};
+  int width = 0;
+  for (QWizardPage* page : pages) width = std::max(width, page->sizeHint().width());
+  for (QWizardPage* page : pages) page->setMinimumWidth(width);
 }
 
 CWizardNewModule::~CWizardNewModule() = default;

@@ -13,6 +13,7 @@
 #include "project/TvlDoc.h"
 #include "ui/QtText.h"
 #include "ui/dialogs/BuildDialogs.h"
+#include "ui/dialogs/DialogSupport.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ CDialogImportFromSE::CDialogImportFromSE(const std::u16string& path, const CLang
   setWindowTitle(tr("Import Scribe Edition Project"));
   m_languages = new QListWidget(this);
   FillCheckList(m_languages, available);
-  auto* file = new QLabel(QStr(path), this);
+  auto* file = new QLabel(tvl::ui::WrappablePath(path), this);
   file->setWordWrap(true);
   file->setTextInteractionFlags(Qt::TextSelectableByMouse);
 

@@ -17,6 +17,7 @@
 #include "project/Undo.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
+#include "ui/dialogs/CheckSettingsDlg.h"
 #include "ui/dialogs/DialogSupport.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ProjectNodes.h"
@@ -39,7 +40,9 @@ void CFindingsView::RunChecks() {
   m_active = true;
   m_pending = false;
   CProjectChecker checker(m_document);
-  m_findings = checker.Run({});
+  CCheckOptions options;
+  m_settings.ApplyTo(options);
+  m_findings = FilterFindings(checker.Run(options), m_settings.m_minSeverity);
   clear();
   for (const CCheckFinding& f : m_findings) {
     auto* item = new QTreeWidgetItem(this);
@@ -138,6 +141,9 @@ CFindingsView* InstallChecks(CMainFrame& frame, QMenu& translations) {
   auto* dock = new QDockWidget(QObject::tr("Findings"), &frame);
   dock->setObjectName(QStringLiteral("findingsDock"));
   auto* view = new CFindingsView(&frame, frame.GetDocument(), dock);
+  CCheckSettings settings;
+  settings.Load(frame.Store());
+  view->SetSettings(settings);
   dock->setWidget(view);
   frame.addDockWidget(Qt::BottomDockWidgetArea, dock);
   dock->hide();
@@ -149,7 +155,19 @@ CFindingsView* InstallChecks(CMainFrame& frame, QMenu& translations) {
     view->RunChecks();
     dock->show();
   });
-  QAction* pseudo = translations.addAction(QObject::tr("&Pseudo-translate..."));
+  QAction* checkSettings = translations.addAction(QObject::tr("Check Se&ttings..."));
+  checkSettings->setObjectName(QStringLiteral("checkSettings"));
+  checkSettings->setStatusTip(QObject::tr("Choose the rules the checks run and what the list shows"));
+  QObject::connect(checkSettings, &QAction::triggered, view, [&frame, view] {
+    CDialogCheckSettings dialog(view->Settings(), &frame);
+    if (RunModal(dialog) != QDialog::Accepted) return;
+    view->SetSettings(dialog.Settings());
+    // Kept at once: `tvl check` reads the same file.
+    dialog.Settings().Save(frame.Store());
+    frame.Store().Sync();
+    if (view->IsActive()) view->RunChecks();
+  });
+  QAction* pseudo = translations.addAction(QObject::tr("Ps&eudo-translate..."));
   pseudo->setObjectName(QStringLiteral("pseudoTranslate"));
   pseudo->setStatusTip(QObject::tr("Fill a pseudo language to test the layouts"));
   QObject::connect(pseudo, &QAction::triggered, view, [&frame] {

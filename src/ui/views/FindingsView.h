@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "checks/CheckFinding.h"
+#include "checks/CheckSettings.h"
 #include "checks/PseudoLocalizer.h"
 #include "project/ViewHints.h"
 
@@ -28,6 +29,10 @@ class CFindingsView : public QTreeWidget, public CDocumentView {
   // from then on.
   void RunChecks();
   const std::vector<CCheckFinding>& Findings() const { return m_findings; }
+  // The rules and the least severity of the next runs (the user's Check Settings).
+  void SetSettings(const CCheckSettings& settings) { m_settings = settings; }
+  const CCheckSettings& Settings() const { return m_settings; }
+  bool IsActive() const { return m_active; }
   // Selects the finding's language, its resource in the tree and its element in the view.
   void ShowFinding(int row);
   void OnUpdate(int hint, const void* object) override;
@@ -38,6 +43,7 @@ class CFindingsView : public QTreeWidget, public CDocumentView {
   CMainFrame* m_frame;
   CTvlDoc& m_document;
   std::vector<CCheckFinding> m_findings;
+  CCheckSettings m_settings;
   bool m_active = false;   // checked once: follows the document
   bool m_pending = false;  // a refresh is queued
 };
@@ -63,7 +69,7 @@ namespace tvl::ui {
 // Selects the language, the item's resource in the tree and its element in the view;
 // false when the project has no such item.
 bool ShowItem(CMainFrame& frame, const std::string& id, LANGID language);
-// Adds "Check" and "Pseudo-translate..." to the menu and the findings list below the
-// editor, hidden until the first check.
+// Adds "Check", "Check Settings..." and "Pseudo-translate..." to the menu and the findings
+// list below the editor, hidden until the first check. The settings live in the frame's store.
 CFindingsView* InstallChecks(CMainFrame& frame, QMenu& translations);
 }  // namespace tvl::ui
