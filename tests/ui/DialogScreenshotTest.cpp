@@ -53,7 +53,8 @@ TEST(Screenshots, DialogsShowEverythingWhole) {
     }
     if (auto* language = dynamic_cast<CDialogTargetLanguage*>(&d)) {
       language->ChooseLanguage(step++ == 0 ? 0x0407 : 0x0C0C);
-      return static_cast<int>(QDialog::Accepted);
+      language->accept();
+      return language->result();
     }
     d.show();
     save(d, "dialog-unexpected");

@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -31,8 +32,10 @@ CDialogCheckSettings::CDialogCheckSettings(const CCheckSettings& settings, QWidg
       m_identical->setChecked(settings.m_identicalTranslation);
       m_identical->setEnabled(box->isChecked());
       // Indented under the rule it belongs to.
-      m_identical->setContentsMargins(box->style()->pixelMetric(QStyle::PM_IndicatorWidth) * 2, 0, 0, 0);
-      ruleLayout->addWidget(m_identical);
+      auto* indent = new QHBoxLayout;
+      indent->addSpacing(box->style()->pixelMetric(QStyle::PM_IndicatorWidth) * 2);
+      indent->addWidget(m_identical);
+      ruleLayout->addLayout(indent);
       connect(box, &QCheckBox::toggled, m_identical, &QWidget::setEnabled);
     }
   }
