@@ -134,6 +134,7 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // One command: its action, what it does and when it is available.
@@ -156,6 +157,10 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void CreatePanes();
   void CreateSizePos();
   void CreateLayoutCommands();
+  // The editor row's splitter: the editor takes a share of the window's growth.
+  QSplitter* CreateRowSplitter();
+  // The editor's stored height, or the height its boxes ask for, as far as the window allows.
+  void PlaceEditorRow();
   void LoadSettings();
   void AddRecentFile(const std::u16string& path);
   void RebuildRecentMenu();
@@ -202,4 +207,6 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   CWndSizePos* m_sizePos = nullptr;
   bool m_layoutMode = false;
   bool m_dialogViewOpen = false;
+  // Shown to be maximized: the stored editor height is placed again once it is.
+  bool m_editorRowPending = false;
 };
