@@ -405,7 +405,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
   m_placementApplied = true;
   // The splitters are placed once the window has its size.
   PlaceEditorRow();
-  m_editorRowPending = m_showMaximized && !isMaximized();
+  AwaitMaximized();
   int width = m_columnSplitter->width();
   int left = m_settings.m_splitterHorz ? static_cast<int>(*m_settings.m_splitterHorz) : kTreeWidth;
   left = std::max(left, 10);

@@ -161,6 +161,9 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   QSplitter* CreateRowSplitter();
   // The editor's stored height, or the height its boxes ask for, as far as the window allows.
   void PlaceEditorRow();
+  // The window manager maximizes a window after showing it: until it has, the stored height
+  // is what the editor gets, not a share of the growth.
+  void AwaitMaximized();
   void LoadSettings();
   void AddRecentFile(const std::u16string& path);
   void RebuildRecentMenu();
@@ -207,6 +210,5 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   CWndSizePos* m_sizePos = nullptr;
   bool m_layoutMode = false;
   bool m_dialogViewOpen = false;
-  // Shown to be maximized: the stored editor height is placed again once it is.
   bool m_editorRowPending = false;
 };

@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "project/ViewHints.h"
@@ -54,6 +55,8 @@ namespace {
 
 // The part of a change of the window's height that goes to the editor.
 constexpr int kEditorShareDivisor = 3;
+// How long a window shown maximized may take to get there.
+constexpr int kMaximizeWaitMs = 1500;
 
 // The rows: the views above, the editor below. When the window grows or shrinks, the editor
 // takes its share of the change and the views the rest.
@@ -89,10 +92,15 @@ void CMainFrame::PlaceEditorRow() {
   if (total >= bottom + 40) m_rowSplitter->setSizes({total - bottom, bottom});
 }
 
+void CMainFrame::AwaitMaximized() {
+  if (!m_showMaximized) return;
+  m_editorRowPending = true;
+  QTimer::singleShot(kMaximizeWaitMs, this, [this] { m_editorRowPending = false; });
+  connect(m_rowSplitter, &QSplitter::splitterMoved, this, [this] { m_editorRowPending = false; },
+          Qt::SingleShotConnection);
+}
+
 void CMainFrame::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (m_editorRowPending && isMaximized()) {
-    m_editorRowPending = false;
-    PlaceEditorRow();
-  }
+  if (m_editorRowPending && isMaximized()) PlaceEditorRow();
 }

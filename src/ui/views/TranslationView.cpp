@@ -296,6 +296,7 @@ void CTranslationView::AddSpellingActions(QMenu* menu, const QPoint& at) {
       none->setEnabled(false);
       menu->insertAction(first, none);
     }
+    menu->insertSeparator(first);
     auto* add = new QAction(tr("&Add to dictionary"), menu);
     add->setObjectName(QStringLiteral("AddToDictionary"));
     menu->insertAction(first, add);
