@@ -52,20 +52,6 @@ TEST(SpellDictionary, FoldersFollowTheEnvironment) {
   EXPECT_EQ(folders, expected);
 }
 
-TEST(SpellDictionary, SystemFrenchDictionaryChecksAndSuggests) {
-  std::string base = tvl::FindDictionary("fr-FR", tvl::DictionaryFolders());
-  if (base.empty()) GTEST_SKIP() << "no French dictionary installed (scripts/setup.sh installs one)";
-  tvl::CSpellDictionary* d = tvl::CSpellDictionary::Shared(base);
-  ASSERT_NE(d, nullptr);
-  EXPECT_EQ(tvl::CSpellDictionary::Shared(base), d);  // loaded once
-  EXPECT_TRUE(d->Check(u"fichier"));
-  EXPECT_TRUE(d->Check(u"\u00E9l\u00E9ment"));
-  EXPECT_FALSE(d->Check(u"fichierr"));
-  std::vector<std::u16string> s = d->Suggest(u"fichierr");
-  EXPECT_NE(std::find(s.begin(), s.end(), u"fichier"), s.end());
-  EXPECT_EQ(tvl::CSpellDictionary::Open(base + "-missing"), nullptr);
-}
-
 TEST(PersonalWords, KeptInTheUsersDataFolder) {
   CScratchDir dir;
   {
