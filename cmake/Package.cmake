@@ -24,6 +24,8 @@ if(TVL_GUI)
   # The window system plugins are only recommended by the toolkit; the editor cannot start without them.
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
 endif()
+# The translation box checks spelling with whatever system dictionaries are installed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hunspell-en-us | hunspell-dictionary")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cmake, gcc-mingw-w64-x86-64")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

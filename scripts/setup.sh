@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
   libicu-dev libfreetype-dev libfontconfig-dev
+  libhunspell-dev hunspell-en-us hunspell-fr hunspell-de-de
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-dev libxml2-utils gettext translate-toolkit nlohmann-json3-dev python3-jsonschema

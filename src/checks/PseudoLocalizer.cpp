@@ -43,13 +43,7 @@ std::u16string_view Padding(LANGID language) {
 // escapes. Indexed by start position; 0 where nothing is protected.
 std::vector<size_t> ProtectedSpans(std::u16string_view text) {
   std::vector<size_t> spans(text.size() + 1, 0);
-  size_t pos = 0;
-  for (const CPlaceholder& p : ExtractPlaceholders(text)) {
-    pos = text.find(p.text, pos);
-    if (pos == std::u16string_view::npos) break;
-    spans[pos] = p.text.size();
-    pos += p.text.size();
-  }
+  for (const CPlaceholder& p : ExtractPlaceholders(text)) spans[p.offset] = p.text.size();
   for (size_t i = 0; i + 1 < text.size(); ++i) {
     if (spans[i]) {
       i += spans[i] - 1;

@@ -371,8 +371,7 @@ void CMainFrame::CreateToolBar() {
 }
 
 void CMainFrame::CreatePanes() {
-  m_rowSplitter = new QSplitter(Qt::Vertical, this);
-  m_rowSplitter->setObjectName(QStringLiteral("RowSplitter"));
+  m_rowSplitter = CreateRowSplitter();
   m_columnSplitter = new QSplitter(Qt::Horizontal, m_rowSplitter);
   m_columnSplitter->setObjectName(QStringLiteral("ColumnSplitter"));
   m_tree = new CProjectResView(this, m_document, m_columnSplitter);
@@ -385,7 +384,7 @@ void CMainFrame::CreatePanes() {
   m_columnSplitter->setCollapsible(1, false);
   m_rowSplitter->addWidget(m_columnSplitter);
   m_rowSplitter->addWidget(m_editor);
-  // When the window is resized the editor keeps its height and the top row takes the rest.
+  // The row splitter gives the editor its share of a resize; the top row takes the rest.
   m_rowSplitter->setStretchFactor(0, 1);
   m_rowSplitter->setStretchFactor(1, 0);
   m_rowSplitter->setCollapsible(0, false);
@@ -419,10 +418,8 @@ void CMainFrame::showEvent(QShowEvent* event) {
   if (m_placementApplied) return;
   m_placementApplied = true;
   // The splitters are placed once the window has its size.
-  int total = m_rowSplitter->height();
-  int bottom = m_settings.m_splitterVert ? static_cast<int>(*m_settings.m_splitterVert) : 0;
-  bottom = std::max(bottom, m_editor->minimumSizeHint().height());
-  if (total >= bottom + 40) m_rowSplitter->setSizes({total - bottom, bottom});
+  PlaceEditorRow();
+  AwaitMaximized();
   int width = m_columnSplitter->width();
   int left = m_settings.m_splitterHorz ? static_cast<int>(*m_settings.m_splitterHorz) : kTreeWidth;
   left = std::max(left, 10);

@@ -136,6 +136,7 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // One command: its action, what it does and when it is available.
@@ -158,6 +159,13 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   void CreatePanes();
   void CreateSizePos();
   void CreateLayoutCommands();
+  // The editor row's splitter: the editor takes a share of the window's growth.
+  QSplitter* CreateRowSplitter();
+  // The editor's stored height, or the height its boxes ask for, as far as the window allows.
+  void PlaceEditorRow();
+  // The window manager maximizes a window after showing it: until it has, the stored height
+  // is what the editor gets, not a share of the growth.
+  void AwaitMaximized();
   void LoadSettings();
   void AddRecentFile(const std::u16string& path);
   void RebuildRecentMenu();
@@ -207,4 +215,5 @@ class CMainFrame : public QMainWindow, public CDocumentView {
   bool m_layoutMode = false;
   bool m_dialogViewOpen = false;
   QPointer<QWidget> m_paneFocus;  // the last focus outside the menus
+  bool m_editorRowPending = false;
 };

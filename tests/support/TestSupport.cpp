@@ -74,3 +74,21 @@ std::string DecompileModule(const std::string& path, int* status) {
 }
 
 bool HaveDecompiler() { return std::system("command -v x86_64-w64-mingw32-windres >/dev/null 2>&1") == 0; }
+
+CScopedEnv::CScopedEnv(const char* name, const char* value) : m_name(name) {
+  if (const char* old = std::getenv(name)) {
+    m_had = true;
+    m_old = old;
+  }
+  if (value)
+    ::setenv(name, value, 1);
+  else
+    ::unsetenv(name);
+}
+
+CScopedEnv::~CScopedEnv() {
+  if (m_had)
+    ::setenv(m_name.c_str(), m_old.c_str(), 1);
+  else
+    ::unsetenv(m_name.c_str());
+}

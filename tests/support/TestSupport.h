@@ -51,3 +51,17 @@ bool HaveDecompiler();
 
 // A UTF-8 path as the model holds paths.
 std::u16string tvl_test_u16(const std::string& utf8);
+
+// Sets an environment variable (null: unsets it) for its lifetime, then puts it back.
+class CScopedEnv {
+ public:
+  CScopedEnv(const char* name, const char* value);
+  ~CScopedEnv();
+  CScopedEnv(const CScopedEnv&) = delete;
+  CScopedEnv& operator=(const CScopedEnv&) = delete;
+
+ private:
+  std::string m_name;
+  bool m_had = false;
+  std::string m_old;
+};

@@ -11,7 +11,13 @@
 #include "ui/dialogs/InstallDialogs.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ViewRules.h"
+#include <QMenu>
 #include <QMessageBox>
+#include <QTextBlock>
+
+#include "formats/text/ResStringTable.h"
+#include "ui/views/StringTableView.h"
+#include "ui/views/TranslationView.h"
 
 // Pictures of the main window for a reviewer: written only when TVL_SCREENSHOT_DIR names a
 // folder, e.g. TVL_SCREENSHOT_DIR=/tmp tests_ui --gtest_filter='Screenshots.*'.
@@ -64,4 +70,38 @@ TEST(Screenshots, MainWindowStates) {
   }
   tvl::ui::SetModalRunner(std::move(previous));
   EXPECT_EQ(shots, 4);
+}
+
+// The editor with a three-line message, and a misspelled French word underlined with the
+// context menu's suggestions.
+TEST(Screenshots, EditorAndSpelling) {
+  QString dir = qEnvironmentVariable("TVL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "TVL_SCREENSHOT_DIR is not set";
+  CScratchDir data;
+  CScopedEnv dataHome("XDG_DATA_HOME", data.path().c_str());
+  CFrameFixture f;
+  CProjectFile project;
+  ASSERT_TRUE(f.Open(project.Path()));
+  f.SetLanguage(0x040C);
+  f.Select(f.FindNode(u"String Table"));
+  CResString* s = f.doc.m_modules[0]->m_resTable.m_stringTable.FindString(16);
+  ASSERT_NE(s, nullptr);
+  s->m_value.m_text = u"The file could not be opened.\r\nCheck that it exists and that you may read it,\r\nthen try again.";
+  CStringTableView* view = f.StringView();
+  view->setCurrentIndex(view->Model()->index(view->RowOfId(16), 0));
+  QTest::qWait(50);
+  EXPECT_TRUE(f.frame->grab().save(QDir(dir).filePath(QStringLiteral("tvl-editor-multiline.png"))));
+
+  CTranslationEdit* box = f.frame->Editor()->TranslationBox();
+  box->setFocus();
+  QTest::keyClicks(box, QStringLiteral("Impossible d'ouvrir le fichierr %s."));
+  QTest::qWait(50);
+  EXPECT_TRUE(f.frame->grab().save(QDir(dir).filePath(QStringLiteral("tvl-spelling.png"))));
+  QTextCursor c(box->document());
+  c.setPosition(static_cast<int>(box->toPlainText().indexOf(QStringLiteral("fichierr"))) + 2);
+  std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+  box->m_decorateMenu(menu.get(), box->cursorRect(c).center());
+  menu->popup(box->viewport()->mapToGlobal(box->cursorRect(c).bottomLeft()));
+  QTest::qWait(50);
+  EXPECT_TRUE(menu->grab().save(QDir(dir).filePath(QStringLiteral("tvl-spelling-menu.png"))));
 }

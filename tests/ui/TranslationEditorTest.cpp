@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTest>
 #include <set>
 
@@ -310,4 +312,65 @@ TEST(TranslationEditor, ErasedTranslationComesBackToItsPlaceInTheChain) {
   EXPECT_EQ(f.French(1)->m_text, u"Un");
   // Back before German, as it was: the saved project is the same as before the delete.
   EXPECT_EQ(languages(), (std::vector<LANGID>{kFrench, 0x0407}));
+}
+
+TEST(TranslationEditor, MultiLineSourceIsShownWholeAndTheNoteTakesNoHeight) {
+  EditorFixture f;  // the default window size
+  CTextBox* source = static_cast<CTextBox*>(f.editor()->SourceBox());
+  CTranslationEdit* box = f.editor()->TranslationBox();
+  QTest::qWait(20);
+  const QSize sourceSize = source->size(), boxSize = box->size();
+  const QSize ok = f.editor()->OkButton()->size(), skip = f.editor()->SkipButton()->size();
+  EXPECT_GE(box->height(), box->HeightForLines(4));
+
+  f.String(16)->m_value.m_text = u"The first line,\r\nthe second line\r\nand the third.";
+  f.Offer(16);
+  QTest::qWait(20);
+  ASSERT_FALSE(f.editor()->MultiLineNote()->isHidden());
+  EXPECT_EQ(source->verticalScrollBar()->maximum(), 0);
+  EXPECT_GE(source->viewport()->height(), 3 * source->fontMetrics().lineSpacing());
+  EXPECT_EQ(source->size(), sourceSize);
+  EXPECT_EQ(box->size(), boxSize);
+  EXPECT_EQ(f.editor()->OkButton()->size(), ok);
+  EXPECT_EQ(f.editor()->SkipButton()->size(), skip);
+
+  // A longer text takes the room the pane has: the source box grows to show it whole.
+  f.String(16)->m_value.m_text = u"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7";
+  QList<int> rows = f.frame->RowSplitter()->sizes();
+  f.frame->RowSplitter()->setSizes({rows[0] + rows[1] - 420, 420});
+  f.Offer(16);
+  QTest::qWait(20);
+  EXPECT_EQ(source->verticalScrollBar()->maximum(), 0);
+  EXPECT_GE(source->viewport()->height(), 7 * source->fontMetrics().lineSpacing());
+  EXPECT_GE(box->height(), box->HeightForLines(4));
+  EXPECT_EQ(f.editor()->OkButton()->size(), ok);
+}
+
+TEST(TranslationEditor, EditorTakesAShareOfTheWindowsGrowthAndTheSplitIsKept) {
+  CScratchDir dir;
+  std::string ini = dir.file("Workspace.ini");
+  int grown = 0;
+  {
+    CFrameFixture f(ini);
+    QWidget* editor = f.frame->Editor();
+    QWidget* views = f.frame->ColumnSplitter();
+    QTest::qWait(20);
+    const int editorHeight = editor->height(), viewsHeight = views->height();
+    EXPECT_GE(editorHeight, editor->sizeHint().height());  // what four-line boxes need
+    f.frame->resize(f.frame->width(), f.frame->height() + 300);
+    QTest::qWait(50);
+    grown = editor->height();
+    EXPECT_GT(grown - editorHeight, 60);
+    EXPECT_GT(views->height() - viewsHeight, grown - editorHeight);
+    f.frame->resize(f.frame->width(), f.frame->height() - 300);
+    QTest::qWait(50);
+    EXPECT_NEAR(editor->height(), editorHeight, 1);
+    f.frame->resize(f.frame->width(), f.frame->height() + 300);
+    QTest::qWait(50);
+    grown = editor->height();
+    ASSERT_TRUE(f.frame->close());
+  }
+  CFrameFixture g(ini);
+  QTest::qWait(20);
+  EXPECT_EQ(g.frame->Editor()->height(), grown);
 }

@@ -4,21 +4,39 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "project/ViewHints.h"
 #include "resmodel/TranslationRequest.h"
 
 class CMainFrame;
+class CSpellChecker;
+class CSpellHighlighter;
 class CTvlDoc;
+class QGridLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QVBoxLayout;
 
-// The translation box: Enter commits, Ctrl+Enter inserts a line break.
-class CTranslationEdit : public QPlainTextEdit {
+// A box that asks for the height of its whole text, at least four lines; the pane gives it
+// that when it has the room and shares what is left between the boxes.
+class CTextBox : public QPlainTextEdit {
   Q_OBJECT
  public:
-  using QPlainTextEdit::QPlainTextEdit;
+  explicit CTextBox(QWidget* parent = nullptr);
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+  // The lines the text takes at the box's width.
+  int LineCount() const;
+  int HeightForLines(int lines) const;
+};
+
+// The translation box: Enter commits, Ctrl+Enter inserts a line break.
+class CTranslationEdit : public CTextBox {
+  Q_OBJECT
+ public:
+  using CTextBox::CTextBox;
  signals:
   void commitRequested();
 
@@ -28,7 +46,8 @@ class CTranslationEdit : public QPlainTextEdit {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  public:
-  std::function<void(QMenu*)> m_decorateMenu;
+  // Adds to the context menu; `at` is where it was asked for, in the viewport.
+  std::function<void(QMenu*, const QPoint& at)> m_decorateMenu;
 };
 
 class CTranslationView : public QWidget, public CDocumentView {
@@ -71,6 +90,16 @@ class CTranslationView : public QWidget, public CDocumentView {
   QLabel* MultiLineNote() const { return m_note; }
   const CTranslationRequest& LastRequest() const { return m_request; }
 
+  // Another pane's widget under the boxes, across the editor (the boxes keep their four
+  // lines first; `stretch` is its share of the height beyond that, the boxes have 1 each).
+  void AddBelowBoxes(QWidget* widget, int stretch = 1);
+
+  // Spelling of the translation box in the offered item's language.
+  CSpellChecker& SpellChecker() const { return *m_checker; }
+  CSpellHighlighter* SpellHighlighter() const { return m_highlighter; }
+  // The status bar's note that the language has no dictionary; hidden otherwise.
+  QLabel* SpellingNote() const { return m_spellingNote; }
+
   QSize minimumSizeHint() const override;
 
  signals:
@@ -80,6 +109,9 @@ class CTranslationView : public QWidget, public CDocumentView {
  private:
   void Offer(const CTranslationRequest* request);
   void SetFormEnabled(bool enabled);
+  void Connect();
+  void UpdateSpelling();
+  void AddSpellingActions(QMenu* menu, const QPoint& at);
   void Send(const std::u16string& text, bool skip);
   void AfterCommit();
   // The typed text with CR LF line ends.
@@ -87,13 +119,18 @@ class CTranslationView : public QWidget, public CDocumentView {
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;
-  QPlainTextEdit* m_source;
+  QGridLayout* m_grid;
+  CTextBox* m_source;
   CTranslationEdit* m_translation;
   QLabel* m_translationLabel;
   QLabel* m_note;
   QLabel* m_noteIcon;
   QPushButton* m_ok;
   QPushButton* m_skip;
+  QVBoxLayout* m_below;
+  std::unique_ptr<CSpellChecker> m_checker;
+  CSpellHighlighter* m_highlighter;
+  QLabel* m_spellingNote;
 
   std::u16string m_sourceText;
   std::u16string m_existing;
