@@ -12,22 +12,20 @@
 #include <QVBoxLayout>
 
 #include "platform/Text.h"
-#include "project/TextItems.h"
 #include "project/TvlDoc.h"
-#include "resmodel/LocalizedParam.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/views/FindingsView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
-#include "ui/views/StringTableView.h"
+#include "ui/views/ElementView.h"
 #include "workspace/ViewRules.h"
 
 namespace {
 
-// The translation of a text in a language; empty when it has none of its own.
-std::u16string_view TranslationOf(const CLocalizedString& value, LANGID language) {
-  const auto* entry = dynamic_cast<const CLocalizedString*>(value.FindValue(language));
-  return entry && entry != &value ? std::u16string_view(entry->m_text) : std::u16string_view();
+// The list on the right when it takes the find bar's filter.
+QWidget* ShownList(CMainFrame& frame) {
+  QWidget* view = frame.ResourcePane()->View();
+  return dynamic_cast<CElementView*>(view) && qobject_cast<QAbstractItemView*>(view) ? view : nullptr;
 }
 
 }  // namespace
@@ -82,7 +80,7 @@ void CFindBar::Open() {
 void CFindBar::Close() {
   m_fields->Edit()->clear();
   if (parentWidget()) parentWidget()->hide();
-  if (auto* strings = m_frame->ResourcePane()->StringView()) strings->setFocus();
+  if (QWidget* list = ShownList(*m_frame)) list->setFocus();
 }
 
 void CFindBar::keyPressEvent(QKeyEvent* event) {
@@ -93,7 +91,7 @@ void CFindBar::keyPressEvent(QKeyEvent* event) {
   }
   // Down goes on to the rows found.
   if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (auto* strings = m_frame->ResourcePane()->StringView()) strings->setFocus();
+    if (QWidget* list = ShownList(*m_frame)) list->setFocus();
     event->accept();
     return;
   }
@@ -103,7 +101,7 @@ void CFindBar::keyPressEvent(QKeyEvent* event) {
 void CFindBar::Apply() {
   std::shared_ptr<const tvl::CTextMatcher> matcher = m_fields->Matcher();
   m_frame->SetRowFilter(matcher->IsEmpty() ? nullptr : matcher);
-  if (auto* strings = m_frame->ResourcePane()->StringView()) strings->Refilter();
+  if (auto* view = dynamic_cast<CElementView*>(m_frame->ResourcePane()->View())) view->Refilter();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -138,17 +136,13 @@ void CFindResultsView::Search() {
   }
   LANGID language = m_frame->GetSelectedLanguage();
   QList<QTreeWidgetItem*> rows;
-  for (const CExchangeItem& item : tvl::CollectProjectItems(m_frame->GetDocument())) {
-    std::u16string id = tvl::FromUtf8(item.m_id);
-    const std::u16string& source = item.m_value->m_text;
-    std::u16string_view translation = TranslationOf(*item.m_value, language);
-    if (!matcher->MatchesAny(id, source, translation)) continue;
-    m_hits.push_back({item.m_id, language});
+  for (tvl::CFindMatch& match : tvl::FindInProject(m_frame->GetDocument(), *matcher, language)) {
     auto* row = new QTreeWidgetItem;
-    row->setText(0, QStr(id));
-    row->setText(1, QStr(tvl::EscapeControlChars(source)));
-    row->setText(2, QStr(tvl::EscapeControlChars(std::u16string(translation))));
+    row->setText(0, QString::fromStdString(match.id));
+    row->setText(1, QStr(tvl::EscapeControlChars(match.source)));
+    row->setText(2, QStr(tvl::EscapeControlChars(match.translation)));
     rows.append(row);
+    m_hits.push_back({std::move(match.id), language});
   }
   m_list->addTopLevelItems(rows);
   for (int c = 0; c < 2; ++c) m_list->resizeColumnToContents(c);
