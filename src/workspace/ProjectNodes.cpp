@@ -27,6 +27,7 @@ void CProjectNode::SumChildren() {
 
 NodeProgress CProjectNode::GetProgress(bool sourceLanguage) const {
   if (sourceLanguage) return NodeProgress::Source;
+  if (m_notTranslatable) return NodeProgress::Ignored;
   if (m_status >= kStatusTranslated) return NodeProgress::Translated;
   if (m_progress.outOfDate > 0) return NodeProgress::OutOfDate;
   if (m_progress.translated > 0) return NodeProgress::Partial;

@@ -19,6 +19,7 @@ class CResource;
 // What a node's image tells of its translation into the selected language.
 enum class NodeProgress {
   Source,        // the source language is selected
+  Ignored,       // marked not to translate, as everything below it
   Untranslated,  // nothing translated yet
   Partial,       // some texts translated
   OutOfDate,     // some translations older than their source

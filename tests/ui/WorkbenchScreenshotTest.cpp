@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QTest>
 
 #include "ContentViewFixture.h"
@@ -19,6 +20,7 @@ TEST(Screenshots, TreeProgressAndFilteredMenu) {
   if (dir.isEmpty()) GTEST_SKIP() << "TVL_SCREENSHOT_DIR is not set";
   CContentViewFixture f;
   f.frame->resize(1100, 720);
+  f.frame->ColumnSplitter()->setSizes({260, 840});
   // Some strings done, one out of date, dialog 100 finished, the menu begun.
   CResStringTable& strings = f.module->m_resTable.m_stringTable;
   strings.FindString(1)->m_value.SetTranslation(u"Un", CContentViewFixture::kFrench);

@@ -59,6 +59,9 @@ TEST(Progress, TreeNodesCountTheirTextsAndTellTheirState) {
   EXPECT_EQ(node->m_progress, (CProgress{0, n, 0}));
   EXPECT_EQ(node->GetProgress(false), NodeProgress::Untranslated);
   EXPECT_EQ(node->GetProgress(true), NodeProgress::Source);
+  node->m_notTranslatable = true;
+  EXPECT_EQ(node->GetProgress(false), NodeProgress::Ignored);
+  node->m_notTranslatable = false;
 
   const struct {
     const char* step;

@@ -72,6 +72,14 @@ CFindBar::CFindBar(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_fram
 }
 
 void CFindBar::Open() {
+  auto* toolBar = qobject_cast<QToolBar*>(parentWidget());
+  if (toolBar && !m_onItsOwnLine) {
+    // The window's tool bar came after the bar was made: the bar goes on a line below it.
+    m_onItsOwnLine = true;
+    m_frame->removeToolBar(toolBar);
+    m_frame->addToolBarBreak();
+    m_frame->addToolBar(Qt::TopToolBarArea, toolBar);
+  }
   if (parentWidget()) parentWidget()->show();
   m_fields->Edit()->setFocus();
   m_fields->Edit()->selectAll();
@@ -163,7 +171,6 @@ CFindBar* InstallFind(CMainFrame& frame, QMenu& edit) {
   toolBar->setMovable(false);
   auto* bar = new CFindBar(&frame, toolBar);
   toolBar->addWidget(bar);
-  frame.addToolBarBreak();
   frame.addToolBar(Qt::TopToolBarArea, toolBar);
   toolBar->hide();
   // However the bar is hidden, a filter nobody sees must not hide rows.

@@ -23,7 +23,8 @@ constexpr int kNodeRole = Qt::UserRole + 1;
 
 tvl::ui::TreeMark MarkOf(NodeProgress progress) {
   switch (progress) {
-    case NodeProgress::Source: return tvl::ui::TreeMark::None;
+    case NodeProgress::Source:
+    case NodeProgress::Ignored: return tvl::ui::TreeMark::None;
     case NodeProgress::Untranslated: return tvl::ui::TreeMark::Untranslated;
     case NodeProgress::Partial: return tvl::ui::TreeMark::Partial;
     case NodeProgress::OutOfDate: return tvl::ui::TreeMark::OutOfDate;
