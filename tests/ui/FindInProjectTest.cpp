@@ -69,7 +69,14 @@ TEST(FindInProject, ListsMatchesInStringsDialogsAndMenus) {
   f.results()->Fields()->RegexBox()->setChecked(true);
   std::set<std::string> sides = f.Find(QStringLiteral("^(left|right)"));
   EXPECT_EQ(sides, (std::set<std::string>{"/5/100/control/1000#0", "/5/100/control/1001#0"}));
+  // Keys by their combination; a string's number is its id, the kind words of ids are not.
+  f.results()->Fields()->RegexBox()->setChecked(false);
+  EXPECT_EQ(f.Find(QStringLiteral("Ctrl+Shift+Delete")), (std::set<std::string>{"/9/300/key/1004#0"}));
+  f.results()->Fields()->WholeWordBox()->setChecked(true);
+  EXPECT_TRUE(f.Find(QStringLiteral("16")).count("/6/16/text"));
+  EXPECT_LT(f.Find(QStringLiteral("text")).size(), 5u);
   EXPECT_TRUE(f.Find(QStringLiteral("no such text")).empty());
+  f.results()->Fields()->RegexBox()->setChecked(true);
   EXPECT_TRUE(f.Find(QStringLiteral("[broken")).empty());
 }
 

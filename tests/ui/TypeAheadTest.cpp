@@ -5,9 +5,7 @@
 
 #include "ContentViewFixture.h"
 #include "formats/layout/ResMenu.h"
-#include "formats/text/ResAccelerator.h"
 #include "formats/text/ResStringTable.h"
-#include "ui/views/AcceleratorView.h"
 #include "ui/views/MenuView.h"
 #include "ui/views/StringTableView.h"
 
@@ -56,17 +54,4 @@ TEST(TypeAhead, MenuItemsAreFoundPastTheirMarksAndOneLetterCycles) {
   }
   // The current column stays.
   EXPECT_EQ(view->CurrentColumn(), CMenuModel::kText);
-}
-
-TEST(TypeAhead, AcceleratorsAreFoundByKeyAndCommand) {
-  CContentViewFixture f;
-  auto* table = f.SelectByText<CResAcceleratorTable>(u"9", u"300");
-  ASSERT_NE(table, nullptr);
-  auto* view = f.View<CAcceleratorView>();
-  view->setFocus();
-  QTest::keyClicks(view, QStringLiteral("ctrl+s"));
-  EXPECT_EQ(view->Model()->EntryAt(view->CurrentRow()), 3);  // Ctrl+Shift+Delete
-  Pause();
-  QTest::keyClicks(view, QStringLiteral("1003"));
-  EXPECT_EQ(view->Model()->EntryAt(view->CurrentRow()), 2);
 }

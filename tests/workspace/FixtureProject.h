@@ -21,13 +21,6 @@ struct CFixtureProject {
     EXPECT_TRUE(m->LoadFromFile());
     doc.InsertModule(std::move(m), 0x0409, languages);
   }
-  // The value of the item with that id (as the exchange formats name it), or null.
-  CLocalizedString* Value(const std::string& id) {
-    for (const CExchangeItem& item : tvl::CollectProjectItems(doc))
-      if (item.m_id == id) return item.m_value;
-    ADD_FAILURE() << "no item " << id;
-    return nullptr;
-  }
   CModule& Module() const { return *doc.m_modules[0]; }
   CScratchDir dir;
   CTvlDoc doc;

@@ -4,7 +4,6 @@
 
 #include "FixtureProject.h"
 #include "formats/layout/ResDialog.h"
-#include "formats/text/ResStringTable.h"
 #include "workspace/CommandIds.h"
 #include "workspace/Progress.h"
 #include "workspace/ProjectNodes.h"
@@ -90,24 +89,4 @@ TEST(Progress, TreeNodesCountTheirTextsAndTellTheirState) {
     // Counted upwards after each change, the root agrees with a count of the whole project.
     EXPECT_EQ(f.root->m_progress, CountProgress(f.doc, kFrench)) << s.step;
   }
-}
-
-TEST(Progress, TablesCountTheirStrings) {
-  TreeFixture f;
-  CResStringTable& strings = f.Module().m_resTable.m_stringTable;
-  CProjectNode* node = f.root->FindNode(&strings);
-  ASSERT_NE(node, nullptr);
-  const int total = node->m_progress.total;
-  EXPECT_GT(total, 5);
-  strings.FindString(1)->m_value.SetTranslation(u"Un", kFrench);
-  strings.FindString(2)->m_value.SetTranslation(u"Deux", kFrench);
-  strings.FindString(2)->m_value.SetStatus(kFrench, 0);
-  RecountProgress(node, kFrench);
-  EXPECT_EQ(node->m_progress, (CProgress{1, total, 1}));
-  EXPECT_EQ(node->GetProgress(false), NodeProgress::OutOfDate);
-  EXPECT_EQ(f.root->m_progress, CountProgress(f.doc, kFrench));
-  EXPECT_TRUE(IsOutOfDate(strings.FindString(2)->m_value, kFrench));
-  EXPECT_FALSE(IsOutOfDate(strings.FindString(1)->m_value, kFrench));
-  // The head holds the source: never out of date for its own language.
-  EXPECT_FALSE(IsOutOfDate(strings.FindString(15)->m_value, 0x0409));
 }
