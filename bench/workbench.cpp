@@ -23,7 +23,9 @@
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "ui/views/StringTableView.h"
 #include "ui/views/TranslationView.h"
+#include "workspace/CommandIds.h"
 #include "workspace/Progress.h"
+#include "workspace/ProjectNodes.h"
 #include "workspace/TextFinder.h"
 
 namespace {
@@ -146,6 +148,16 @@ void BM_RecountTheTable(benchmark::State& state) {
   }
 }
 
+// A change of language or mode: every node of the tree counted again.
+void BM_CountTheWholeTree(benchmark::State& state) {
+  Workbench& w = Get();
+  std::unique_ptr<CProjectNodeDocument> root = BuildProjectTree(w.doc);
+  for (auto _ : state) {
+    root->UpdateStatus(kFrench, ID_VIEW_ALL_ITEMS);
+    benchmark::DoNotOptimize(root->m_progress.total);
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_FindEncodingInProject)->Unit(benchmark::kMillisecond);
@@ -154,3 +166,4 @@ BENCHMARK(BM_FilterStringListByEncoding)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CommitOneString)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountEveryItemOfTheProject)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecountTheTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CountTheWholeTree)->Unit(benchmark::kMillisecond);
