@@ -179,6 +179,21 @@ void CollectOther(CResource& r, Collector& c) {
 
 }  // namespace
 
+void CollectResourceItems(const CResourceType& type, CResource& r, const std::string& typePrefix,
+                          std::vector<CExchangeItem>& items) {
+  Collector c{items, typePrefix + ToUtf8(r.m_identifier.GetText(true)) + "/", r.m_doNotTranslate != 0, {}};
+  c.shared.m_group = c.prefix.substr(0, c.prefix.size() - 1);
+  c.shared.m_groupName = ToUtf8(r.m_identifier.GetText(false));
+  c.shared.m_groupType = GroupType(type.m_identifier);
+  if (auto* dialog = dynamic_cast<CResDialog*>(&r)) {
+    CollectDialog(*dialog, c);
+  } else if (auto* version = dynamic_cast<CResVersion*>(&r)) {
+    CollectVersion(*version, c);
+  } else {
+    CollectOther(r, c);
+  }
+}
+
 void CollectModuleItems(CModule& module, std::vector<CExchangeItem>& items) {
   CResTable& table = module.m_resTable;
   std::string moduleName = ToUtf8(module.GetName());
@@ -205,19 +220,7 @@ void CollectModuleItems(CModule& module, std::vector<CExchangeItem>& items) {
       }
       continue;
     }
-    for (const auto& r : type->m_resources) {
-      Collector c{items, typePrefix + ToUtf8(r->m_identifier.GetText(true)) + "/", r->m_doNotTranslate != 0, {}};
-      c.shared.m_group = c.prefix.substr(0, c.prefix.size() - 1);
-      c.shared.m_groupName = ToUtf8(r->m_identifier.GetText(false));
-      c.shared.m_groupType = GroupType(type->m_identifier);
-      if (auto* dialog = dynamic_cast<CResDialog*>(r.get())) {
-        CollectDialog(*dialog, c);
-      } else if (auto* version = dynamic_cast<CResVersion*>(r.get())) {
-        CollectVersion(*version, c);
-      } else {
-        CollectOther(*r, c);
-      }
-    }
+    for (const auto& r : type->m_resources) CollectResourceItems(*type, *r, typePrefix, items);
   }
   // Ids must be unique for the exchange formats; a repeated one (a version key given twice)
   // gets its occurrence.

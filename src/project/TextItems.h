@@ -12,6 +12,8 @@ class CLocalizedString;
 class CPromptAndTip;
 class CResDialog;
 class CResDialogItem;
+class CResource;
+class CResourceType;
 
 enum class TextItemKind {
   kText,     // plain text: SetTranslation
@@ -39,6 +41,10 @@ struct CExchangeItem {
 namespace tvl {
 // The items of one module, in table order; items with an empty source are left out.
 void CollectModuleItems(CModule& module, std::vector<CExchangeItem>& items);
+// The items of one resource other than a string table, with ids under "module/type/"
+// (typePrefix, slash included; may be empty when only the values matter).
+void CollectResourceItems(const CResourceType& type, CResource& resource, const std::string& typePrefix,
+                          std::vector<CExchangeItem>& items);
 // The items of every module of the document.
 std::vector<CExchangeItem> CollectProjectItems(CTvlDoc& doc);
 }  // namespace tvl

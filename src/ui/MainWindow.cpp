@@ -816,8 +816,8 @@ void CMainFrame::UpdateCommandUi() {
   }
 }
 
-void CMainFrame::OnUpdate(int hint, const void*) {
-  if (m_progress) m_progress->OnHint(hint);
+void CMainFrame::OnUpdate(int hint, const void* object) {
+  if (m_progress) m_progress->OnHint(hint, object);
   UpdateTitle();
   UpdateCommandUi();
 }

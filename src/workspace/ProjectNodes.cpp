@@ -18,6 +18,28 @@ CProjectNode* CProjectNode::FindNode(const void* object) {
 
 bool CProjectNode::RefreshStatus(LANGID) { return false; }
 
+void CProjectNode::CountProgress(LANGID) { SumChildren(); }
+
+void CProjectNode::SumChildren() {
+  m_progress = {};
+  for (const auto& c : m_children) m_progress += c->m_progress;
+}
+
+NodeProgress CProjectNode::GetProgress(bool sourceLanguage) const {
+  if (sourceLanguage) return NodeProgress::Source;
+  if (m_notTranslatable) return NodeProgress::Ignored;
+  if (m_status >= kStatusTranslated) return NodeProgress::Translated;
+  if (m_progress.outOfDate > 0) return NodeProgress::OutOfDate;
+  if (m_progress.translated > 0) return NodeProgress::Partial;
+  return NodeProgress::Untranslated;
+}
+
+void RecountProgress(CProjectNode* node, LANGID language) {
+  if (!node) return;
+  node->CountProgress(language);
+  for (CProjectNode* n = node->m_parent; n; n = n->m_parent) n->CountProgress(language);
+}
+
 std::unique_ptr<CProjectNode> CProjectNode::RemoveChild(CProjectNode* node) {
   auto it = std::find_if(m_children.begin(), m_children.end(), [node](const auto& c) { return c.get() == node; });
   if (it == m_children.end()) return nullptr;
@@ -38,6 +60,7 @@ void CProjectNode::UpdateFromChildren(LANGID language, int mode) {
   m_status = m_children.empty() ? kStatusNotTranslated : status;
   m_notTranslatable = allNotTranslatable;
   m_visible = true;
+  SumChildren();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -95,6 +118,12 @@ void CProjectNodeResource::UpdateStatus(LANGID language, int mode) {
   m_status = r->GetStatus(language);
   m_notTranslatable = !r->IsTranslatable();
   m_visible = tvl::IsNodeVisible(mode, m_notTranslatable, m_status);
+  CountProgress(language);
+}
+
+void CProjectNodeResource::CountProgress(LANGID language) {
+  const auto* type = dynamic_cast<const CProjectNodeResourceType*>(m_parent);
+  m_progress = type ? tvl::CountResource(*type->GetType(), *GetResource(), language) : tvl::CProgress();
 }
 
 bool CProjectNodeResource::RefreshStatus(LANGID language) {
@@ -143,6 +172,14 @@ void CProjectNodeResourceType::UpdateStatus(LANGID language, int mode) {
   m_notTranslatable = allNotTranslatable;
   m_status = GetType()->GetStatus(language);
   m_visible = tvl::IsNodeVisible(mode, m_notTranslatable, m_status);
+  CountProgress(language);
+}
+
+void CProjectNodeResourceType::CountProgress(LANGID language) {
+  if (IsTable())
+    m_progress = tvl::CountTable(*GetType(), language);
+  else
+    SumChildren();
 }
 
 bool CProjectNodeResourceType::RefreshStatus(LANGID language) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "workspace/Progress.h"
 
 class CTvlDoc;
 class CModule;
@@ -15,6 +16,16 @@ class CResourceType;
 class CResource;
 
 // The resource view a node opens.
+// What a node's image tells of its translation into the selected language.
+enum class NodeProgress {
+  Source,        // the source language is selected
+  Ignored,       // marked not to translate, as everything below it
+  Untranslated,  // nothing translated yet
+  Partial,       // some texts translated
+  OutOfDate,     // some translations older than their source
+  Translated,    // translated or edited throughout
+};
+
 enum class NodeViewKind {
   DocumentNode,
   EmptyList,
@@ -52,6 +63,9 @@ class CProjectNode {
   virtual bool RefreshStatus(LANGID language);
   std::unique_ptr<CProjectNode> RemoveChild(CProjectNode* node);
   virtual bool HasProperties() const { return false; }
+  // Recounts the texts of a resource or table node; other nodes sum their children.
+  virtual void CountProgress(LANGID language);
+  NodeProgress GetProgress(bool sourceLanguage) const;
 
   // The images of the node's pair for its status: the translated variant follows each.
   int GetImage() const { return m_image + (m_status >= 1 ? 1 : 0); }
@@ -64,12 +78,14 @@ class CProjectNode {
   bool m_visible = true;
   bool m_notTranslatable = false;
   int m_status = 0;
+  tvl::CProgress m_progress;   // the node's texts for the selected language
   void* m_treeItem = nullptr;  // the control's item, or null when not displayed
 
  protected:
   // Module and document nodes: the lowest child status (0 without children), the flag
   // when every child is not translatable; always visible.
   void UpdateFromChildren(LANGID language, int mode);
+  void SumChildren();
 
   const void* m_object;
 };
@@ -82,6 +98,7 @@ class CProjectNodeResource : public CProjectNode {
   NodeViewKind GetViewClass() const override;
   void UpdateStatus(LANGID language, int mode) override;
   bool RefreshStatus(LANGID language) override;
+  void CountProgress(LANGID language) override;
 };
 
 class CProjectNodeResourceType : public CProjectNode {
@@ -94,6 +111,7 @@ class CProjectNodeResourceType : public CProjectNode {
   NodeViewKind GetViewClass() const override;
   void UpdateStatus(LANGID language, int mode) override;
   bool RefreshStatus(LANGID language) override;
+  void CountProgress(LANGID language) override;
 };
 
 class CProjectNodeModule : public CProjectNode {
@@ -120,6 +138,9 @@ class CProjectNodeDocument : public CProjectNode {
 
 // The whole tree of a document, modules in name order.
 std::unique_ptr<CProjectNodeDocument> BuildProjectTree(CTvlDoc& document);
+
+// Recounts a node's texts after a change, then the sums of every node above it.
+void RecountProgress(CProjectNode* node, LANGID language);
 
 // The leaves (nodes without children) in tree order.
 void CollectLeaves(CProjectNode* root, std::vector<CProjectNode*>& leaves);

@@ -2,7 +2,17 @@
 
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
+
+#include <algorithm>
 #include <unicode/unistr.h>
+
+#include "formats/text/ResAccelerator.h"
+#include "platform/Text.h"
+#include "project/TextItems.h"
+#include "project/TvlDoc.h"
+#include "resmodel/LocalizedParam.h"
+#include "workspace/AcceleratorRules.h"
+#include "workspace/ElementIds.h"
 
 namespace tvl {
 
@@ -62,6 +72,85 @@ bool CTextMatcher::Matches(std::u16string_view text) const {
 bool CTextMatcher::MatchesAny(std::u16string_view id, std::u16string_view source,
                               std::u16string_view translation) const {
   return Matches(id) || Matches(source) || Matches(translation);
+}
+
+namespace {
+
+std::u16string KeyText(const CLocalizedHotKey& key) {
+  std::u16string modifiers = AcceleratorModifiersText(key.m_hotFlags);
+  std::u16string name = AcceleratorKeyText(key.m_hotFlags, key.m_key);
+  return modifiers.empty() ? name : modifiers + u"+" + name;
+}
+
+std::u16string IdText(unsigned long id) { return FromUtf8(std::to_string(id)); }
+
+// The id a user knows an item by: a string's number, else its resource's name. The kind
+// words of the item id ("text", "control") would match every item of their kind.
+std::string ShownId(const CExchangeItem& item) {
+  if (item.m_groupType != "x-stringtable" && item.m_groupType != "x-messagetable") return item.m_groupName;
+  std::string rest = item.m_id.substr(std::min(item.m_id.size(), item.m_group.size() + 1));
+  return rest.substr(0, rest.find('/'));
+}
+
+// Keys are no texts of the exchange formats, but a translator looks for "Ctrl+O" too.
+void FindKeys(CModule& module, const CTextMatcher& matcher, LANGID language, std::vector<CFindMatch>& out) {
+  CResourceType& type = module.m_resTable.m_accelerators;
+  const std::string prefix = ToUtf8(module.GetName()) + "/" + ToUtf8(type.m_identifier.GetText(true)) + "/";
+  for (const auto& r : type.m_resources) {
+    const auto* table = dynamic_cast<const CResAcceleratorTable*>(r.get());
+    if (!table) continue;
+    for (size_t i = 0; i < table->GetCount(); ++i) {
+      const CResAccelerator& entry = *table->GetEntry(i);
+      const auto* own = static_cast<const CLocalizedHotKey*>(entry.m_key.FindValue(language));
+      CFindMatch match{prefix + ToUtf8(r->m_identifier.GetText(true)) + "/" + AcceleratorElementId(*table, i),
+                       KeyText(entry.m_key), own && own != &entry.m_key ? KeyText(*own) : std::u16string()};
+      if (matcher.MatchesAny(IdText(entry.m_commandId), match.source, match.translation))
+        out.push_back(std::move(match));
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<CFindMatch> FindInProject(CTvlDoc& doc, const CTextMatcher& matcher, LANGID language) {
+  std::vector<CFindMatch> out;
+  if (matcher.IsEmpty() || !matcher.IsValid()) return out;
+  for (const auto& module : doc.m_modules) {
+    std::vector<CExchangeItem> items;
+    CollectModuleItems(*module, items);
+    for (const CExchangeItem& item : items) {
+      std::u16string_view translation = OwnTranslation(*item.m_value, language);
+      if (matcher.MatchesAny(FromUtf8(ShownId(item)), item.m_value->m_text, translation))
+        out.push_back({item.m_id, item.m_value->m_text, std::u16string(translation)});
+    }
+    FindKeys(*module, matcher, language, out);
+  }
+  return out;
+}
+
+std::u16string_view OwnTranslation(const CLocalizedString& value, LANGID language) {
+  const CLocalizedString* entry = value.FindString(language);
+  return entry && entry != &value ? std::u16string_view(entry->m_text) : std::u16string_view();
+}
+
+bool BeginsWithTyped(std::u16string_view text, std::u16string_view typed) {
+  if (typed.empty()) return false;
+  icu::UnicodeString shown;
+  size_t i = 0;
+  while (i < text.size() && text[i] == u' ') ++i;
+  // Folding can lengthen a text; a few more characters than typed are enough to compare.
+  for (; i < text.size() && static_cast<size_t>(shown.length()) < typed.size() * 2 + 4; ++i) {
+    if (text[i] == u'&') {
+      // "&&" is a literal ampersand, a single one marks the mnemonic.
+      if (i + 1 >= text.size() || text[i + 1] != u'&') continue;
+      ++i;
+    }
+    shown.append(static_cast<UChar>(text[i]));
+  }
+  icu::UnicodeString want = Wrap(typed);
+  shown.foldCase();
+  want.foldCase();
+  return shown.startsWith(want);
 }
 
 }  // namespace tvl

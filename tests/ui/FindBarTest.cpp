@@ -7,7 +7,12 @@
 #include <QToolBar>
 #include <vector>
 
+#include "ContentViewFixture.h"
 #include "UiTestSupport.h"
+#include "formats/layout/ResMenu.h"
+#include "formats/text/ResAccelerator.h"
+#include "ui/views/AcceleratorView.h"
+#include "ui/views/MenuView.h"
 #include "formats/text/ResStringTable.h"
 #include "ui/views/FindViews.h"
 #include "ui/views/StringTableView.h"
@@ -110,4 +115,75 @@ TEST(FindBar, MatchesTranslationsAndKeepsFilteringAfterCommits) {
   f.Select(f.FindNode(u"Message Table"));
   f.Select(f.FindNode(u"String Table"));
   EXPECT_EQ(f.Listed(), withT);
+}
+
+namespace {
+
+// The find bar over the menu, accelerator and version lists of the fixture.
+struct ListFilterFixture : CContentViewFixture {
+  void Filter(const QString& text) {
+    frame->findChild<QAction*>("find")->trigger();
+    QLineEdit* edit = frame->findChild<CFindBar*>()->Fields()->Edit();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+  // The model items of the listed rows (captions left out).
+  template <class V, class ItemAt>
+  std::vector<int> Listed(ItemAt itemAt) const {
+    std::vector<int> items;
+    auto* view = View<V>();
+    for (int r = 0; view && r < view->Model()->rowCount(); ++r)
+      if (int item = itemAt(*view->Model(), r); item >= 0) items.push_back(item);
+    return items;
+  }
+};
+
+using Items = std::vector<int>;
+
+}  // namespace
+
+TEST(FindBar, FiltersTheMenuGridKeepingPopupsAsCaptions) {
+  ListFilterFixture f;
+  CResMenu* menu = f.SelectByText<CResMenu>(u"4", u"200");
+  ASSERT_NE(menu, nullptr);
+  auto menuItems = [&f] { return f.Listed<CMenuView>([](const CMenuModel& m, int r) { return m.ItemAt(r); }); };
+  // Flatten order: File, Open, Save, separator, Recent, First, Second, Exit, Help, About.
+  const struct {
+    const char* pattern;
+    Items items;
+  } cases[] = {{"first", {5}}, {"ctrl+o", {1}}, {"1001", {1}}, {"about", {9}}, {"no such item", {}}};
+  for (const auto& c : cases) {
+    f.Filter(QString::fromLatin1(c.pattern));
+    EXPECT_EQ(menuItems(), c.items) << c.pattern;
+  }
+  // The popups above a listed item stay as a caption row.
+  f.Filter(QStringLiteral("first"));
+  CMenuView* view = f.View<CMenuView>();
+  ASSERT_EQ(view->Model()->rowCount(), 2);
+  EXPECT_EQ(view->Model()->ItemAt(0), -1);
+  EXPECT_TRUE(view->Model()->index(0, 0).data().toString().contains(QStringLiteral("Recent")));
+  // Translations are matched too, and Escape lists everything again.
+  menu->Flatten()[7]->m_label.SetTranslation(u"&Quitter", kFrench);
+  f.Filter(QStringLiteral("quitter"));
+  EXPECT_EQ(menuItems(), (Items{7}));
+  QTest::keyClick(f.frame->findChild<CFindBar*>()->Fields()->Edit(), Qt::Key_Escape);
+  EXPECT_EQ(menuItems().size(), 10u);
+}
+
+TEST(FindBar, FiltersAcceleratorsByKeyAndCommand) {
+  ListFilterFixture f;
+  ASSERT_NE(f.SelectByText<CResAcceleratorTable>(u"9", u"300"), nullptr);
+  auto entries = [&f] {
+    return f.Listed<CAcceleratorView>([](const CAcceleratorModel& m, int r) { return m.EntryAt(r); });
+  };
+  // Ctrl+C, Alt+a, F5, Ctrl+Shift+Delete, A, F1.
+  const struct {
+    const char* pattern;
+    Items entries;
+  } cases[] = {{"ctrl", {0, 3}}, {"F1", {5}}, {"1003", {2}}, {"shift+del", {3}}, {"Alt+Z", {}}};
+  for (const auto& c : cases) {
+    f.Filter(QString::fromLatin1(c.pattern));
+    EXPECT_EQ(entries(), c.entries) << c.pattern;
+  }
 }

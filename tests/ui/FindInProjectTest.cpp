@@ -9,7 +9,9 @@
 
 #include "UiTestSupport.h"
 #include "formats/layout/ResDialog.h"
+#include "ui/views/AcceleratorView.h"
 #include "ui/views/DialogView.h"
+#include "ui/views/MenuView.h"
 #include "ui/views/FindViews.h"
 #include "ui/views/ProjectResView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
@@ -67,7 +69,14 @@ TEST(FindInProject, ListsMatchesInStringsDialogsAndMenus) {
   f.results()->Fields()->RegexBox()->setChecked(true);
   std::set<std::string> sides = f.Find(QStringLiteral("^(left|right)"));
   EXPECT_EQ(sides, (std::set<std::string>{"/5/100/control/1000#0", "/5/100/control/1001#0"}));
+  // Keys by their combination; a string's number is its id, the kind words of ids are not.
+  f.results()->Fields()->RegexBox()->setChecked(false);
+  EXPECT_EQ(f.Find(QStringLiteral("Ctrl+Shift+Delete")), (std::set<std::string>{"/9/300/key/1004#0"}));
+  f.results()->Fields()->WholeWordBox()->setChecked(true);
+  EXPECT_TRUE(f.Find(QStringLiteral("16")).count("/6/16/text"));
+  EXPECT_LT(f.Find(QStringLiteral("text")).size(), 5u);
   EXPECT_TRUE(f.Find(QStringLiteral("no such text")).empty());
+  f.results()->Fields()->RegexBox()->setChecked(true);
   EXPECT_TRUE(f.Find(QStringLiteral("[broken")).empty());
 }
 
@@ -92,4 +101,25 @@ TEST(FindInProject, FindsTranslationsAndOpensTheItem) {
   auto* view = qobject_cast<CDialogView*>(f.frame->ResourcePane()->View());
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->SelectedIndex(), 1);
+}
+
+TEST(FindInProject, OpensMenuItemsAndKeysAtTheirRow) {
+  FindInProjectFixture f;
+  f.Find(QStringLiteral("Second"));
+  int row = f.RowOf("/4/200/0.3.1/label");
+  ASSERT_GE(row, 0);
+  // Activated from the keyboard, as a double click does.
+  QTreeWidget* list = f.results()->List();
+  list->setFocus();
+  list->setCurrentItem(list->topLevelItem(row));
+  QTest::keyClick(list, Qt::Key_Return);
+  auto* menu = qobject_cast<CMenuView*>(f.frame->ResourcePane()->View());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->Model()->ItemAt(menu->CurrentRow()), 6);
+
+  EXPECT_EQ(f.Find(QStringLiteral("Ctrl+Shift")), (std::set<std::string>{"/9/300/key/1004#0"}));
+  f.results()->ShowHit(0);
+  auto* keys = qobject_cast<CAcceleratorView*>(f.frame->ResourcePane()->View());
+  ASSERT_NE(keys, nullptr);
+  EXPECT_EQ(keys->Model()->EntryAt(keys->CurrentRow()), 3);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QTest>
 #include <algorithm>
 #include <set>
@@ -17,6 +19,9 @@
 #include "ui/views/ProjectResView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "ui/views/ResourceHeaderView.h"
+#include "ui/views/FindViews.h"
+#include "ui/views/FindingsView.h"
+#include "ui/views/MenuView.h"
 #include "ui/views/ToolbarView.h"
 #include "ui/views/TranslationView.h"
 
@@ -233,4 +238,19 @@ TEST(CToolbarView, APromptChangeAndItsUndoReachTheMenusWithTheCommand) {
   EXPECT_EQ(f.Prompt(100)->m_tooltip.FindValue(kFrench), nullptr);
   EXPECT_EQ(menu->GetStatus(kFrench), 0);
   EXPECT_TRUE(spy.Saw(HintResourceStatusChanged, menu));
+}
+
+TEST(CToolbarView, FindBarFiltersButtonsAndAPromptsIdOpensItsCommand) {
+  ToolbarFixture f;
+  ASSERT_NE(f.view(), nullptr);
+  f.frame->findChild<QAction*>("find")->trigger();
+  QTest::keyClicks(f.frame->findChild<CFindBar*>()->Fields()->Edit(), QStringLiteral("print"));
+  ASSERT_EQ(f.view()->Model()->rowCount(), 1);
+  EXPECT_EQ(f.Cell(0, 1), QStringLiteral("102"));
+  // A prompt's id names its string; it is edited with the command, in the first menu.
+  ASSERT_TRUE(tvl::ui::ShowItem(*f.frame, tvl::ToUtf8(f.module->GetName()) + "/6/101/tooltip", kFrench));
+  auto* menu = qobject_cast<CMenuView*>(f.frame->ResourcePane()->View());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->CurrentColumn(), CMenuModel::kTooltip);
+  EXPECT_EQ(menu->Model()->Item(menu->Model()->ItemAt(menu->CurrentRow()))->m_id, 101u);
 }

@@ -65,3 +65,24 @@ TEST(TextMatcher, BadExpressionMatchesNothingAndAnyFieldCounts) {
   EXPECT_TRUE(french.MatchesAny(u"7", u"Open", u"Ouvrir"));
   EXPECT_FALSE(french.MatchesAny(u"7", u"Open", u""));
 }
+
+TEST(TextMatcher, TypeAheadComparesTheBeginningAsShown) {
+  const struct {
+    const char16_t* text;
+    const char16_t* typed;
+    bool expected;
+  } cases[] = {
+      {u"&Open...", u"op", true},   // the mnemonic mark is passed over
+      {u"Op&en", u"ope", true},
+      {u"  &Save", u"sa", true},    // so is a menu's indent
+      {u"Save &As", u"as", false},  // the beginning only
+      {u"R&&D", u"r&d", true},      // "&&" reads as one ampersand
+      {u"1001", u"100", true},
+      {u"ÉTÉ", u"été", true},
+      {u"Open", u"", false},
+      {u"Op", u"open", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(BeginsWithTyped(c.text, c.typed), c.expected)
+        << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
+}

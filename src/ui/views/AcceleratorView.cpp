@@ -18,6 +18,7 @@
 #include "ui/views/ListViewSupport.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/AcceleratorRules.h"
+#include "workspace/ElementIds.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ QVariant CAcceleratorModel::data(const QModelIndex& index, int role) const {
       }
     case Qt::DecorationRole:
       if (index.column() == kColumnId && m_table->IsTranslatable())
-        return tvl::ui::StatusIcon(entry.m_key.GetValueStatus(m_language));
+        return tvl::ui::ValueStatusIcon(entry.m_key, m_language);
       if (index.column() == kColumnKey && clash >= 0)
         return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
       return {};
@@ -161,12 +162,48 @@ void CAcceleratorView::BuildRows() {
   std::vector<int> entries;
   for (size_t i = 0; i < m_table->GetCount(); ++i) {
     int status = m_table->GetEntry(i)->m_key.GetValueStatus(m_language);
-    if (status <= limit || static_cast<int>(i) == m_forcedEntry) entries.push_back(static_cast<int>(i));
+    const bool passes = status <= limit && tvl::ui::PassesRowFilter(*m_frame, [&](const tvl::TextTest& test) {
+      return AnyText(static_cast<int>(i), test);
+    });
+    if (passes || static_cast<int>(i) == m_forcedEntry) entries.push_back(static_cast<int>(i));
   }
   m_model->SetEntries(std::move(entries), m_language);
   int row = m_model->RowOfEntry(selected);
   if (row >= 0) SelectRow(row);
   OfferHint();
+}
+
+bool CAcceleratorView::AnyText(int e, const tvl::TextTest& test) const {
+  const CResAccelerator& entry = *m_table->GetEntry(static_cast<size_t>(e));
+  if (test(tvl::ui::IdText(entry.m_commandId)) || test(U16(KeyCombination(entry.m_key)))) return true;
+  const auto* own = static_cast<const CLocalizedHotKey*>(entry.m_key.FindValue(m_language));
+  return own && own != &entry.m_key && test(U16(KeyCombination(*own)));
+}
+
+int CAcceleratorView::ShowEntry(int entry) {
+  int row = m_model->RowOfEntry(entry);
+  if (row >= 0) return row;
+  m_forcedEntry = entry;
+  BuildRows();
+  m_forcedEntry = -1;
+  return m_model->RowOfEntry(entry);
+}
+
+bool CAcceleratorView::SelectElement(const std::string& element) {
+  std::optional<size_t> entry = tvl::AcceleratorEntryOf(*m_table, element);
+  if (!entry) return false;
+  int row = ShowEntry(static_cast<int>(*entry));
+  if (row < 0) return false;
+  SelectRow(row);
+  return true;
+}
+
+void CAcceleratorView::keyboardSearch(const QString& search) {
+  int row = m_typeAhead.Find(search, m_model->rowCount(), CurrentRow(), [this](int r, const tvl::TextTest& test) {
+    int e = m_model->EntryAt(r);
+    return e >= 0 && AnyText(e, test);
+  });
+  if (row >= 0) SelectRow(row);
 }
 
 void CAcceleratorView::OfferHint() {
@@ -258,13 +295,7 @@ void CAcceleratorView::ApplyUndo(int hint, const CUndoAction* action) {
   for (size_t i = 0; i < m_table->GetCount(); ++i)
     if (&m_table->GetEntry(i)->m_key == accel->m_head) entry = static_cast<int>(i);
   if (entry < 0) return;
-  int row = m_model->RowOfEntry(entry);
-  if (row < 0) {
-    m_forcedEntry = entry;
-    BuildRows();
-    m_forcedEntry = -1;
-    row = m_model->RowOfEntry(entry);
-  }
+  int row = ShowEntry(entry);
   if (row < 0) return;
   if (hint == HintUndoneItemInPlace) m_model->KeysChanged();
   SelectRow(row);

@@ -9,6 +9,8 @@
 #include "resmodel/LocalizedParam.h"
 #include "resmodel/TranslationRequest.h"
 #include "ui/views/ContentViews.h"
+#include "ui/views/ElementView.h"
+#include "ui/views/TypeAhead.h"
 
 class CMainFrame;
 class CTvlDoc;
@@ -44,7 +46,7 @@ class CAcceleratorModel : public QAbstractTableModel {
   bool m_drawing = true;
 };
 
-class CAcceleratorView : public QTreeView, public CDocumentView, public CContentView {
+class CAcceleratorView : public QTreeView, public CDocumentView, public CContentView, public CElementView {
   Q_OBJECT
  public:
   CAcceleratorView(CMainFrame* frame, CTvlDoc& document, CResAcceleratorTable* table, QWidget* parent = nullptr);
@@ -59,6 +61,10 @@ class CAcceleratorView : public QTreeView, public CDocumentView, public CContent
   void SelectRow(int row);
   // Opens the key dialog for a row and applies its answer.
   void EditRow(int row);
+  void Refilter() override { BuildRows(); }
+  // "key/<command>#<occurrence>".
+  bool SelectElement(const std::string& element) override;
+  void keyboardSearch(const QString& search) override;
   bool HasDeleteTranslation() const override { return true; }
   bool CanDeleteTranslation() const override;
   void DeleteTranslation() override;
@@ -73,6 +79,10 @@ class CAcceleratorView : public QTreeView, public CDocumentView, public CContent
   // Records the undo action, then sets (or with erase removes) the entry's key.
   void ChangeEntry(int row, bool erase, WORD flags, WORD key);
   void ApplyUndo(int hint, const CUndoAction* action);
+  // The command id and the key combinations, the table's own and the language's.
+  bool AnyText(int entry, const tvl::TextTest& test) const;
+  // Lists an entry whatever the mode and filter; its row or -1.
+  int ShowEntry(int entry);
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;
@@ -87,4 +97,5 @@ class CAcceleratorView : public QTreeView, public CDocumentView, public CContent
   // The editor shows this text and takes no input.
   CLocalizedString m_hint;
   CTranslationRequest m_offer;
+  tvl::ui::CTypeAhead m_typeAhead;
 };

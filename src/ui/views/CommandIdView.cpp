@@ -83,7 +83,7 @@ QVariant CCommandIdModel::ValueRole(const CLocalizedString* value, int role) con
   if (role == Qt::DecorationRole) {
     // An empty source text has nothing to translate: no image rather than a red one.
     if (value && !value->IsDoNotTranslate() && !value->m_text.empty())
-      return tvl::ui::StatusIcon(value->GetValueStatus(m_language));
+      return tvl::ui::ValueStatusIcon(*value, m_language);
     return {};
   }
   if (role == Qt::ForegroundRole && (!value || value->IsDoNotTranslate()))
@@ -328,12 +328,14 @@ bool CCommandIdView::CanDeleteTranslation() const {
 void CCommandIdView::DeleteTranslation() {
   if (!CanDeleteTranslation()) return;
   CTranslationRequest request = m_offer;
+  request.m_view = this;
   request.m_item = CurrentRow();
   request.m_subItem = m_column;
   request.m_language = m_language;
   request.m_erase = 1;
   request.m_text.clear();
-  ApplyCommit(request);
+  // As a commit, so that whoever counts or checks translations hears of it.
+  m_document.UpdateAllViews(HintTranslationCommitted, &request);
 }
 
 void CCommandIdView::ApplyUndo(int hint, const CUndoAction* undone) {
@@ -378,6 +380,42 @@ void CCommandIdView::OnUpdate(int hint, const void* object) {
     case HintReleaseResourceView: Release(); break;
     default: break;
   }
+}
+
+bool CCommandIdView::PassesFilter(int item) const {
+  return tvl::ui::PassesRowFilter(*m_frame, [&](const tvl::TextTest& test) { return AnyText(item, test); });
+}
+
+bool CCommandIdView::SelectItemCell(int item, int column) {
+  if (item < 0 || m_released) return false;
+  int row = m_model->RowOfItem(item);
+  if (row < 0) {
+    m_forcedItem = item;
+    Rebuild(false);
+    m_forcedItem = -1;
+    row = m_model->RowOfItem(item);
+  }
+  if (row < 0) return false;
+  SelectCell(row, column);
+  return true;
+}
+
+bool CCommandIdView::SelectElement(const std::string& element) {
+  std::optional<std::pair<int, int>> cell = CellOf(element);
+  return cell && SelectItemCell(cell->first, cell->second);
+}
+
+bool CCommandIdView::SelectCommand(DWORD command, bool tooltip) {
+  if (!m_model->HasPrompts()) return false;
+  return SelectItemCell(m_model->ItemOfCommand(command), tooltip ? m_model->TooltipColumn() : m_model->PromptColumn());
+}
+
+void CCommandIdView::keyboardSearch(const QString& search) {
+  int row = m_typeAhead.Find(search, m_model->rowCount(), CurrentRow(), [this](int r, const tvl::TextTest& test) {
+    int item = m_model->ItemAt(r);
+    return item >= 0 && AnyText(item, test);
+  });
+  if (row >= 0) SelectCell(row, m_column);
 }
 
 void CCommandIdView::ClickCell(const QModelIndex& index) {

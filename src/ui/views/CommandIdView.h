@@ -5,13 +5,17 @@
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
 #include <QTreeView>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "project/ViewHints.h"
 #include "resmodel/LocalizedParam.h"
 #include "resmodel/TranslationRequest.h"
 #include "ui/views/ContentViews.h"
+#include "ui/views/ElementView.h"
+#include "ui/views/TypeAhead.h"
 
 class CMainFrame;
 class CTvlDoc;
@@ -45,6 +49,8 @@ class CCommandIdModel : public QAbstractTableModel {
   virtual CLocalizedString* ValueAt(int row, int column) const = 0;
   // The command prompt of a row, or null.
   virtual CPromptAndTip* PromptAt(int row) const = 0;
+  // The item that issues a command, or -1.
+  virtual int ItemOfCommand(DWORD command) const = 0;
   // The columns the current cell moves over, in order.
   std::vector<int> TextColumns() const;
   int IdColumn() const { return m_idColumn; }
@@ -91,7 +97,7 @@ class CCurrentCellDelegate : public QStyledItemDelegate {
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
-class CCommandIdView : public QTreeView, public CDocumentView, public CContentView {
+class CCommandIdView : public QTreeView, public CDocumentView, public CContentView, public CElementView {
   Q_OBJECT
  public:
   CCommandIdView(CMainFrame* frame, CTvlDoc& document, CResource* resource, QWidget* parent);
@@ -107,6 +113,11 @@ class CCommandIdView : public QTreeView, public CDocumentView, public CContentVi
   void SelectNextToTranslate(int afterRow, int afterColumn);
   // Moves the current cell over the text columns, wrapping; step -1 or 1.
   void MoveColumn(int step);
+  void Refilter() override { Rebuild(true); }
+  bool SelectElement(const std::string& element) override;
+  // The prompt or tooltip cell of the row issuing a command; false without one.
+  bool SelectCommand(DWORD command, bool tooltip);
+  void keyboardSearch(const QString& search) override;
   bool HasDeleteTranslation() const override { return true; }
   bool CanDeleteTranslation() const override;
   void DeleteTranslation() override;
@@ -116,6 +127,14 @@ class CCommandIdView : public QTreeView, public CDocumentView, public CContentVi
   void SetModel(CCommandIdModel* model, const std::vector<int>& widths);
   // Fills the model's rows from m_language and m_mode, listing m_forcedItem whatever its state.
   virtual void FillRows() = 0;
+  // The item and column an element id below the resource names.
+  virtual std::optional<std::pair<int, int>> CellOf(const std::string& element) const = 0;
+  // Applies a test to the id and every text (source and translation) of an item.
+  virtual bool AnyText(int item, const tvl::TextTest& test) const = 0;
+  // Whether an item passes the find bar.
+  bool PassesFilter(int item) const;
+  // Selects a cell of an item, listing it whatever the mode and filter.
+  bool SelectItemCell(int item, int column);
   virtual void ApplyCommit(const CTranslationRequest& request);
   virtual void ApplyUndo(int hint, const CUndoAction* action);
   void keyPressEvent(QKeyEvent* event) override;
@@ -137,6 +156,7 @@ class CCommandIdView : public QTreeView, public CDocumentView, public CContentVi
   int m_forcedItem = -1;
   bool m_released = false;
   CTranslationRequest m_offer;
+  tvl::ui::CTypeAhead m_typeAhead;
 
  private:
   bool HomeOrEnd(QKeyEvent* event);

@@ -17,6 +17,7 @@
 #include "ui/views/DialogPreview.h"
 #include "ui/views/ImageStrip.h"
 #include "ui/views/ProjectResView.h"
+#include "workspace/ElementIds.h"
 
 namespace {
 
@@ -287,7 +288,7 @@ void CDialogView::FillListRow(int row) {
   const CLocalizedString* text = entry ? entry->GetText() : nullptr;
   QListWidgetItem* item = m_listEditor->item(row);
   item->setText(text ? Q(text->GetBuildText(m_language)) : QString());
-  item->setIcon(text && !text->IsDoNotTranslate() ? tvl::ui::StatusIcon(text->GetValueStatus(m_language)) : QIcon());
+  item->setIcon(text && !text->IsDoNotTranslate() ? tvl::ui::ValueStatusIcon(*text, m_language) : QIcon());
 }
 
 void CDialogView::CloseListEditor() {
@@ -321,6 +322,14 @@ void CDialogView::Select(const tvl::CDialogElement& element) {
   if (changed) Offer();
   // The window's Delete Translation follows the selected element.
   if (changed && m_frame) m_frame->UpdateCommandUi();
+}
+
+bool CDialogView::SelectElement(const std::string& element) {
+  std::optional<tvl::CDialogElement> e = tvl::DialogElementOf(*m_dialog, element);
+  if (!e || m_released) return false;
+  m_selected = {-2, -1};  // offered again even when it was selected
+  Select(*e);
+  return true;
 }
 
 void CDialogView::Offer() {

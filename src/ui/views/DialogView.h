@@ -10,6 +10,7 @@
 #include "project/ViewHints.h"
 #include "resmodel/TranslationRequest.h"
 #include "ui/views/ContentViews.h"
+#include "ui/views/ElementView.h"
 #include "ui/views/RectTracker.h"
 #include "workspace/DialogViewRules.h"
 
@@ -23,7 +24,7 @@ class CUndoTranslateString;
 class QListWidget;
 class QPainter;
 
-class CDialogView : public QScrollArea, public CDocumentView, public CContentView {
+class CDialogView : public QScrollArea, public CDocumentView, public CContentView, public CElementView {
   Q_OBJECT
  public:
   CDialogView(CMainFrame* frame, CTvlDoc& document, CResDialog* dialog, QWidget* parent = nullptr);
@@ -50,6 +51,8 @@ class CDialogView : public QScrollArea, public CDocumentView, public CContentVie
   bool IsMarked(int index) const;
   // Selects an element and offers it to the editor.
   void Select(const tvl::CDialogElement& element);
+  // "caption", "control/1000#0", "init/1002#1".
+  bool SelectElement(const std::string& element) override;
   // The in-place list of a list or combo box's initial strings, when open.
   QListWidget* ListEditor() const { return m_listEditor; }
 

@@ -12,22 +12,20 @@
 #include <QVBoxLayout>
 
 #include "platform/Text.h"
-#include "project/TextItems.h"
 #include "project/TvlDoc.h"
-#include "resmodel/LocalizedParam.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/views/FindingsView.h"
 #include "ui/views/ResourceAndHeaderViews.h"
-#include "ui/views/StringTableView.h"
+#include "ui/views/ElementView.h"
 #include "workspace/ViewRules.h"
 
 namespace {
 
-// The translation of a text in a language; empty when it has none of its own.
-std::u16string_view TranslationOf(const CLocalizedString& value, LANGID language) {
-  const auto* entry = dynamic_cast<const CLocalizedString*>(value.FindValue(language));
-  return entry && entry != &value ? std::u16string_view(entry->m_text) : std::u16string_view();
+// The list on the right when it takes the find bar's filter.
+QWidget* ShownList(CMainFrame& frame) {
+  QWidget* view = frame.ResourcePane()->View();
+  return dynamic_cast<CElementView*>(view) && qobject_cast<QAbstractItemView*>(view) ? view : nullptr;
 }
 
 }  // namespace
@@ -74,6 +72,14 @@ CFindBar::CFindBar(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_fram
 }
 
 void CFindBar::Open() {
+  auto* toolBar = qobject_cast<QToolBar*>(parentWidget());
+  if (toolBar && !m_onItsOwnLine) {
+    // The window's tool bar came after the bar was made: the bar goes on a line below it.
+    m_onItsOwnLine = true;
+    m_frame->removeToolBar(toolBar);
+    m_frame->addToolBarBreak();
+    m_frame->addToolBar(Qt::TopToolBarArea, toolBar);
+  }
   if (parentWidget()) parentWidget()->show();
   m_fields->Edit()->setFocus();
   m_fields->Edit()->selectAll();
@@ -82,7 +88,7 @@ void CFindBar::Open() {
 void CFindBar::Close() {
   m_fields->Edit()->clear();
   if (parentWidget()) parentWidget()->hide();
-  if (auto* strings = m_frame->ResourcePane()->StringView()) strings->setFocus();
+  if (QWidget* list = ShownList(*m_frame)) list->setFocus();
 }
 
 void CFindBar::keyPressEvent(QKeyEvent* event) {
@@ -93,7 +99,7 @@ void CFindBar::keyPressEvent(QKeyEvent* event) {
   }
   // Down goes on to the rows found.
   if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (auto* strings = m_frame->ResourcePane()->StringView()) strings->setFocus();
+    if (QWidget* list = ShownList(*m_frame)) list->setFocus();
     event->accept();
     return;
   }
@@ -103,7 +109,7 @@ void CFindBar::keyPressEvent(QKeyEvent* event) {
 void CFindBar::Apply() {
   std::shared_ptr<const tvl::CTextMatcher> matcher = m_fields->Matcher();
   m_frame->SetRowFilter(matcher->IsEmpty() ? nullptr : matcher);
-  if (auto* strings = m_frame->ResourcePane()->StringView()) strings->Refilter();
+  if (auto* view = dynamic_cast<CElementView*>(m_frame->ResourcePane()->View())) view->Refilter();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -138,17 +144,13 @@ void CFindResultsView::Search() {
   }
   LANGID language = m_frame->GetSelectedLanguage();
   QList<QTreeWidgetItem*> rows;
-  for (const CExchangeItem& item : tvl::CollectProjectItems(m_frame->GetDocument())) {
-    std::u16string id = tvl::FromUtf8(item.m_id);
-    const std::u16string& source = item.m_value->m_text;
-    std::u16string_view translation = TranslationOf(*item.m_value, language);
-    if (!matcher->MatchesAny(id, source, translation)) continue;
-    m_hits.push_back({item.m_id, language});
+  for (tvl::CFindMatch& match : tvl::FindInProject(m_frame->GetDocument(), *matcher, language)) {
     auto* row = new QTreeWidgetItem;
-    row->setText(0, QStr(id));
-    row->setText(1, QStr(tvl::EscapeControlChars(source)));
-    row->setText(2, QStr(tvl::EscapeControlChars(std::u16string(translation))));
+    row->setText(0, QString::fromStdString(match.id));
+    row->setText(1, QStr(tvl::EscapeControlChars(match.source)));
+    row->setText(2, QStr(tvl::EscapeControlChars(match.translation)));
     rows.append(row);
+    m_hits.push_back({std::move(match.id), language});
   }
   m_list->addTopLevelItems(rows);
   for (int c = 0; c < 2; ++c) m_list->resizeColumnToContents(c);
@@ -169,7 +171,6 @@ CFindBar* InstallFind(CMainFrame& frame, QMenu& edit) {
   toolBar->setMovable(false);
   auto* bar = new CFindBar(&frame, toolBar);
   toolBar->addWidget(bar);
-  frame.addToolBarBreak();
   frame.addToolBar(Qt::TopToolBarArea, toolBar);
   toolBar->hide();
   // However the bar is hidden, a filter nobody sees must not hide rows.

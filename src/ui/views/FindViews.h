@@ -56,6 +56,7 @@ class CFindBar : public QWidget {
 
   CMainFrame* m_frame;
   CFindFields* m_fields;
+  bool m_onItsOwnLine = false;
 };
 
 struct CFindHit {

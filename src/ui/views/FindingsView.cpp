@@ -9,17 +9,23 @@
 #include <QMenu>
 #include <QSpinBox>
 #include <QTimer>
+#include <set>
 
 #include "checks/CheckReport.h"
 #include "checks/FindingTarget.h"
 #include "checks/ProjectChecker.h"
 #include "project/TvlDoc.h"
+#include "resmodel/ResTable.h"
 #include "project/Undo.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/dialogs/CheckSettingsDlg.h"
 #include "ui/dialogs/DialogSupport.h"
+#include "ui/views/CommandIdView.h"
+#include "ui/views/ElementView.h"
 #include "ui/views/ProjectResView.h"
+#include "ui/views/ResourceAndHeaderViews.h"
+#include "workspace/ElementIds.h"
 #include "workspace/ProjectNodes.h"
 
 CFindingsView::CFindingsView(CMainFrame* frame, CTvlDoc& document, QWidget* parent)
@@ -63,25 +69,59 @@ void CFindingsView::ShowFinding(int row) {
 
 namespace tvl::ui {
 
+namespace {
+
+// The part of an item id below its node: after "module/type/resource/", or after
+// "module/type/" in a string table, whose node is the table.
+std::string ElementPart(const std::string& id, bool inResource) {
+  size_t at = 0;
+  for (int slashes = inResource ? 3 : 2; slashes > 0 && at != std::string::npos; --slashes) {
+    at = id.find('/', at);
+    if (at != std::string::npos) ++at;
+  }
+  return at == std::string::npos ? std::string() : id.substr(at);
+}
+
+// A command's prompt and tooltip are edited with the command: the first menu, else the
+// first toolbar, that issues it.
+CResource* CommandResource(CModule& module, DWORD command) {
+  for (CResourceType* type : {static_cast<CResourceType*>(&module.m_resTable.m_menus),
+                              static_cast<CResourceType*>(&module.m_resTable.m_toolbars)})
+    for (const auto& r : type->m_resources) {
+      std::set<DWORD> ids;
+      r->CollectCommandIds(ids);
+      if (ids.count(command)) return r.get();
+    }
+  return nullptr;
+}
+
+}  // namespace
+
 bool ShowItem(CMainFrame& frame, const std::string& id, LANGID language) {
   CTvlDoc& document = frame.GetDocument();
   auto target = LocateFinding(document, id);
-  if (!target) return false;
-  if (frame.GetSelectedLanguage() != language) frame.ChooseLanguage(language);
   CProjectResView* tree = frame.Tree();
+  if (!target || !tree || !tree->Root()) return false;
+  if (language != 0 && frame.GetSelectedLanguage() != language) frame.ChooseLanguage(language);
+  std::string element = ElementPart(id, target->resource != nullptr);
   const void* object = target->resource ? static_cast<const void*>(target->resource) : target->type;
-  CProjectNode* node = tree && tree->Root() ? tree->Root()->FindNode(object) : nullptr;
+  std::optional<tvl::CTableCell> cell = target->resource ? std::nullopt : tvl::TableCellOf(element);
+  CResource* commands = nullptr;
+  if (cell && cell->part != "text" && target->module->m_resTable.m_promptAndTips.m_enabled)
+    if ((commands = CommandResource(*target->module, cell->id))) object = commands;
+  CProjectNode* node = tree->Root()->FindNode(object);
   if (!node) return false;
+  // A mode that hides the node gives way to one that lists everything.
+  if (!node->m_treeItem) frame.ChooseModeEntry(0);
+  if (!node->m_treeItem) return false;
   tree->SelectNode(node);
-  // The views select an element for an undone edit; a selection alone is such an edit
-  // with nothing to apply.
-  CUndoTranslateString select;
-  select.m_object = const_cast<CObject*>(static_cast<const CObject*>(object));
-  select.m_language = language;
-  select.m_index1 = target->resource ? target->control : static_cast<int>(target->stringId);
-  select.m_index2 = -1;
-  if (!target->resource || target->control >= -1) document.UpdateAllViews(HintUndoneItemSelect, &select);
-  return true;
+  QWidget* view = frame.ResourcePane()->View();
+  if (commands) {
+    auto* grid = qobject_cast<CCommandIdView*>(view);
+    return grid && grid->SelectCommand(cell->id, cell->part == "tooltip");
+  }
+  auto* elements = dynamic_cast<CElementView*>(view);
+  return elements && elements->SelectElement(element);
 }
 
 }  // namespace tvl::ui

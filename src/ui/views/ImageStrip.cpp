@@ -3,6 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <array>
+#include <map>
+#include <tuple>
+
+#include "resmodel/LocalizedParam.h"
+#include "workspace/Progress.h"
 
 namespace tvl::ui {
 
@@ -142,6 +147,41 @@ void DrawTranslatedMark(QPainter& p) {
   p.drawLine(17, 13, 20, 8);
 }
 
+// The marks share the tick's place: a disc at the lower right with a white rim.
+void DrawProgressMark(QPainter& p, TreeMark mark) {
+  const QPointF centre(17, 11);
+  switch (mark) {
+    case TreeMark::None: return;
+    case TreeMark::Translated: DrawTranslatedMark(p); return;
+    case TreeMark::Untranslated:
+      p.setPen(QPen(Qt::white, 1.5));
+      p.setBrush(QColor(215, 50, 40));
+      p.drawEllipse(centre, 3.5, 3.5);
+      return;
+    case TreeMark::Partial: {
+      // Half a disc filled: begun, not finished.
+      p.setPen(QPen(QColor(40, 110, 50), 1));
+      p.setBrush(Qt::white);
+      p.drawEllipse(centre, 4, 4);
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(40, 160, 60));
+      p.drawPie(QRectF(centre.x() - 4, centre.y() - 4, 8, 8), 90 * 16, -180 * 16);
+      return;
+    }
+    case TreeMark::OutOfDate: {
+      p.setPen(QPen(Qt::white, 1));
+      p.setBrush(QColor(235, 150, 20));
+      p.drawEllipse(centre, 4.5, 4.5);
+      QPen bang(Qt::white, 1.6);
+      bang.setCapStyle(Qt::RoundCap);
+      p.setPen(bang);
+      p.drawLine(QPointF(17, 8.5), QPointF(17, 11.5));
+      p.drawPoint(QPointF(17, 13.8));
+      return;
+    }
+  }
+}
+
 QPixmap DrawTreeImage(int index) {
   QPixmap pm(kTreeImageWidth, kTreeImageHeight);
   pm.fill(Qt::transparent);
@@ -162,6 +202,14 @@ QPixmap DrawTreeImage(int index) {
     default: DrawPage(p, QColor(150, 150, 150)); break;
   }
   if (index & 1) DrawTranslatedMark(p);
+  return pm;
+}
+
+QPixmap DrawMarkedImage(int index, TreeMark mark) {
+  QPixmap pm = DrawTreeImage(index & ~1);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  DrawProgressMark(p, mark);
   return pm;
 }
 
@@ -199,6 +247,16 @@ const QIcon& TreeIcon(int index, bool ghosted) {
   return ghosted ? s.ghosted[static_cast<size_t>(index)] : s.normal[static_cast<size_t>(index)];
 }
 
+const QIcon& TreeIcon(int index, TreeMark mark, bool ghosted) {
+  static std::map<std::tuple<int, TreeMark, bool>, QIcon> icons;
+  if (index < 0 || index >= kTreeImageCount) index = kImageResource;
+  auto key = std::make_tuple(index & ~1, mark, ghosted);
+  auto at = icons.find(key);
+  if (at != icons.end()) return at->second;
+  QPixmap pm = DrawMarkedImage(index, mark);
+  return icons.emplace(key, QIcon(ghosted ? Faded(pm) : pm)).first->second;
+}
+
 QPixmap TreeImageStrip() {
   const Strip& s = GetStrip();
   QPixmap strip(kTreeImageWidth * kTreeImageCount, kTreeImageHeight);
@@ -208,44 +266,59 @@ QPixmap TreeImageStrip() {
   return strip;
 }
 
-QIcon StatusIcon(int status) {
-  if (status < 0 || status > 2) return {};
-  static const std::array<QIcon, 3> icons = [] {
-    std::array<QIcon, 3> out;
-    for (int s = 0; s < 3; ++s) {
+namespace {
+
+// The list images: 0 not translated, 1 translated, 2 edited, 3 out of date.
+constexpr int kOutOfDateImage = 3;
+
+const QIcon& StatusImage(int kind) {
+  static const std::array<QIcon, 4> icons = [] {
+    const QColor edges[] = {{160, 30, 30}, {20, 110, 30}, {30, 70, 150}, {170, 100, 0}};
+    const QColor fills[] = {{220, 60, 50}, {50, 170, 70}, {70, 120, 210}, {240, 160, 30}};
+    std::array<QIcon, 4> out;
+    for (int s = 0; s < 4; ++s) {
       QPixmap pm(16, 16);
       pm.fill(Qt::transparent);
       QPainter p(&pm);
       p.setRenderHint(QPainter::Antialiasing);
+      p.setPen(edges[s]);
+      p.setBrush(fills[s]);
+      p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+      QPen pen(Qt::white, 2);
+      if (s == 1 || s == kOutOfDateImage) pen.setCapStyle(Qt::RoundCap);
+      p.setPen(pen);
       if (s == 0) {
-        p.setPen(QColor(160, 30, 30));
-        p.setBrush(QColor(220, 60, 50));
-        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-        p.setPen(QPen(Qt::white, 2));
         p.drawLine(5, 5, 11, 11);
         p.drawLine(11, 5, 5, 11);
       } else if (s == 1) {
-        p.setPen(QColor(20, 110, 30));
-        p.setBrush(QColor(50, 170, 70));
-        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-        QPen pen(Qt::white, 2);
-        pen.setCapStyle(Qt::RoundCap);
-        p.setPen(pen);
         p.drawLine(4, 8, 7, 11);
         p.drawLine(7, 11, 12, 5);
-      } else {
-        p.setPen(QColor(30, 70, 150));
-        p.setBrush(QColor(70, 120, 210));
-        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-        p.setPen(QPen(Qt::white, 2));
+      } else if (s == 2) {
         p.drawLine(5, 11, 11, 5);
         p.drawPoint(4, 12);
+      } else {
+        p.drawLine(8, 4, 8, 9);
+        p.drawPoint(8, 12);
       }
       out[static_cast<size_t>(s)] = QIcon(pm);
     }
     return out;
   }();
-  return icons[static_cast<size_t>(status)];
+  return icons[static_cast<size_t>(kind)];
+}
+
+}  // namespace
+
+QIcon StatusIcon(int status) {
+  if (status < 0 || status > 2) return {};
+  return StatusImage(status);
+}
+
+QIcon OutOfDateIcon() { return StatusImage(kOutOfDateImage); }
+
+QIcon ValueStatusIcon(const CLocalizedParam& head, LANGID language) {
+  if (IsOutOfDate(head, language)) return OutOfDateIcon();
+  return StatusIcon(head.GetValueStatus(language));
 }
 
 }  // namespace tvl::ui

@@ -1,9 +1,13 @@
 #pragma once
 // What the translation lists share around their rows: the frame's filter they fill by and
-// the way they let go of the document, and the widths their columns open with.
+// the way they let go of the document, the widths their columns open with, the find bar's
+// row filter and type-ahead.
+#include "platform/Text.h"
 #include "project/TvlDoc.h"
 #include "project/ViewHints.h"
 #include "ui/MainWindow.h"
+#include "ui/views/TypeAhead.h"
+#include "workspace/TextFinder.h"
 #include <QHeaderView>
 #include <QTreeView>
 #include <algorithm>
@@ -46,6 +50,13 @@ inline void FitColumnsToContents(QTreeView& view) {
   const QAbstractItemView& base = view;
   for (int c = 0; c < header->count(); ++c)
     header->resizeSection(c, std::max(header->sectionSize(c), base.sizeHintForColumn(c)));
+}
+
+// Whether a row passes the find bar: any of its texts matches (no filter passes all).
+template <class AnyText>
+bool PassesRowFilter(const CMainFrame& frame, AnyText anyText) {
+  const tvl::CTextMatcher* filter = frame.RowFilter();
+  return !filter || anyText([filter](std::u16string_view text) { return filter->Matches(text); });
 }
 
 }  // namespace tvl::ui

@@ -12,6 +12,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "workspace/CommandIds.h"
+#include "workspace/ElementIds.h"
 
 using tvl::ui::ShownText;
 
@@ -44,6 +45,12 @@ CPromptAndTip* CMenuModel::PromptAt(int row) const {
   CResMenuItem* item = Item(ItemAt(row));
   if (!item || !HasPrompts()) return nullptr;
   return const_cast<CPromptAndTip*>(tvl::FindCommandPrompt(*m_menu, item->m_id));
+}
+
+int CMenuModel::ItemOfCommand(DWORD command) const {
+  for (size_t i = 0; i < m_items.size(); ++i)
+    if (m_items[i]->m_id == command && !m_items[i]->m_popup) return static_cast<int>(i);
+  return -1;
 }
 
 CResMenuItem* CMenuModel::Item(int item) const {
@@ -162,11 +169,30 @@ void CMenuView::FillRows() {
       node.item = next++;
       node.text = ShownText(item.m_label, m_language);
       const CPromptAndTip* prompt = m_menuModel->HasPrompts() ? tvl::FindCommandPrompt(*m_menu, item.m_id) : nullptr;
-      node.listed = everything || node.item == m_forcedItem || NeedsWork(item, prompt, m_language);
+      node.listed = node.item == m_forcedItem ||
+                    ((everything || NeedsWork(item, prompt, m_language)) && PassesFilter(node.item));
       if (item.m_popup) node.children = facts(*item.m_popup);
       nodes.push_back(std::move(node));
     }
     return nodes;
   };
   m_menuModel->SetRows(tvl::MenuRows(facts(m_menu->m_root)), m_language);
+}
+
+std::optional<std::pair<int, int>> CMenuView::CellOf(const std::string& element) const {
+  std::optional<tvl::CMenuCell> cell = tvl::MenuCellOf(*m_menu, element);
+  if (!cell) return std::nullopt;
+  return std::make_pair(cell->item, cell->shortcut ? CMenuModel::kShortcut : CMenuModel::kText);
+}
+
+bool CMenuView::AnyText(int index, const tvl::TextTest& test) const {
+  const CResMenuItem* item = m_menuModel->Item(index);
+  if (!item) return false;
+  if (item->m_id != 0 && test(tvl::ui::IdText(item->m_id))) return true;
+  std::vector<const CLocalizedString*> values{&item->m_label, &item->m_shortcut};
+  if (const CPromptAndTip* prompt = m_menuModel->HasPrompts() ? tvl::FindCommandPrompt(*m_menu, item->m_id) : nullptr)
+    values.insert(values.end(), {&prompt->m_prompt, &prompt->m_tooltip});
+  for (const CLocalizedString* value : values)
+    if (test(value->m_text) || test(tvl::OwnTranslation(*value, m_language))) return true;
+  return false;
 }

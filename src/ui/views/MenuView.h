@@ -24,6 +24,7 @@ class CMenuModel : public CCommandIdModel {
   CResMenuItem* Item(int item) const;
   CLocalizedString* ValueAt(int row, int column) const override;
   CPromptAndTip* PromptAt(int row) const override;
+  int ItemOfCommand(DWORD command) const override;
   const std::vector<CResMenuItem*>& Items() const { return m_items; }
 
  private:
@@ -46,6 +47,9 @@ class CMenuView : public CCommandIdView {
 
  protected:
   void FillRows() override;
+  // "0.2/label", "0.2/shortcut".
+  std::optional<std::pair<int, int>> CellOf(const std::string& element) const override;
+  bool AnyText(int item, const tvl::TextTest& test) const override;
 
  private:
   CResMenu* m_menu;

@@ -1,7 +1,9 @@
 #pragma once
 // The status bar's count of what is translated into the selected language, kept current as
-// translations are committed and undone.
+// translations are committed and undone. The project tree keeps the counts, per node.
 #include <QLabel>
+
+#include "workspace/Progress.h"
 
 class CMainFrame;
 
@@ -9,8 +11,9 @@ class CProgressStatus : public QLabel {
   Q_OBJECT
  public:
   explicit CProgressStatus(CMainFrame* frame, QWidget* parent = nullptr);
-  // Counts again when the hint can change what is translated.
-  void OnHint(int hint);
+  // Heard after every view: a committed translation is in the model by now.
+  void OnHint(int hint, const void* object);
+  // Shows the tree's count for the whole project.
   void Recount();
 
  private:
@@ -19,4 +22,6 @@ class CProgressStatus : public QLabel {
 
 namespace tvl::ui {
 CProgressStatus* InstallProgressStatus(CMainFrame& frame);
+// "12 / 40 translated (30%)", and how many are out of date when some are.
+QString ProgressText(const tvl::CProgress& progress);
 }  // namespace tvl::ui

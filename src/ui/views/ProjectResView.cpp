@@ -12,6 +12,7 @@
 #include "project/Undo.h"
 #include "ui/MainWindow.h"
 #include "ui/views/ImageStrip.h"
+#include "ui/views/ProgressStatus.h"
 #include "ui/views/ResourceAndHeaderViews.h"
 #include "workspace/ViewRules.h"
 #include "ui/QtText.h"
@@ -20,22 +21,34 @@ namespace {
 
 constexpr int kNodeRole = Qt::UserRole + 1;
 
-QIcon NodeIcon(int image, int selectedImage, bool ghosted) {
+tvl::ui::TreeMark MarkOf(NodeProgress progress) {
+  switch (progress) {
+    case NodeProgress::Source:
+    case NodeProgress::Ignored: return tvl::ui::TreeMark::None;
+    case NodeProgress::Untranslated: return tvl::ui::TreeMark::Untranslated;
+    case NodeProgress::Partial: return tvl::ui::TreeMark::Partial;
+    case NodeProgress::OutOfDate: return tvl::ui::TreeMark::OutOfDate;
+    case NodeProgress::Translated: return tvl::ui::TreeMark::Translated;
+  }
+  return tvl::ui::TreeMark::None;
+}
+
+QIcon NodeIcon(int image, int selectedImage, tvl::ui::TreeMark mark, bool ghosted) {
   QIcon icon;
+  const QSize size(tvl::ui::kTreeImageWidth, tvl::ui::kTreeImageHeight);
   for (QIcon::State state : {QIcon::Off, QIcon::On}) {
-    icon.addPixmap(tvl::ui::TreeIcon(image, ghosted).pixmap(tvl::ui::kTreeImageWidth, tvl::ui::kTreeImageHeight),
-                   QIcon::Normal, state);
-    icon.addPixmap(
-        tvl::ui::TreeIcon(selectedImage, ghosted).pixmap(tvl::ui::kTreeImageWidth, tvl::ui::kTreeImageHeight),
-        QIcon::Selected, state);
+    icon.addPixmap(tvl::ui::TreeIcon(image, mark, ghosted).pixmap(size), QIcon::Normal, state);
+    icon.addPixmap(tvl::ui::TreeIcon(selectedImage, mark, ghosted).pixmap(size), QIcon::Selected, state);
   }
   return icon;
 }
 
-// A narrow pane cuts labels off: the tooltip shows them whole.
-void SetLabel(QTreeWidgetItem* item, const QString& label) {
-  item->setText(0, label);
-  item->setToolTip(0, label);
+void SetLabel(QTreeWidgetItem* item, const QString& label) { item->setText(0, label); }
+
+// A narrow pane cuts labels off: the tooltip shows them whole, with the node's counts.
+QString Tooltip(const QString& label, const CProjectNode* node, bool source) {
+  if (source || node->m_progress.total == 0) return label;
+  return label + QLatin1Char('\n') + tvl::ui::ProgressText(node->m_progress);
 }
 
 }  // namespace
@@ -102,6 +115,7 @@ void CProjectResView::Rebuild() {
   m_showNonTranslatable = m_frame->GetShowNonTranslatable();
   m_root->UpdateStatus(m_language, EffectiveMode());
   Redisplay();
+  emit progressChanged();
 }
 
 void CProjectResView::RefreshAll() {
@@ -111,10 +125,16 @@ void CProjectResView::RefreshAll() {
   m_showNonTranslatable = m_frame->GetShowNonTranslatable();
   m_root->UpdateStatus(m_language, EffectiveMode());
   Redisplay();
+  emit progressChanged();
 }
 
+bool CProjectResView::ShowsSourceLanguage() const { return m_language == 0 || m_frame->IsSourceLanguageSelected(); }
+
 void CProjectResView::SetItemLook(QTreeWidgetItem* item, const CProjectNode* node) {
-  item->setIcon(0, NodeIcon(node->GetImage(), node->GetSelectedImage(), node->m_notTranslatable));
+  const bool source = ShowsSourceLanguage();
+  item->setIcon(0, NodeIcon(node->m_image, node->m_selectedImage, MarkOf(node->GetProgress(source)),
+                            node->m_notTranslatable));
+  item->setToolTip(0, Tooltip(item->text(0), node, source));
   // Items marked do-not-translate are drawn ghosted.
   if (node->m_notTranslatable)
     item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
@@ -225,6 +245,25 @@ void CProjectResView::RefreshSingle(const void* object, bool withParent) {
   node->RefreshStatus(m_language);
   if (!node->m_parent || node->m_parent->m_treeItem) RedisplayOne(node);
   if (withParent && node->m_parent && node->m_parent->RefreshStatus(m_language)) RedisplayOne(node->m_parent);
+  RecountNode(object);
+}
+
+void CProjectResView::RecountNode(const void* object) {
+  if (!m_root || !object) return;
+  CProjectNode* selected = SelectedNode();
+  CProjectNode* node = selected && selected->GetObject() == object ? selected : m_root->FindNode(object);
+  if (!node) return;
+  std::vector<CProjectNode*> recounted{node};
+  // Prompts and tooltips edited in a menu or toolbar are counted with the string table.
+  CModule* module = node->GetModule();
+  if (module && module->m_resTable.m_promptAndTips.m_enabled && object != &module->m_resTable.m_stringTable)
+    if (CProjectNode* table = m_root->FindNode(&module->m_resTable.m_stringTable)) recounted.push_back(table);
+  for (CProjectNode* n : recounted) {
+    RecountProgress(n, m_language);
+    for (; n; n = n->m_parent)
+      if (QTreeWidgetItem* item = ItemOf(n)) SetItemLook(item, n);
+  }
+  emit progressChanged();
 }
 
 void CProjectResView::NextToTranslate() {
@@ -241,6 +280,7 @@ void CProjectResView::ModuleInserted(CModule* module) {
   m_root->UpdateStatus(m_language, EffectiveMode());
   Redisplay();
   SelectNode(node);
+  emit progressChanged();
 }
 
 void CProjectResView::RemoveModuleNode(CProjectNode* node) {
@@ -255,7 +295,10 @@ void CProjectResView::RemoveModuleNode(CProjectNode* node) {
   std::unique_ptr<CProjectNode> removed = node->m_parent->RemoveChild(node);
   m_busy = false;
   removed.reset();
+  m_root->CountProgress(m_language);
+  if (QTreeWidgetItem* rootItem = ItemOf(m_root.get())) SetItemLook(rootItem, m_root.get());
   OnSelectionChanged(currentItem());
+  emit progressChanged();
 }
 
 void CProjectResView::ApplyUndo(CUndoAction* action) {
@@ -293,6 +336,7 @@ void CProjectResView::ApplyUndo(CUndoAction* action) {
       n->RefreshStatus(m_language);
       if (!n->m_parent || n->m_parent->m_treeItem) RedisplayOne(n);
       if (dynamic_cast<CProjectNodeResource*>(n) && n->m_parent->RefreshStatus(m_language)) RedisplayOne(n->m_parent);
+      RecountNode(object);
     }
   } else {
     m_frame->ChooseLanguage(translate->m_language);
@@ -322,8 +366,12 @@ void CProjectResView::OnUpdate(int hint, const void* object) {
       break;
     case HintRebuildTree: Rebuild(); break;
     case HintTitleChanged:
-      if (m_root && m_root->m_treeItem) SetLabel(ItemOf(m_root.get()), QStr(m_root->GetLabel()));
+      if (m_root && m_root->m_treeItem) {
+        SetLabel(ItemOf(m_root.get()), QStr(m_root->GetLabel()));
+        SetItemLook(ItemOf(m_root.get()), m_root.get());
+      }
       break;
+    case HintResourceChanged: RecountNode(object); break;
     case HintResourceStatusChanged: RefreshSingle(object, true); break;
     case HintNodeStatusChanged: RefreshSingle(object, false); break;
     case HintBuildTarget: OnBuild(); break;

@@ -30,6 +30,15 @@ class CProjectResView : public QTreeWidget, public CDocumentView {
   static QTreeWidgetItem* ItemOf(const CProjectNode* node);
   // Selects a node's item (which opens its views) and expands it.
   void SelectNode(CProjectNode* node);
+  // Counts the texts of an object's node again after a change (with the sums above it and,
+  // for menus and toolbars, the module's prompts), redrawing their images.
+  void RecountNode(const void* object);
+
+ signals:
+  // The counts of some node, the root's included, may have changed.
+  void progressChanged();
+
+ public:
 
   // Commands.
   bool CanDeleteModule() const;
@@ -58,6 +67,7 @@ class CProjectResView : public QTreeWidget, public CDocumentView {
   void Display(CProjectNode* node, InsertAt where, QTreeWidgetItem* after, bool noRecursion);
   void ForgetItems(CProjectNode* node);
   void SetItemLook(QTreeWidgetItem* item, const CProjectNode* node);
+  bool ShowsSourceLanguage() const;
   void RefreshSingle(const void* object, bool withParent);
   void RedisplayOne(CProjectNode* node);
   void NextToTranslate();

@@ -215,7 +215,9 @@ void CResourceHeaderView::Redraw() {
       if (status == 0 && has) links << QStringLiteral("confirm");
       bool toolbar = numeric && t == 241;
       m_statusText->setText(QStr(StatusText(status, has, toolbar)));
-      if (status >= 0 && status <= 2)
+      if (status == 0 && has)
+        m_statusIcon->setPixmap(tvl::ui::OutOfDateIcon().pixmap(16, 16));
+      else if (status >= 0 && status <= 2)
         m_statusIcon->setPixmap(tvl::ui::StatusIcon(status).pixmap(16, 16));
       else
         m_statusIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16, 16));

@@ -14,6 +14,7 @@
 #include "ui/views/ImageStrip.h"
 #include "ui/views/ListViewSupport.h"
 #include "ui/views/ProjectResView.h"
+#include "workspace/ElementIds.h"
 #include "workspace/TextFinder.h"
 #include "workspace/ViewRules.h"
 #include "platform/Text.h"
@@ -60,7 +61,7 @@ QVariant CStringTableModel::data(const QModelIndex& index, int role) const {
       }
     case Qt::DecorationRole:
       if (index.column() != 0 || dnt) return {};
-      return tvl::ui::StatusIcon(s->m_value.GetValueStatus(m_language));
+      return tvl::ui::ValueStatusIcon(s->m_value, m_language);
     case Qt::ForegroundRole:
       if (dnt) return QPalette().brush(QPalette::Disabled, QPalette::Text);
       return {};
@@ -165,12 +166,12 @@ void CStringTableView::BuildRows() {
   SelectNextToTranslate(-1);
 }
 
+bool CStringTableView::AnyText(const CResString& s, const tvl::TextTest& test) const {
+  return test(tvl::ui::IdText(s.m_id)) || test(s.m_value.m_text) || test(tvl::OwnTranslation(s.m_value, m_language));
+}
+
 bool CStringTableView::PassesFilter(const CResString& s) const {
-  const tvl::CTextMatcher* filter = m_frame->RowFilter();
-  if (!filter) return true;
-  const CLocalizedString* entry = Entry(s, m_language);
-  std::u16string_view translation = entry && entry != &s.m_value ? std::u16string_view(entry->m_text) : u"";
-  return filter->MatchesAny(tvl::FromUtf8(std::to_string(s.m_id)), s.m_value.m_text, translation);
+  return tvl::ui::PassesRowFilter(*m_frame, [&](const tvl::TextTest& test) { return AnyText(s, test); });
 }
 
 void CStringTableView::Refilter() { OnUpdate(HintRefreshAll, nullptr); }
@@ -282,19 +283,38 @@ void CStringTableView::ApplyCommit(const CTranslationRequest& request) {
   SelectNextToTranslate(request.m_item);
 }
 
+int CStringTableView::ShowId(DWORD id) {
+  int row = RowOfId(id);
+  if (row >= 0) return row;
+  m_hasForcedId = true;
+  m_forcedId = id;
+  BuildRows();
+  m_hasForcedId = false;
+  return RowOfId(id);
+}
+
+bool CStringTableView::SelectElement(const std::string& element) {
+  std::optional<tvl::CTableCell> cell = tvl::TableCellOf(element);
+  if (!cell || !m_table->FindString(cell->id)) return false;
+  int row = ShowId(cell->id);
+  if (row < 0) return false;
+  SelectRow(row);
+  return true;
+}
+
+void CStringTableView::keyboardSearch(const QString& search) {
+  int row = m_typeAhead.Find(search, m_model->rowCount(), CurrentRow(), [this](int r, const tvl::TextTest& test) {
+    const CResString* s = m_model->StringAt(r);
+    return s && AnyText(*s, test);
+  });
+  if (row >= 0) SelectRow(row);
+}
+
 void CStringTableView::ApplyUndo(int hint, const CUndoTranslateString* action) {
   if (action->m_object != m_table) return;
   DWORD id = static_cast<DWORD>(action->m_index1);
-  int row = RowOfId(id);
-  bool rebuilt = false;
-  if (row < 0) {
-    m_hasForcedId = true;
-    m_forcedId = id;
-    BuildRows();
-    m_hasForcedId = false;
-    rebuilt = true;
-    row = RowOfId(id);
-  }
+  const bool rebuilt = RowOfId(id) < 0;
+  int row = ShowId(id);
   if (row < 0) return;
   if (hint == HintUndoneItemInPlace && !rebuilt) {
     if (const auto* resString = dynamic_cast<const CUndoTranslateResString*>(action)) {

@@ -8,6 +8,8 @@
 
 #include "project/ViewHints.h"
 #include "resmodel/TranslationRequest.h"
+#include "ui/views/ElementView.h"
+#include "ui/views/TypeAhead.h"
 
 class CMainFrame;
 class CTvlDoc;
@@ -39,7 +41,7 @@ class CStringTableModel : public QAbstractTableModel {
   bool m_drawing = true;
 };
 
-class CStringTableView : public QTreeView, public CDocumentView {
+class CStringTableView : public QTreeView, public CDocumentView, public CElementView {
   Q_OBJECT
  public:
   CStringTableView(CMainFrame* frame, CTvlDoc& document, CResStringTable* table, QWidget* parent = nullptr);
@@ -47,7 +49,10 @@ class CStringTableView : public QTreeView, public CDocumentView {
 
   void OnInitialUpdate();
   // Lists the rows again under the window's row filter, keeping the current one if it stays.
-  void Refilter();
+  void Refilter() override;
+  bool SelectElement(const std::string& element) override;
+  // Type-ahead over the ids, source texts and translations.
+  void keyboardSearch(const QString& search) override;
   void OnUpdate(int hint, const void* object) override;
   // Lets go of the table: no more drawing, no more hints, the editor emptied.
   void Release();
@@ -76,6 +81,9 @@ class CStringTableView : public QTreeView, public CDocumentView {
   bool StoreTableStatus();
   bool IsClaimed(DWORD id) const;
   bool PassesFilter(const CResString& s) const;
+  bool AnyText(const CResString& s, const tvl::TextTest& test) const;
+  // Shows a string whatever the mode and filter (rebuilding when hidden); its row or -1.
+  int ShowId(DWORD id);
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;
@@ -93,4 +101,5 @@ class CStringTableView : public QTreeView, public CDocumentView {
   DWORD m_forcedId = 0;
   bool m_released = false;
   CTranslationRequest m_offer;
+  tvl::ui::CTypeAhead m_typeAhead;
 };

@@ -66,6 +66,13 @@ CLocalizedString* CToolbarModel::ValueAt(int row, int column) const {
   return nullptr;
 }
 
+int CToolbarModel::ItemOfCommand(DWORD command) const {
+  const auto& buttons = m_toolbar->m_items.m_data;
+  for (size_t b = 0; b < buttons.size(); ++b)
+    if (command != 0 && buttons[b] == command) return static_cast<int>(b);
+  return -1;
+}
+
 QString CToolbarModel::MenuText(WORD command) const {
   if (!Table()) return {};
   for (int i = 0; i < Table()->m_menus.GetCount(); ++i) {
@@ -142,9 +149,21 @@ void CToolbarView::FillRows() {
   std::vector<int> buttons;
   for (int b = 0; b < static_cast<int>(m_toolbar->m_items.m_data.size()); ++b) {
     const CPromptAndTip* prompt = m_toolbarModel->PromptOfButton(b);
-    if (everything || b == m_forcedItem || (prompt && prompt->GetStatus(m_language) <= limit)) buttons.push_back(b);
+    const bool wanted = everything || (prompt && prompt->GetStatus(m_language) <= limit);
+    if (b == m_forcedItem || (wanted && PassesFilter(b))) buttons.push_back(b);
   }
   m_toolbarModel->SetButtons(std::move(buttons), m_language);
+}
+
+bool CToolbarView::AnyText(int button, const tvl::TextTest& test) const {
+  if (button < 0 || static_cast<size_t>(button) >= m_toolbar->m_items.m_data.size()) return false;
+  const WORD command = m_toolbar->m_items.m_data[static_cast<size_t>(button)];
+  if (command == 0) return false;
+  if (test(tvl::ui::IdText(command)) || test(U16(m_toolbarModel->MenuText(command)))) return true;
+  if (const CPromptAndTip* prompt = m_toolbarModel->PromptOfButton(button))
+    for (const CLocalizedString* value : {&prompt->m_prompt, &prompt->m_tooltip})
+      if (test(value->m_text) || test(tvl::OwnTranslation(*value, m_language))) return true;
+  return false;
 }
 
 void CToolbarView::ApplyCommit(const CTranslationRequest& request) {

@@ -21,12 +21,13 @@ class CToolbarModel : public CCommandIdModel {
   CPromptAndTip* PromptAt(int row) const override;
   CPromptAndTip* PromptOfButton(int button) const;
   CLocalizedString* ValueAt(int row, int column) const override;
-
- private:
-  void CutPictures();
+  int ItemOfCommand(DWORD command) const override;
   // The text of the first menu item of the module with the command, with its popup path;
   // null when no menu has it.
   QString MenuText(WORD command) const;
+
+ private:
+  void CutPictures();
 
   CResToolBar* m_toolbar;
   std::vector<QImage> m_pictures;  // per button, separators included as empty images
@@ -41,6 +42,9 @@ class CToolbarView : public CCommandIdView {
 
  protected:
   void FillRows() override;
+  // Toolbars hold no texts of their own: their prompts are selected by command.
+  std::optional<std::pair<int, int>> CellOf(const std::string&) const override { return std::nullopt; }
+  bool AnyText(int button, const tvl::TextTest& test) const override;
   void ApplyCommit(const CTranslationRequest& request) override;
   void ApplyUndo(int hint, const CUndoAction* action) override;
 

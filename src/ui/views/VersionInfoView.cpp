@@ -14,6 +14,7 @@
 #include "ui/views/ListViewSupport.h"
 #include "ui/views/ProjectResView.h"
 #include "workspace/ContentViewRules.h"
+#include "workspace/ElementIds.h"
 #include "workspace/ViewRules.h"
 
 namespace {
@@ -74,7 +75,7 @@ QVariant CVersionInfoModel::data(const QModelIndex& index, int role) const {
       return QStr(m_version->m_values[static_cast<size_t>(item)]->m_key);
     case Qt::DecorationRole:
       if (index.column() != 0 || dnt) return {};
-      return tvl::ui::StatusIcon(value->GetValueStatus(m_language));
+      return tvl::ui::ValueStatusIcon(*value, m_language);
     case Qt::ForegroundRole:
       if (dnt) return QPalette().brush(QPalette::Disabled, QPalette::Text);
       return {};
@@ -143,7 +144,8 @@ void CVersionInfoView::BuildRows() {
     const CLocalizedString* v = m_model->ValueOf(item);
     tvl::CVersionRowFacts facts{!IsVersionItem(item), v->IsDoNotTranslate(), ShownText(*v, m_language).empty(),
                                 v->GetValueStatus(m_language)};
-    return tvl::IsVersionRowShown(facts, m_mode, allItems);
+    return tvl::IsVersionRowShown(facts, m_mode, allItems) &&
+           tvl::ui::PassesRowFilter(*m_frame, [&](const tvl::TextTest& test) { return AnyText(item, test); });
   };
   std::vector<int> items;
   // Without a fixed info block the resource writes no versions: nothing to translate there.
@@ -166,6 +168,54 @@ void CVersionInfoView::BuildRows() {
     return;
   }
   SelectNextToTranslate(-1);
+}
+
+bool CVersionInfoView::AnyText(int item, const tvl::TextTest& test) const {
+  const CLocalizedString* value = m_model->ValueOf(item);
+  if (!value) return false;
+  std::u16string key = item == tvl::kVersionItemFile      ? u"File Version"
+                       : item == tvl::kVersionItemProduct ? u"Product Version"
+                                                          : m_version->m_values[static_cast<size_t>(item)]->m_key;
+  return test(key) || test(value->m_text) || test(tvl::OwnTranslation(*value, m_language));
+}
+
+int CVersionInfoView::ShowItem(int item) {
+  int row = m_model->RowOfItem(item);
+  if (row >= 0) return row;
+  m_hasForcedItem = true;
+  m_forcedItem = item;
+  BuildRows();
+  m_hasForcedItem = false;
+  return m_model->RowOfItem(item);
+}
+
+bool CVersionInfoView::SelectElement(const std::string& element) {
+  std::optional<int> item = tvl::VersionItemOf(*m_version, element);
+  if (!item) return false;
+  int row = ShowItem(*item);
+  if (row < 0) return false;
+  SelectRow(row);
+  return true;
+}
+
+void CVersionInfoView::keyboardSearch(const QString& search) {
+  int row = m_typeAhead.Find(search, m_model->rowCount(), CurrentRow(), [this](int r, const tvl::TextTest& test) {
+    return AnyText(m_model->ItemAt(r), test);
+  });
+  if (row >= 0) SelectRow(row);
+}
+
+void CVersionInfoView::RememberSelection() {
+  int row = CurrentRow();
+  m_restore = row >= 0;
+  m_restoreItem = m_model->ItemAt(row);
+  QModelIndex top = indexAt(QPoint(0, 0));
+  m_restoreTop = top.isValid() ? top.row() : 0;
+}
+
+void CVersionInfoView::Refilter() {
+  RememberSelection();
+  BuildRows();
 }
 
 int CVersionInfoView::CurrentRow() const {
@@ -271,19 +321,13 @@ void CVersionInfoView::DeleteTranslation() {
   request.m_language = m_language;
   request.m_erase = 1;
   request.m_text.clear();
-  ApplyCommit(request);
+  // As a commit, so that whoever counts or checks translations hears of it.
+  m_document.UpdateAllViews(HintTranslationCommitted, &request);
 }
 
 void CVersionInfoView::ApplyUndo(int hint, const CUndoTranslateString* action) {
   if (action->m_object != m_version) return;
-  int row = m_model->RowOfItem(action->m_index1);
-  if (row < 0) {
-    m_hasForcedItem = true;
-    m_forcedItem = action->m_index1;
-    BuildRows();
-    m_hasForcedItem = false;
-    row = m_model->RowOfItem(action->m_index1);
-  }
+  int row = ShowItem(action->m_index1);
   if (row < 0) return;
   if (hint == HintUndoneItemInPlace) m_model->RowChanged(row);
   SelectRow(row);
@@ -292,15 +336,7 @@ void CVersionInfoView::ApplyUndo(int hint, const CUndoTranslateString* action) {
 void CVersionInfoView::OnUpdate(int hint, const void* object) {
   if (m_released) return;
   switch (hint) {
-    case HintRefreshAll: {
-      int row = CurrentRow();
-      m_restore = row >= 0;
-      m_restoreItem = m_model->ItemAt(row);
-      QModelIndex top = indexAt(QPoint(0, 0));
-      m_restoreTop = top.isValid() ? top.row() : 0;
-      BuildRows();
-      break;
-    }
+    case HintRefreshAll: Refilter(); break;
     case HintTranslationCommitted: {
       const auto* request = static_cast<const CTranslationRequest*>(object);
       if (request && request->m_view == this) ApplyCommit(*request);

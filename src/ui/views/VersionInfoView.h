@@ -8,6 +8,8 @@
 #include "project/ViewHints.h"
 #include "resmodel/TranslationRequest.h"
 #include "ui/views/ContentViews.h"
+#include "ui/views/ElementView.h"
+#include "ui/views/TypeAhead.h"
 
 class CMainFrame;
 class CTvlDoc;
@@ -43,7 +45,7 @@ class CVersionInfoModel : public QAbstractTableModel {
   bool m_drawing = true;
 };
 
-class CVersionInfoView : public QTreeView, public CDocumentView, public CContentView {
+class CVersionInfoView : public QTreeView, public CDocumentView, public CContentView, public CElementView {
   Q_OBJECT
  public:
   CVersionInfoView(CMainFrame* frame, CTvlDoc& document, CResVersion* version, QWidget* parent = nullptr);
@@ -56,6 +58,10 @@ class CVersionInfoView : public QTreeView, public CDocumentView, public CContent
   CVersionInfoModel* Model() const { return m_model; }
   int CurrentRow() const;
   void SelectNextToTranslate(int afterRow);
+  void Refilter() override;
+  // "FileVersion#fixed", "ProductVersion#fixed" or a value's key.
+  bool SelectElement(const std::string& element) override;
+  void keyboardSearch(const QString& search) override;
   // Delete Translation: available for a selected value that has a translation.
   bool HasDeleteTranslation() const override { return true; }
   bool CanDeleteTranslation() const override;
@@ -72,6 +78,11 @@ class CVersionInfoView : public QTreeView, public CDocumentView, public CContent
   // Changes the value as the request says; false (nothing changed) for a malformed version.
   bool ChangeValue(const CTranslationRequest& request, int item, CLocalizedString& value);
   void ApplyUndo(int hint, const CUndoTranslateString* action);
+  // The key, the source text and the translation of an item (none for the blank row).
+  bool AnyText(int item, const tvl::TextTest& test) const;
+  // Lists an item whatever the mode and filter; its row or -1.
+  int ShowItem(int item);
+  void RememberSelection();
 
   CMainFrame* m_frame;
   CTvlDoc& m_document;
@@ -87,4 +98,5 @@ class CVersionInfoView : public QTreeView, public CDocumentView, public CContent
   int m_forcedItem = 0;
   bool m_released = false;
   CTranslationRequest m_offer;
+  tvl::ui::CTypeAhead m_typeAhead;
 };
