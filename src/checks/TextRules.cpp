@@ -135,7 +135,7 @@ std::vector<CPlaceholder> ExtractPlaceholders(std::u16string_view text) {
       positional = true;
     }
     if (n) {
-      out.push_back({std::u16string(text.substr(i, n)), positional});
+      out.push_back({std::u16string(text.substr(i, n)), positional, i});
       i += n;
     } else {
       ++i;

@@ -25,6 +25,7 @@ class CTextRule {
 struct CPlaceholder {
   std::u16string text;
   bool positional = false;
+  size_t offset = 0;  // where it starts in the text
 };
 
 // printf conversions, FormatMessage inserts and escapes, and {0}-style inserts, in order.

@@ -74,3 +74,12 @@ std::string DecompileModule(const std::string& path, int* status) {
 }
 
 bool HaveDecompiler() { return std::system("command -v x86_64-w64-mingw32-windres >/dev/null 2>&1") == 0; }
+
+namespace {
+// The user's own data (the translation memory) stays out of reach of every test: each test
+// program keeps its own, removed at its end.
+struct CPrivateUserData {
+  CPrivateUserData() { setenv("XDG_DATA_HOME", dir.path().c_str(), 1); }
+  CScratchDir dir;
+} g_privateUserData;
+}  // namespace
