@@ -228,6 +228,8 @@ CMemoryMatchesView* InstallMemory(CMainFrame& frame, QMenu& translations) {
   auto* dock = new QDockWidget(QObject::tr("Memory Matches"), &frame);
   dock->setObjectName(QStringLiteral("memoryDock"));
   auto* view = new CMemoryMatchesView(&frame, frame.GetDocument(), dock);
+  // The pane may shrink to its header: it never makes the window larger than it was placed.
+  view->setMinimumHeight(1);
   dock->setWidget(view);
   frame.addDockWidget(Qt::BottomDockWidgetArea, dock);
   for (int i = 0; i < static_cast<int>(CMemoryMatchesView::kShown); ++i) {
