@@ -37,7 +37,7 @@ double InsertCost(const CTmToken& t) { return t.kind == ETmTokenKind::kPunctuati
 
 double SubstituteCost(const CTmToken& a, const CTmToken& b) {
   if (a.text == b.text && a.kind == b.kind) return 0;
-  if (a.kind == ETmTokenKind::kWord && b.kind == ETmTokenKind::kWord && Fold(a.text) == Fold(b.text)) return 0.25;
+  if (a.kind == ETmTokenKind::kWord && b.kind == ETmTokenKind::kWord && a.folded == b.folded) return 0.25;
   if (a.kind == ETmTokenKind::kPunctuation && b.kind == ETmTokenKind::kPunctuation) return 0.5;
   return std::max(InsertCost(a), InsertCost(b));
 }
@@ -52,6 +52,20 @@ std::vector<std::vector<double>> DistanceTable(const std::vector<CTmToken>& a, c
       d[i][j] = std::min({d[i - 1][j] + InsertCost(a[i - 1]), d[i][j - 1] + InsertCost(b[j - 1]),
                           d[i - 1][j - 1] + SubstituteCost(a[i - 1], b[j - 1])});
   return d;
+}
+
+// The same distance with two rows only: a lookup computes it for every candidate.
+double Distance(const std::vector<CTmToken>& a, const std::vector<CTmToken>& b) {
+  std::vector<double> previous(b.size() + 1, 0), current(b.size() + 1, 0);
+  for (size_t j = 1; j <= b.size(); ++j) previous[j] = previous[j - 1] + InsertCost(b[j - 1]);
+  for (size_t i = 1; i <= a.size(); ++i) {
+    current[0] = previous[0] + InsertCost(a[i - 1]);
+    for (size_t j = 1; j <= b.size(); ++j)
+      current[j] = std::min({previous[j] + InsertCost(a[i - 1]), current[j - 1] + InsertCost(b[j - 1]),
+                             previous[j - 1] + SubstituteCost(a[i - 1], b[j - 1])});
+    std::swap(previous, current);
+  }
+  return previous[b.size()];
 }
 
 double Weight(const std::vector<CTmToken>& tokens) {
@@ -115,7 +129,7 @@ std::u16string CTmText::IndexWords() const {
   for (const CTmToken& t : tokens) {
     if (t.kind != ETmTokenKind::kWord) continue;
     if (!out.empty()) out += u' ';
-    out += Fold(t.text);
+    out += t.folded;
   }
   return out;
 }
@@ -146,13 +160,13 @@ CTmText AnalyseTmText(std::u16string_view text) {
       const CPlaceholder& p = inserts[next++];
       word = nullptr;
       if (IsEscape(p)) {
-        r.tokens.push_back({p.text, ETmTokenKind::kPunctuation, i, i + p.text.size()});
+        r.tokens.push_back({p.text, ETmTokenKind::kPunctuation, i, i + p.text.size(), {}});
         r.key += p.text;
       } else {
         char16_t mark = kPlainMark;
         if (p.positional)
           mark = static_cast<char16_t>(kPositionalMark + std::distance(numbers.begin(), numbers.find(PositionalNumber(p.text))));
-        r.tokens.push_back({std::u16string(1, mark), ETmTokenKind::kPlaceholder, i, i + p.text.size()});
+        r.tokens.push_back({std::u16string(1, mark), ETmTokenKind::kPlaceholder, i, i + p.text.size(), {}});
         r.placeholders.push_back(p.text);
         r.key += mark;
       }
@@ -171,18 +185,20 @@ CTmText AnalyseTmText(std::u16string_view text) {
     size_t width = c == u'&' && i + 1 < body.size() && body[i + 1] == u'&' ? 2 : 1;
     if (IsWordChar(c)) {
       if (!word) {
-        r.tokens.push_back({{}, ETmTokenKind::kWord, i, i});
+        r.tokens.push_back({{}, ETmTokenKind::kWord, i, i, {}});
         word = &r.tokens.back();
       }
       word->text += c;
       word->end = i + 1;
     } else {
       word = nullptr;
-      if (!u_isUWhiteSpace(c)) r.tokens.push_back({std::u16string(1, c), ETmTokenKind::kPunctuation, i, i + width});
+      if (!u_isUWhiteSpace(c)) r.tokens.push_back({std::u16string(1, c), ETmTokenKind::kPunctuation, i, i + width, {}});
     }
     r.key += c;
     i += width;
   }
+  for (CTmToken& t : r.tokens)
+    if (t.kind == ETmTokenKind::kWord) t.folded = Fold(t.text);
   return r;
 }
 
@@ -190,7 +206,7 @@ int MatchPercent(const CTmText& a, const CTmText& b) {
   if (a.key == b.key) return 100;
   double weight = std::max(Weight(a.tokens), Weight(b.tokens));
   if (weight <= 0) return 0;
-  double distance = DistanceTable(a.tokens, b.tokens)[a.tokens.size()][b.tokens.size()];
+  double distance = Distance(a.tokens, b.tokens);
   int percent = static_cast<int>(100.0 * (1.0 - distance / weight) + 1e-9);
   return std::clamp(percent, 0, 99);  // only equal keys are a full match
 }

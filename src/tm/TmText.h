@@ -13,6 +13,7 @@ struct CTmToken {
   std::u16string text;  // a word as written (without '&'), a mark, or a placeholder's stand-in
   ETmTokenKind kind = ETmTokenKind::kWord;
   size_t begin = 0, end = 0;  // in the text analysed
+  std::u16string folded;      // a word in lower case
 };
 
 struct CTmText {

@@ -3,12 +3,14 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "platform/Text.h"
 #include "tm/TmText.h"
@@ -21,8 +23,9 @@ using tvl::ToUtf8;
 constexpr const char* kFormat = "tessalingvora translation memory 1";
 
 // How many rows the word index may offer for one fuzzy lookup; the rarest words choose them.
-constexpr int kMaxCandidates = 150;
+constexpr int kMaxCandidates = 80;
 constexpr size_t kMaxQueryWords = 8;
+constexpr int kMaxPostings = 250;  // texts taken of one word
 
 // A file cut short (a copy broken off, a full disk) shows in its header: it gives more pages
 // than the file holds. SQLite itself would only notice on reading the missing pages.
@@ -141,7 +144,9 @@ void CTranslationMemory::Open(const std::string& path) {
       CStatement format(m_db, "SELECT value FROM tm_meta WHERE key = 'format'");
       if (!format.Step() || format.Text(0) != kFormat) throw CTmError("not a translation memory of this program");
     }  // the statements end before the journal mode may change
-    Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+    // Lookups read pages all over a large memory: mapped, they cost no system call each.
+    Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA mmap_size = 1073741824;"
+         "PRAGMA cache_size = -32768");
   } catch (const CTmError& e) {
     sqlite3_close(m_db);
     m_db = nullptr;
@@ -252,17 +257,31 @@ std::vector<std::int64_t> CTranslationMemory::Candidates(const std::u16string& w
     if (docs > 0) byRarity.emplace_back(docs, w);
   }
   std::sort(byRarity.begin(), byRarity.end());
-  byRarity.resize(std::min({byRarity.size(), allowed + 1, kMaxQueryWords}));
-  if (byRarity.empty()) return {};
-  std::string query;
-  for (const auto& [docs, w] : byRarity) {
-    if (!query.empty()) query += " OR ";
-    query += "\"" + w + "\"";  // words hold no quote: they are letters and digits
+  const size_t chosen = std::min({byRarity.size(), allowed + 1, kMaxQueryWords});
+  auto quoted = [](const std::string& w) { return "\"" + w + "\""; };  // words hold no quote
+  // The texts holding these words. A common word's texts are narrowed to those that also
+  // hold one of the (allowed + 1) rarest other words, which a match must, so a lookup costs
+  // about the same in a memory of any size.
+  std::unordered_map<std::int64_t, int> shared;
+  CStatement postings(m_db, "SELECT rowid FROM tm_words WHERE tm_words MATCH ? ORDER BY rowid DESC LIMIT ?");
+  for (size_t i = 0; i < chosen; ++i) {
+    std::string query = quoted(byRarity[i].second), others;
+    for (size_t j = 0, n = 0; byRarity[i].first > kMaxPostings && j < byRarity.size() && n <= allowed; ++j)
+      if (j != i) {
+        others += (n++ ? " OR " : "") + quoted(byRarity[j].second);
+      }
+    if (!others.empty()) query += " AND (" + others + ")";
+    postings.Bind(1, query).Bind(2, static_cast<std::int64_t>(kMaxPostings));
+    while (postings.Step()) ++shared[postings.Int(0)];
+    postings.Reset();
   }
-  CStatement match(m_db, "SELECT rowid FROM tm_words WHERE tm_words MATCH ? ORDER BY rank LIMIT ?");
-  match.Bind(1, query).Bind(2, static_cast<std::int64_t>(kMaxCandidates));
+  std::vector<std::pair<int, std::int64_t>> ranked;
+  ranked.reserve(shared.size());
+  for (auto [id, n] : shared) ranked.emplace_back(n, id);
+  size_t keep = std::min(ranked.size(), static_cast<size_t>(kMaxCandidates));
+  std::partial_sort(ranked.begin(), ranked.begin() + static_cast<long>(keep), ranked.end(), std::greater<>());
   std::vector<std::int64_t> ids;
-  while (match.Step()) ids.push_back(match.Int(0));
+  for (size_t i = 0; i < keep; ++i) ids.push_back(ranked[i].second);
   return ids;
 }
 
