@@ -239,8 +239,9 @@ void CTranslationMemory::ForEach(const std::function<void(const CTmSegment&)>& v
 std::vector<std::int64_t> CTranslationMemory::Candidates(const std::u16string& words, size_t wordCount,
                                                          int minPercent) const {
   // A text at minPercent differs in at most this many words, so one of the rarest
-  // (allowed + 1) words must be in it.
-  size_t allowed = wordCount * static_cast<size_t>(100 - minPercent) / 100;
+  // (allowed + 1) words must be in it; one more word lets the texts that share two of them
+  // come first among many that share one.
+  size_t allowed = wordCount * static_cast<size_t>(100 - minPercent) / 100 + 1;
   std::set<std::string> distinct;
   std::string all = ToUtf8(words);
   for (size_t at = 0; at <= all.size();) {
