@@ -48,7 +48,8 @@ QString MarkedSource(const std::u16string& stored, const std::u16string& wanted)
             QStringLiteral("</span>");
     at = end;
   }
-  return html + plain(at, stored.size());
+  html += plain(at, stored.size());
+  return html.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
 }
 
 }  // namespace
@@ -61,7 +62,7 @@ CMemoryMatchesView::CMemoryMatchesView(CMainFrame* frame, CTvlDoc& document, QWi
   setRootIsDecorated(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
   header()->setStretchLastSection(true);
-  setColumnWidth(0, 70);
+  setColumnWidth(0, 110);
   setColumnWidth(1, 320);
   connect(this, &QTreeWidget::itemActivated, this,
           [this](QTreeWidgetItem* item) { Insert(static_cast<size_t>(indexOfTopLevelItem(item))); });
@@ -117,7 +118,7 @@ void CMemoryMatchesView::Show(const CTranslationRequest* request) {
   for (size_t i = 0; i < m_matches.size(); ++i) {
     const CTmMatch& m = m_matches[i];
     auto* item = new QTreeWidgetItem(this);
-    item->setText(0, tr("%1 %  (Ctrl+%2)").arg(m.m_percent).arg(i + 1));
+    item->setText(0, tr("%1 %   Ctrl+%2").arg(m.m_percent).arg(i + 1));
     item->setText(2, ForDisplay(m.m_suggestion));
     item->setToolTip(1, QString::fromStdString(m.m_segment.m_module + "/" + m.m_segment.m_resource + "/" + m.m_segment.m_element));
     auto* source = new QLabel(MarkedSource(m.m_segment.m_source, head->m_text), this);
@@ -232,6 +233,7 @@ CMemoryMatchesView* InstallMemory(CMainFrame& frame, QMenu& translations) {
   view->setMinimumHeight(1);
   dock->setWidget(view);
   frame.addDockWidget(Qt::BottomDockWidgetArea, dock);
+  frame.resizeDocks({dock}, {110}, Qt::Vertical);  // three matches; the editor keeps its room
   for (int i = 0; i < static_cast<int>(CMemoryMatchesView::kShown); ++i) {
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)), &frame);
     shortcut->setObjectName(QStringLiteral("insertMatch%1").arg(i + 1));
