@@ -233,7 +233,6 @@ CMemoryMatchesView* InstallMemory(CMainFrame& frame, QMenu& translations) {
   view->setMinimumHeight(1);
   dock->setWidget(view);
   frame.addDockWidget(Qt::BottomDockWidgetArea, dock);
-  frame.resizeDocks({dock}, {110}, Qt::Vertical);  // three matches; the editor keeps its room
   for (int i = 0; i < static_cast<int>(CMemoryMatchesView::kShown); ++i) {
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)), &frame);
     shortcut->setObjectName(QStringLiteral("insertMatch%1").arg(i + 1));
