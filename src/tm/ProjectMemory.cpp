@@ -86,6 +86,7 @@ std::unique_ptr<CUndoPretranslate> Pretranslate(CTvlDoc& doc, const CTranslation
   }
   std::vector<Fill> fills;
   std::map<std::pair<LANGID, std::u16string>, std::optional<CTmMatch>> seen;  // a repeated text is looked up once
+  CTranslationMemory::CReading reading(memory);
   for (size_t i = 0; i < items.size(); ++i) {
     const CExchangeItem& item = items[i];
     if (!Keeps(item) || Translation(*item.m_value, language)) continue;

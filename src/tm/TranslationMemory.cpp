@@ -26,6 +26,7 @@ constexpr const char* kFormat = "tessalingvora translation memory 1";
 constexpr int kMaxCandidates = 80;
 constexpr size_t kMaxQueryWords = 8;
 constexpr int kMaxPostings = 250;  // texts taken of one word
+constexpr std::int64_t kCommonWord = 20000;  // texts holding it
 
 // A file cut short (a copy broken off, a full disk) shows in its header: it gives more pages
 // than the file holds. SQLite itself would only notice on reading the missing pages.
@@ -179,6 +180,7 @@ void CTranslationMemory::CreateSchema() {
 
 size_t CTranslationMemory::Add(const std::vector<CTmSegment>& segments) {
   if (!m_db) throw CTmError("no translation memory is open");
+  m_frequencies.clear();
   Exec("BEGIN IMMEDIATE");
   size_t added = 0;
   try {
@@ -236,6 +238,24 @@ void CTranslationMemory::ForEach(const std::function<void(const CTmSegment&)>& v
     visit({all.Text(0), all.Text16(1), all.Text(2), all.Text16(3), all.Text(4), all.Text(5), all.Text(6), all.Int(7)});
 }
 
+std::int64_t CTranslationMemory::Frequency(const std::string& word) const {
+  if (auto known = m_frequencies.find(word); known != m_frequencies.end()) return known->second;
+  if (m_frequencies.size() > 200000) m_frequencies.clear();
+  CStatement frequency(m_db, "SELECT doc FROM tm_vocabulary WHERE term = ?");
+  frequency.Bind(1, word);
+  std::int64_t docs = frequency.Step() ? frequency.Int(0) : 0;
+  m_frequencies.emplace(word, docs);
+  return docs;
+}
+
+CTranslationMemory::CReading::CReading(const CTranslationMemory& memory) : m_memory(memory) {
+  m_begun = memory.m_db && sqlite3_get_autocommit(memory.m_db) && sqlite3_exec(memory.m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+CTranslationMemory::CReading::~CReading() {
+  if (m_begun) sqlite3_exec(m_memory.m_db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
 std::vector<std::int64_t> CTranslationMemory::Candidates(const std::u16string& words, size_t wordCount,
                                                          int minPercent) const {
   // A text at minPercent differs in at most this many words, so one of the rarest
@@ -250,15 +270,12 @@ std::vector<std::int64_t> CTranslationMemory::Candidates(const std::u16string& w
     at = space + 1;
   }
   std::vector<std::pair<std::int64_t, std::string>> byRarity;
-  CStatement frequency(m_db, "SELECT doc FROM tm_vocabulary WHERE term = ?");
-  for (const std::string& w : distinct) {
-    frequency.Bind(1, w);
-    std::int64_t docs = frequency.Step() ? frequency.Int(0) : 0;
-    frequency.Reset();
-    if (docs > 0) byRarity.emplace_back(docs, w);
-  }
+  for (const std::string& w : distinct)
+    if (std::int64_t docs = Frequency(w)) byRarity.emplace_back(docs, w);
   std::sort(byRarity.begin(), byRarity.end());
-  const size_t chosen = std::min({byRarity.size(), allowed + 1, kMaxQueryWords});
+  size_t chosen = std::min({byRarity.size(), allowed + 1, kMaxQueryWords});
+  // The word taken over the count only helps to rank; a word in many texts does not.
+  if (chosen == allowed + 1 && chosen > 1 && byRarity[chosen - 1].first > kCommonWord) --chosen;
   auto quoted = [](const std::string& w) { return "\"" + w + "\""; };  // words hold no quote
   // The texts holding these words. A common word's texts are narrowed to those that also
   // hold one of the (allowed + 1) rarest other words, which a match must, so a lookup costs
@@ -291,6 +308,7 @@ std::vector<CTmMatch> CTranslationMemory::Lookup(const std::string& sourceLangua
                                                  const std::string& element) const {
   std::vector<CTmMatch> matches;
   if (!m_db || source.empty()) return matches;
+  CReading reading(*this);
   CTmText wanted = tvl::AnalyseTmText(source);
   const std::string sp = tvl::PrimaryLanguage(sourceLanguage), tp = tvl::PrimaryLanguage(targetLanguage);
   const char* columns = "SELECT source_lang, source, target_lang, target, module, resource, element, time FROM tm_segment ";

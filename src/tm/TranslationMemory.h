@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -58,6 +59,20 @@ class CTranslationMemory {
   // The best matches at or above minPercent, best first: exact ones (100) before fuzzy
   // ones; among equals the same element, then the newest. Languages match by their
   // primary subtag ("fr" serves "fr-FR" and "fr-CA"), the exact tag first.
+  // Many lookups in a row (a pre-translation) read one state of the file, without taking
+  // and dropping its lock for each.
+  class CReading {
+   public:
+    explicit CReading(const CTranslationMemory& memory);
+    ~CReading();
+    CReading(const CReading&) = delete;
+    CReading& operator=(const CReading&) = delete;
+
+   private:
+    const CTranslationMemory& m_memory;
+    bool m_begun = false;
+  };
+
   std::vector<CTmMatch> Lookup(const std::string& sourceLanguage, const std::string& targetLanguage,
                                std::u16string_view source, int minPercent, size_t maxResults,
                                const std::string& element = {}) const;
@@ -69,8 +84,12 @@ class CTranslationMemory {
   void CreateSchema();
   std::vector<std::int64_t> Candidates(const std::u16string& words, size_t wordCount, int minPercent) const;
 
+  std::int64_t Frequency(const std::string& word) const;
+
   sqlite3* m_db = nullptr;
   std::string m_path;
+  // How many texts hold a word, as last read: it only orders the words of a lookup.
+  mutable std::unordered_map<std::string, std::int64_t> m_frequencies;
 };
 
 namespace tvl {

@@ -5,6 +5,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "UiTestSupport.h"
 #include "formats/text/ResStringTable.h"
@@ -105,4 +107,18 @@ TEST(MemoryView, PretranslateIsOneUndoableStep) {
   QTest::qWait(10);
   EXPECT_EQ(f.String(16).FindValue(kFrench), nullptr);
   EXPECT_EQ(f.Saved("undone.tvl"), before);
+}
+
+TEST(MemoryView, TheSettingsNameTheMemoryFile) {
+  CScratchDir config;
+  std::string previous = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  std::filesystem::create_directories(config.file("Tessalingvora"));
+  std::ofstream(config.file("Tessalingvora/Workspace.ini")) << "[Translation Memory]\nFile=" << config.file("chosen.tm") << "\n";
+  CFrameFixture f;
+  CTranslationMemory* memory = f.frame->findChild<CMemoryMatchesView*>()->Memory();
+  setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+  ASSERT_NE(memory, nullptr);
+  EXPECT_EQ(memory->GetPath(), config.file("chosen.tm"));
+  EXPECT_TRUE(std::filesystem::exists(config.file("chosen.tm")));
 }
