@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QSpinBox>
 #include <QTest>
 #include <cstdlib>
@@ -121,4 +122,24 @@ TEST(MemoryView, TheSettingsNameTheMemoryFile) {
   ASSERT_NE(memory, nullptr);
   EXPECT_EQ(memory->GetPath(), config.file("chosen.tm"));
   EXPECT_TRUE(std::filesystem::exists(config.file("chosen.tm")));
+}
+
+// Pictures for a reviewer (see tools/screenshots): the matches of a changed string, and the
+// Pre-translate dialog.
+TEST(Screenshots, MemoryMatches) {
+  QString dir = qEnvironmentVariable("TVL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "TVL_SCREENSHOT_DIR is not set";
+  MemoryFixture f;
+  f.frame->resize(1100, 720);
+  f.Offer(1001);
+  QTest::qWait(50);
+  EXPECT_TRUE(f.frame->grab().save(QDir(dir).filePath(QStringLiteral("tvl-memory-matches.png"))));
+  auto previous = tvl::ui::SetModalRunner([&](QDialog& d) {
+    d.show();
+    QTest::qWait(50);
+    EXPECT_TRUE(d.grab().save(QDir(dir).filePath(QStringLiteral("tvl-dialog-pretranslate.png"))));
+    return static_cast<int>(QDialog::Rejected);
+  });
+  f.frame->findChild<QAction*>("pretranslate")->trigger();
+  tvl::ui::SetModalRunner(previous);
 }
