@@ -135,10 +135,12 @@ std::u16string MemoryErrorText(const CTranslationMemory& memory, const CTmError&
 }
 
 std::string PretranslateSummary(const CPretranslateResult& result, LANGID language, int minMatch) {
-  std::string text = "Pre-translated " + std::to_string(result.m_exact + result.m_fuzzy) + " texts into " +
-                     LanguageTag(language) + ": " + std::to_string(result.m_exact) + " exact matches (translated)";
-  if (minMatch < 100) text += ", " + std::to_string(result.m_fuzzy) + " matches of " + std::to_string(minMatch) + " % or more (to review)";
-  return text + "; " + std::to_string(result.m_remaining) + " texts left untranslated.";
+  auto count = [](size_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); };
+  std::string text = "Pre-translated " + count(result.m_exact + result.m_fuzzy, "text", "texts") + " into " +
+                     LanguageTag(language) + ": " + count(result.m_exact, "exact match", "exact matches") + " (translated)";
+  if (minMatch < 100)
+    text += ", " + count(result.m_fuzzy, "match", "matches") + " of " + std::to_string(minMatch) + " % or more (to review)";
+  return text + "; " + count(result.m_remaining, "text", "texts") + " left untranslated.";
 }
 
 }  // namespace tvl

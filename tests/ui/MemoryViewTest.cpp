@@ -97,7 +97,7 @@ TEST(MemoryView, PretranslateIsOneUndoableStep) {
   tvl::ui::SetModalRunner(previous);
   ASSERT_FALSE(sink.messages.empty());
   EXPECT_EQ(tvl::ToUtf8(sink.messages.back().text).rfind(
-                "Pre-translated 3 texts into fr-FR: 2 exact matches (translated), 1 matches of 70 % or more (to review); ", 0),
+                "Pre-translated 3 texts into fr-FR: 2 exact matches (translated), 1 match of 70 % or more (to review); ", 0),
             0u)
       << tvl::ToUtf8(sink.messages.back().text);
   EXPECT_EQ(f.String(16).GetText(kFrench), u"Seize");
