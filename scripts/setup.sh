@@ -10,7 +10,7 @@ PACKAGES=(
   libhunspell-dev hunspell-en-us hunspell-fr hunspell-de-de
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libxml2-dev libxml2-utils gettext translate-toolkit nlohmann-json3-dev python3-jsonschema
+  libxml2-dev libxml2-utils libsqlite3-dev gettext translate-toolkit nlohmann-json3-dev python3-jsonschema
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 gcc-mingw-w64-x86-64
   help2man desktop-file-utils shared-mime-info libglib2.0-bin appstream bash-completion dpkg-dev file
   fonts-wine fonts-liberation2 fonts-crosextra-carlito fonts-ipafont-gothic fonts-dejavu-core

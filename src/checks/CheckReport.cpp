@@ -25,6 +25,7 @@ const char* CheckRuleDescription(const std::string& rule) {
       {"text-shape", "Blanks, line breaks and ending punctuation follow the source."},
       {"code-page", "Text stored as ANSI fits the language's code page."},
       {"layout", "Translated controls fit, do not overlap and stay inside their dialog."},
+      {"consistency", "One source text is translated the same way throughout the project."},
   };
   auto it = kText.find(rule);
   return it == kText.end() ? "" : it->second;
@@ -139,7 +140,7 @@ std::string WriteJUnit(const CCheckReportInput& input) {
 }  // namespace
 
 const std::vector<std::string>& CheckRuleNames() {
-  static const std::vector<std::string> kNames = {"placeholders", "mnemonics", "shortcuts", "text-shape", "code-page", "layout"};
+  static const std::vector<std::string> kNames = {"placeholders", "mnemonics", "shortcuts", "text-shape", "code-page", "layout", "consistency"};
   return kNames;
 }
 

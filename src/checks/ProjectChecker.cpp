@@ -4,6 +4,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "checks/ConsistencyRule.h"
 #include "checks/GroupRules.h"
 #include "checks/LayoutRule.h"
 #include "checks/PseudoLocalizer.h"
@@ -117,6 +118,7 @@ void CCheckRun::CheckTexts(LANGID language) {
   static const CPlaceholderRule placeholders;
   static const CMnemonicPresenceRule mnemonics;
   const CTextRule* const rules[] = {&placeholders, &mnemonics, &m_shape};
+  CConsistencyRule consistency;
   for (const CExchangeItem& item : m_items) {
     if (item.m_kind == TextItemKind::kVersion || item.m_doNotTranslate) continue;
     const CLocalizedString& value = *item.m_value;
@@ -125,6 +127,7 @@ void CCheckRun::CheckTexts(LANGID language) {
     auto context = m_contexts.find(&value);
     CTextContext c = context == m_contexts.end() ? CTextContext{} : context->second;
     CTextPair pair{value.m_text, translation, c.label};
+    if (!c.shortcut) consistency.Add(value.m_text, translation, item.m_id);
     CRuleHits hits;
     for (const CTextRule* rule : rules) {
       // Shortcuts are key names, and a pseudo language's brackets change every ending.
@@ -144,6 +147,8 @@ void CCheckRun::CheckTexts(LANGID language) {
     }
     ++m_statistics.texts;
   }
+  if (Runs(CConsistencyRule::Name()))
+    for (auto& [id, hit] : consistency.Check()) Add(id, language, CConsistencyRule::Name(), std::move(hit));
 }
 
 void CCheckRun::CheckModule(CModule& module, LANGID language) {

@@ -1,5 +1,8 @@
 #include "cli/TvlCommands.h"
 
+#include "cli/CommandLine.h"
+#include "cli/TmCommands.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -39,11 +42,7 @@ namespace {
 
 using tvl::FromUtf8;
 using tvl::ToUtf8;
-
-// Usage errors end a command with exit status 2.
-struct UsageError {
-  std::string message;
-};
+using namespace tvl::cli;
 
 // Messages of the core as log lines on stderr; questions are answered OK, as in a batch run.
 class CStreamSink : public CMessageSink {
@@ -66,82 +65,6 @@ class CStreamSink : public CMessageSink {
  private:
   std::ostream& m_err;
 };
-
-// The parsed options of one command: repeated options keep every value.
-struct Options {
-  std::vector<std::string> positional;
-  std::multimap<std::string, std::string> values;
-  std::vector<std::string> flags;
-
-  bool Has(const std::string& name) const {
-    return values.count(name) || std::find(flags.begin(), flags.end(), name) != flags.end();
-  }
-  std::optional<std::string> Get(const std::string& name) const {
-    auto it = values.find(name);
-    if (it == values.end()) return std::nullopt;
-    return it->second;
-  }
-  std::vector<std::string> All(const std::string& name) const {
-    std::vector<std::string> v;
-    for (auto [it, end] = values.equal_range(name); it != end; ++it) v.push_back(it->second);
-    return v;
-  }
-};
-
-// Options that take a value (the rest are flags). "--font" takes three.
-Options Parse(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& valued,
-              const std::vector<std::string>& flagNames) {
-  Options o;
-  for (size_t i = from; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a.rfind("--", 0) != 0 && !(a.size() == 2 && a[0] == '-' && a[1] != '-')) {
-      o.positional.push_back(a);
-      continue;
-    }
-    std::string name = a, value;
-    bool inlineValue = false;
-    if (size_t eq = a.find('='); eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-      inlineValue = true;
-    }
-    if (name == "-o") name = "--output";
-    if (name == "--font") {
-      if (i + 3 >= args.size()) throw UsageError{"--font needs a language, a face name and a size"};
-      o.values.emplace(name, args[i + 1] + '\n' + args[i + 2] + '\n' + args[i + 3]);
-      i += 3;
-      continue;
-    }
-    if (std::find(valued.begin(), valued.end(), name) != valued.end()) {
-      if (!inlineValue) {
-        if (i + 1 >= args.size()) throw UsageError{name + " needs a value"};
-        value = args[++i];
-      }
-      o.values.emplace(name, value);
-    } else if (std::find(flagNames.begin(), flagNames.end(), name) != flagNames.end()) {
-      o.flags.push_back(name);
-    } else {
-      throw UsageError{"unknown option " + name};
-    }
-  }
-  return o;
-}
-
-LANGID RequireLanguage(const std::string& text) {
-  auto l = ParseLanguageArgument(text);
-  if (!l) throw UsageError{"unknown language '" + text + "'"};
-  return *l;
-}
-
-std::u16string Absolute(const std::string& path) {
-  std::error_code ec;
-  auto p = std::filesystem::absolute(path, ec);
-  return FromUtf8(ec ? path : p.lexically_normal().string());
-}
-
-bool Open(CTvlDoc& doc, const std::string& project) { return doc.OnOpenDocument(Absolute(project)); }
-
-bool Save(CTvlDoc& doc) { return doc.OnSaveDocument(doc.GetPathName()); }
 
 CModule* FindModuleArg(CTvlDoc& doc, const std::string& name) {
   int i = doc.FindModuleByName(FromUtf8(name));
@@ -445,22 +368,6 @@ int CmdDump(const Options& o, std::ostream& out) {
   return 0;
 }
 
-// Standard output for "-" or no file; else the file, replaced only when wholly written.
-int WriteOutput(const std::optional<std::string>& output, const std::string& text, std::ostream& out) {
-  if (!output || *output == "-") {
-    out << text;
-    return 0;
-  }
-  tvl::ReplacingFile file(*output);
-  if (!file.IsOpen() || !file.Write(text) || !file.Commit()) {
-    DoMessageBox(FormatMessageText(u"Cannot write %1.  %2", {Arg(FromUtf8(*output)),
-                                                            Arg(CWin32Exception::SystemErrorText(errno))}),
-                 MB_ICONERROR);
-    return 1;
-  }
-  return 0;
-}
-
 int CmdExport(const Options& o, std::ostream& out) {
   if (o.positional.size() != 1 || !o.Has("--lang"))
     throw UsageError{"tvl export PROJECT.tvl --lang L [--format xliff|xliff2|po|json] [--only todo|all] [--template] [-o OUT]"};
@@ -654,6 +561,8 @@ const char* kUsage =
     "  import-exe PROJECT.tvl MODULE TRANSLATED.exe --lang L\n"
     "  export PROJECT.tvl --lang L [--format xliff|xliff2|po|json] [--only todo|all] [--template] [-o OUT]\n"
     "  import PROJECT.tvl --lang L FILE\n"
+    "  tm add PROJECT.tvl | tm import FILE.tmx | tm export FILE.tmx | tm lookup TEXT [--memory FILE]\n"
+    "  pretranslate PROJECT.tvl --lang L [--min-match PERCENT] [--memory FILE]\n"
     "  stats PROJECT.tvl [--json]\n"
     "  dump PROJECT.tvl\n"
     "  check PROJECT.tvl [--lang L]... [--format text|json|sarif|junit] [--min-severity warning|error]\n"
@@ -701,6 +610,8 @@ const std::map<std::string, const char*> kCommandHelp = {
     {"import", "usage: tvl import PROJECT.tvl --lang L FILE\n"
                "Reads translations into L back from an XLIFF, PO or JSON file. Nothing changes\n"
                "unless the whole file is read without error.\n"},
+    {"tm", tvl::cli::kTmHelp},
+    {"pretranslate", tvl::cli::kPretranslateHelp},
     {"stats", "usage: tvl stats PROJECT.tvl [--json]\n"
               "Counts per module, resource type and language the items not translated, not up\n"
               "to date, translated and edited, and the words of their source texts.\n"},
@@ -717,7 +628,7 @@ const std::map<std::string, const char*> kCommandHelp = {
               "  --format        text (default), json, sarif (SARIF 2.1.0) or junit (JUnit XML)\n"
               "  --min-severity  leaves warnings out of the report with error\n"
               "  --rules R,...   only these rules: placeholders, mnemonics, shortcuts, text-shape,\n"
-              "                  code-page, layout (or all)\n"
+              "                  code-page, layout, consistency (or all)\n"
               "  --identical     whether a translation equal to its source is a warning (yes or no)\n"
               "  --settings FILE the settings file (default: $XDG_CONFIG_HOME/Tessalingvora/Workspace.ini)\n"
               "  -o OUT          the output file (default: standard output)\n"},
@@ -810,6 +721,10 @@ int RunTvl(const std::vector<std::string>& args, std::ostream& out, std::ostream
       rc = CmdExport(Parse(args, 1, {"--lang", "--format", "--only", "--output"}, {"--template"}), out);
     } else if (command == "import") {
       rc = CmdImport(Parse(args, 1, {"--lang"}, {}));
+    } else if (command == "tm") {
+      rc = tvl::cli::CmdTm(args, out);
+    } else if (command == "pretranslate") {
+      rc = tvl::cli::CmdPretranslate(Parse(args, 1, {"--lang", "--min-match", "--memory"}, {}), out);
     } else if (command == "stats") {
       rc = CmdStats(Parse(args, 1, {}, {"--json"}), out);
     } else if (command == "check") {

@@ -28,6 +28,7 @@
 #include "project/Module.h"
 #include "project/TextItems.h"
 #include "project/TvlDoc.h"
+#include "project/XmlParse.h"
 #include "resmodel/CompileContext.h"
 
 namespace tvl {

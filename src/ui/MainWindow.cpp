@@ -27,6 +27,7 @@
 #include "ui/QtText.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/views/FindingsView.h"
+#include "ui/views/MemoryView.h"
 #include "ui/views/ProjectResView.h"
 #include "ui/views/FindViews.h"
 #include "ui/views/ProgressStatus.h"
@@ -328,6 +329,7 @@ void CMainFrame::CreateMenus() {
   translations->addSeparator();
   translations->addAction(Action(ID_MODULE_PROPERTIES));
   tvl::ui::InstallChecks(*this, *translations);
+  tvl::ui::InstallMemory(*this, *translations);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(Action(ID_APP_ABOUT));

@@ -41,6 +41,8 @@ expect "--force " tvl new One.tvl --f
 expect "One.tvl Two.tvl folder " tvl build ""
 expect "One.tvl Two.tvl folder notes.txt " tvl insert One.tvl ""
 expect "todo " tvl export One.tvl --only t
+expect "add export import lookup " tvl tm ""
+expect "--memory --min-match " tvl pretranslate One.tvl --m
 expect "FRA FRB FRC FRD FRE FRF FRH FRI FRL FRM FRN FRO FRR FRS " tvl build One.tvl --lang FR
 expect "de-AT de-CH de-DE de-LI de-LU " tvl insert One.tvl x.exe --lang de-
 # Language names come from the installed tvl: every one it lists is offered.

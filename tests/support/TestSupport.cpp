@@ -92,3 +92,12 @@ CScopedEnv::~CScopedEnv() {
   else
     ::unsetenv(m_name.c_str());
 }
+
+namespace {
+// The user's own data (the translation memory) stays out of reach of every test: each test
+// program keeps its own, removed at its end.
+struct CPrivateUserData {
+  CPrivateUserData() { setenv("XDG_DATA_HOME", dir.path().c_str(), 1); }
+  CScratchDir dir;
+} g_privateUserData;
+}  // namespace
