@@ -59,15 +59,16 @@ TEST(CCommandIdView, ALongMenuOpensAndRefreshesQuicklyKeepingItsPlace) {
   ASSERT_EQ(f.view()->Model()->rowCount(), 10 + kLongMenu);
   f.view()->setFocus();
   f.view()->SelectCell(2500, CMenuModel::kShortcut);
-  f.view()->scrollTo(f.view()->Model()->index(2490, 0), QAbstractItemView::PositionAtTop);
-  ASSERT_EQ(f.TopRow(), 2490);
+  // The current row well inside the list, whatever height the panes below leave it.
+  f.view()->scrollTo(f.view()->Model()->index(2497, 0), QAbstractItemView::PositionAtTop);
+  ASSERT_EQ(f.TopRow(), 2497);
   QElapsedTimer timer;
   timer.start();
   f.doc.UpdateAllViews(HintRefreshAll);
   const qint64 refreshMs = timer.elapsed();
   EXPECT_EQ(f.view()->CurrentRow(), 2500);
   EXPECT_EQ(f.view()->CurrentColumn(), CMenuModel::kShortcut);
-  EXPECT_EQ(f.TopRow(), 2490);
+  EXPECT_EQ(f.TopRow(), 2497);
   // A commit refills the mnemonic marks of every level.
   f.view()->SelectCell(2500, CMenuModel::kText);
   timer.restart();

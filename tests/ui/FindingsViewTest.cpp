@@ -185,6 +185,7 @@ TEST(FindingsView, AMnemonicFindingSelectsTheMenuItem) {
     if (f.view()->Findings()[i].m_id.find("/4/200/") != std::string::npos) row = static_cast<int>(i);
   ASSERT_GE(row, 0);
   QTreeWidgetItem* item = f.view()->topLevelItem(row);
+  f.view()->scrollToItem(item);
   const QPoint at = f.view()->visualItemRect(item).center();
   QTest::mouseClick(f.view()->viewport(), Qt::LeftButton, {}, at);
   QTest::mouseDClick(f.view()->viewport(), Qt::LeftButton, {}, at);

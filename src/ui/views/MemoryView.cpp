@@ -232,13 +232,14 @@ CMemoryMatchesView* InstallMemory(CMainFrame& frame, QMenu& translations) {
   // The pane may shrink to its header: it never makes the window larger than it was placed.
   view->setMinimumHeight(1);
   dock->setWidget(view);
-  frame.addDockWidget(Qt::BottomDockWidgetArea, dock);
+  // Under the other lists of the bottom area, not beside them: each keeps the window's width.
+  frame.addDockWidget(Qt::BottomDockWidgetArea, dock, Qt::Vertical);
   for (int i = 0; i < static_cast<int>(CMemoryMatchesView::kShown); ++i) {
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)), &frame);
     shortcut->setObjectName(QStringLiteral("insertMatch%1").arg(i + 1));
     QObject::connect(shortcut, &QShortcut::activated, view, [view, i] { view->Insert(static_cast<size_t>(i)); });
   }
-  QAction* pretranslate = translations.addAction(QObject::tr("Pre-&translate..."));
+  QAction* pretranslate = translations.addAction(QObject::tr("P&re-translate..."));
   pretranslate->setObjectName(QStringLiteral("pretranslate"));
   pretranslate->setStatusTip(QObject::tr("Fill untranslated texts from the translation memory"));
   QObject::connect(pretranslate, &QAction::triggered, view, [view] { view->Pretranslate(); });
