@@ -82,9 +82,16 @@ struct Workbench {
   std::unique_ptr<CMainFrame> frame;
 };
 
-Workbench& Get() {
-  static Workbench workbench;
+// Made on first use, and taken down in main while the application still stands: left to the
+// exit handlers, the window was sometimes destroyed after what its widgets need.
+std::unique_ptr<Workbench>& Holder() {
+  static std::unique_ptr<Workbench> workbench;
   return workbench;
+}
+
+Workbench& Get() {
+  if (!Holder()) Holder() = std::make_unique<Workbench>();
+  return *Holder();
 }
 
 void FindInProject(benchmark::State& state, const QString& pattern) {
@@ -167,3 +174,12 @@ BENCHMARK(BM_CommitOneString)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountEveryItemOfTheProject)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecountTheTable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountTheWholeTree)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  Holder().reset();
+  benchmark::Shutdown();
+  return 0;
+}
