@@ -76,6 +76,10 @@ std::u16string FromUtf8(std::string_view text) {
       }
       c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     }
+    // Overlong forms, surrogates and values past U+10FFFF are not characters: written out again
+    // they would not read back the same.
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (ok && (c < kLeast[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)) ok = false;
     if (!ok) {
       out += u'\xFFFD';
       ++i;

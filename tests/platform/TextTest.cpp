@@ -12,6 +12,20 @@ TEST(Text, Utf8RoundTripKeepsSurrogatePairsAndReplacesBadBytes) {
   EXPECT_EQ(ToUtf8(u"\u00e9"), "\xc3\xa9");
   EXPECT_EQ(FromUtf8("a\xff" "b"), u"a\uFFFDb");
   EXPECT_EQ(FromUtf8("\xe4\xb8"), u"\uFFFD\uFFFD");  // truncated sequence
+  // Sequences that decode to no character: each lead byte and its tail become replacements,
+  // so what is read writes out as valid UTF-8 that reads back the same.
+  const char* const notCharacters[] = {
+      "\xf4\xac\xac\xac",  // past U+10FFFF
+      "\xed\xa0\x80",      // a surrogate
+      "\xc0\xaf",          // overlong '/'
+      "\xe0\x80\xaf",      // overlong '/'
+  };
+  for (const char* bytes : notCharacters) {
+    std::u16string read = FromUtf8(bytes);
+    EXPECT_EQ(read, std::u16string(std::char_traits<char>::length(bytes), u'\uFFFD')) << bytes;
+    EXPECT_EQ(FromUtf8(ToUtf8(read)), read) << bytes;
+  }
+  EXPECT_EQ(FromUtf8("\xf4\x8f\xbf\xbf"), u"\U0010FFFF");
 }
 
 TEST(Text, WindowsCodePagesConvertBothWays) {
