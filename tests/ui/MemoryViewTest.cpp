@@ -112,13 +112,9 @@ TEST(MemoryView, PretranslateIsOneUndoableStep) {
 
 TEST(MemoryView, TheSettingsNameTheMemoryFile) {
   CScratchDir config;
-  std::string previous = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
-  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-  std::filesystem::create_directories(config.file("Tessalingvora"));
-  std::ofstream(config.file("Tessalingvora/Workspace.ini")) << "[Translation Memory]\nFile=" << config.file("chosen.tm") << "\n";
-  CFrameFixture f;
+  std::ofstream(config.file("Workspace.ini")) << "[Translation Memory]\nFile=" << config.file("chosen.tm") << "\n";
+  CFrameFixture f(config.file("Workspace.ini"));
   CTranslationMemory* memory = f.frame->findChild<CMemoryMatchesView*>()->Memory();
-  setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
   ASSERT_NE(memory, nullptr);
   EXPECT_EQ(memory->GetPath(), config.file("chosen.tm"));
   EXPECT_TRUE(std::filesystem::exists(config.file("chosen.tm")));

@@ -74,8 +74,8 @@ CMemoryMatchesView::~CMemoryMatchesView() { m_document.RemoveView(this); }
 CTranslationMemory* CMemoryMatchesView::Memory() {
   if (m_memory.IsOpen()) return &m_memory;
   if (m_failed) return nullptr;
-  tvl::ui::CIniSettingsStore settings(tvl::ui::CIniSettingsStore::DefaultPath());
-  std::u16string path = settings.ReadString(u"Translation Memory", u"File").value_or(u"");
+  // The window's own settings, as every other choice of the user.
+  std::u16string path = m_frame->Store().ReadString(u"Translation Memory", u"File").value_or(u"");
   try {
     m_memory.Open(path.empty() ? CTranslationMemory::DefaultPath() : tvl::ToUtf8(path));
     return &m_memory;
