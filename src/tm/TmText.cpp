@@ -22,8 +22,11 @@ bool IsWordChar(char16_t c) { return u_isalnum(c) || u_getCombiningClass(c) != 0
 bool IsEscape(const CPlaceholder& p) { return p.text.size() == 2 && !p.positional && std::u16string_view(u"%0.!trbn").find(p.text[1]) != std::u16string_view::npos; }
 
 int PositionalNumber(const std::u16string& text) {
+  // Inserts number far below this; a longer run of digits in a file must not overflow.
+  constexpr int kLargest = 1000000;
   int n = 0;
-  for (size_t i = 1; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) n = n * 10 + (text[i] - u'0');
+  for (size_t i = 1; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+    n = std::min(n * 10 + (text[i] - u'0'), kLargest);
   return n;
 }
 
